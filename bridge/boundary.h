@@ -1,0 +1,392 @@
+/* boundary.h - everything that crosses between a host and the Tagwright client library.
+ * The plug-in and the stand-in host both include this header and nothing else of each
+ * other: identifiers, COM-style result codes and interface layouts, and the flat records. */
+#ifndef TAGWRIGHT_BRIDGE_BOUNDARY_H
+#define TAGWRIGHT_BRIDGE_BOUNDARY_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#if defined(_WIN32)
+#define TW_STDCALL __stdcall
+#else
+#define TW_STDCALL
+#endif
+
+/* ---- identifiers and result codes ---------------------------------------------------- */
+
+typedef uint32_t ObjectId; /* a host object; 0 is none */
+typedef int32_t TwResult;  /* COM result code: negative is failure */
+
+#define TW_S_OK ((TwResult)0)
+#define TW_E_NOTIMPL ((TwResult)0x80004001u)
+#define TW_E_NOINTERFACE ((TwResult)0x80004002u)
+#define TW_E_FAIL ((TwResult)0x80004005u)
+#define TW_E_RETRYLATER ((TwResult)0x8001010Au) /* host busy: call again later */
+
+#define TW_INTERFACE_VERSION 0x14000000u
+#define TW_END_OF_OBJECT 0x50000000       /* text offset: end of a paragraph, end mark included */
+#define TW_END_OF_TEXT 0x4fffffff         /* text offset: end of a paragraph's text, before its end mark */
+
+/* ---- COM-style interfaces ------------------------------------------------------------ */
+
+typedef struct TwGuid {
+    uint32_t data1;
+    uint16_t data2;
+    uint16_t data3;
+    uint8_t data4[8];
+} TwGuid;
+
+static inline int TwGuidEqual(const TwGuid* a, const TwGuid* b)
+{
+    if (a->data1 != b->data1 || a->data2 != b->data2 || a->data3 != b->data3)
+        return 0;
+    for (int i = 0; i < 8; i++)
+        if (a->data4[i] != b->data4[i])
+            return 0;
+    return 1;
+}
+
+/* Any COM object: a pointer to a table of function pointers, slot 0 first. */
+typedef struct TwComObject {
+    void* const* vtbl;
+} TwComObject;
+
+typedef TwResult(TW_STDCALL* TwQueryInterfaceFn)(TwComObject* self, const TwGuid* iid, void** out);
+typedef uint32_t(TW_STDCALL* TwAddRefFn)(TwComObject* self);
+typedef uint32_t(TW_STDCALL* TwReleaseFn)(TwComObject* self);
+
+enum { TW_SLOT_QUERY_INTERFACE = 0, TW_SLOT_ADDREF = 1, TW_SLOT_RELEASE = 2 };
+
+/* Interface identifiers. */
+#define TW_GUID(a, b, c, d0, d1, d2, d3, d4, d5, d6, d7) {a, b, c, {d0, d1, d2, d3, d4, d5, d6, d7}}
+static const TwGuid IID_IUnknown = TW_GUID(0x00000000, 0x0000, 0x0000, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46);
+static const TwGuid IID_HostApi = TW_GUID(0xCA913130, 0x7B0A, 0x11D0, 0x98, 0x5E, 0x00, 0x60, 0x97, 0x0B, 0xEC, 0x0B);
+static const TwGuid IID_HostExtra1 = TW_GUID(0x9EB9EBDE, 0xEF45, 0x4FAA, 0xBA, 0x83, 0x80, 0xC3, 0x7E, 0x74, 0x6D, 0xD7);
+static const TwGuid IID_HostExtra2 = TW_GUID(0xF9EDAC1F, 0x75C2, 0x4544, 0xA6, 0x5E, 0x36, 0xE3, 0xC5, 0xA4, 0xDB, 0xA1);
+static const TwGuid IID_HostExtra3 = TW_GUID(0x5B0455F0, 0x0DB8, 0x11D1, 0x98, 0x6D, 0x00, 0x60, 0x97, 0x0B, 0xEC, 0x0B);
+static const TwGuid IID_HostExtra4 = TW_GUID(0xEA34B890, 0x2289, 0x11D3, 0xBC, 0x05, 0x00, 0x80, 0x5F, 0xD9, 0x83, 0x89);
+static const TwGuid IID_HostExtra5 = TW_GUID(0x895D2502, 0x96ED, 0x43E1, 0xA8, 0x8B, 0x45, 0x78, 0xA1, 0xAA, 0xA2, 0xB5);
+static const TwGuid IID_HostExtra6 = TW_GUID(0xF8A1A179, 0xB5C9, 0x4AF8, 0x8E, 0x1A, 0xDA, 0x71, 0x43, 0x0E, 0xDB, 0xA1);
+static const TwGuid IID_HostExtra7 = TW_GUID(0x02AC84A3, 0x499F, 0x4128, 0x93, 0x62, 0x0E, 0x38, 0xBB, 0x16, 0x20, 0xC9);
+static const TwGuid IID_HostExtra8 = TW_GUID(0xB2159D69, 0xA7F0, 0x4978, 0x84, 0xA3, 0xC2, 0xCA, 0x54, 0x98, 0xF9, 0xFE);
+static const TwGuid IID_HostExtra9 = TW_GUID(0xA76BE1F8, 0xB073, 0x4F2D, 0x95, 0x53, 0x98, 0x54, 0x38, 0x54, 0xE0, 0xFB);
+static const TwGuid IID_HostExtra10 = TW_GUID(0x9D1E44A4, 0x9CCC, 0x4AB5, 0xB5, 0x55, 0x6F, 0xFA, 0xE7, 0x78, 0x34, 0x2C);
+static const TwGuid IID_HostExtra11 = TW_GUID(0xEC7B1498, 0xED2D, 0x4278, 0xAE, 0x91, 0x07, 0x48, 0x1B, 0xCB, 0xBF, 0xD0);
+static const TwGuid IID_HostConnection1 = TW_GUID(0x04C8B860, 0xBC3B, 0x11D0, 0x8E, 0x04, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00);
+static const TwGuid IID_HostConnection2 = TW_GUID(0xF5AE87C2, 0x3FF6, 0x11D1, 0x94, 0x57, 0x00, 0x80, 0x5F, 0x29, 0x2B, 0x02);
+static const TwGuid IID_HostConnection3 = TW_GUID(0xE1E9B610, 0x97D0, 0x11D3, 0xBC, 0x10, 0x00, 0x80, 0x5F, 0xD9, 0x83, 0x89);
+static const TwGuid IID_FrameMakerCMSNotifications0 = TW_GUID(0x7AA0C49A, 0x1141, 0x44EF, 0xA7, 0x84, 0x15, 0x55, 0x93, 0xF9, 0x50, 0x25);
+static const TwGuid IID_FrameMakerNotifications0 = TW_GUID(0xEB813990, 0xB81C, 0x11D0, 0x98, 0x5E, 0x00, 0x60, 0x97, 0x0B, 0xEC, 0x0B);
+
+/* ---- flat records (field order is the layout; the host and the plug-in agree on it) ---- */
+
+typedef struct IntList {
+    uint32_t count;
+    int32_t* values;
+} IntList;
+
+typedef struct StringArray {
+    uint32_t count;
+    char** strings;
+} StringArray;
+
+enum TabKind { TAB_LEFT = 1, TAB_CENTER = 2, TAB_RIGHT = 3, TAB_DECIMAL = 4 };
+
+typedef struct Tab {
+    int32_t position; /* metric */
+    int32_t kind;     /* low byte: TabKind */
+    char* leader;
+    int32_t decimal;  /* low byte: the decimal character */
+} Tab;
+
+typedef struct TabList {
+    uint32_t count;
+    Tab* tabs;
+} TabList;
+
+enum TextItemKind { TEXT_ITEM_STRING = 1 };
+
+typedef struct TextItem {
+    int32_t offset;
+    int32_t kind;
+    union {
+        char* text;     /* kind 1 */
+        uint32_t value; /* any other kind: an object id or a flag, never owned */
+    } data;
+} TextItem;
+
+typedef struct TextItemList {
+    uint32_t count;
+    TextItem* items;
+} TextItemList;
+
+typedef struct TextLoc {
+    ObjectId object;
+    int32_t offset;
+} TextLoc;
+
+typedef struct TextRange {
+    TextLoc begin;
+    TextLoc end;
+} TextRange;
+
+typedef struct PropertyIdent {
+    int32_t number;
+    char* name; /* owned only when number is 0 */
+} PropertyIdent;
+
+/* Value kinds of a TypedValue. */
+enum ValueKind {
+    VALUE_INT = 1,
+    VALUE_SCALAR2 = 2,
+    VALUE_STRING = 3,
+    VALUE_SCALAR4 = 4,
+    VALUE_INTS = 5,
+    VALUE_STRINGS = 6,
+    VALUE_PAIRS7 = 7,
+    VALUE_TABS = 8,
+    VALUE_TEXTLOC = 9,
+    VALUE_TEXTRANGE = 10,
+    VALUE_PAIRS12 = 12,
+    VALUE_INTS13 = 13,
+    VALUE_BYTES = 14,
+    VALUE_INTS15 = 15,
+    VALUE_LIST17 = 17,
+    VALUE_LIST18 = 18,
+    VALUE_BLOCK = 19,
+    VALUE_VALUES = 20,
+    VALUE_LIST21 = 21,
+    VALUE_LIST22 = 22
+};
+
+typedef struct PairList { /* kinds 7, 12: elements of two int32 */
+    uint32_t count;
+    int32_t (*pairs)[2];
+} PairList;
+
+typedef struct ByteList { /* kind 14 */
+    uint32_t count;
+    uint8_t* bytes;
+} ByteList;
+
+typedef struct Element17 {
+    char* name;
+    int32_t a;
+    int32_t b;
+    int32_t c;
+    StringArray first;
+    StringArray second;
+    char* text1;
+    char* text2;
+} Element17;
+typedef struct List17 {
+    uint32_t count;
+    Element17* elements;
+} List17;
+
+typedef struct Element18 {
+    char* name;
+    StringArray strings;
+    int16_t value;
+} Element18;
+typedef struct List18 {
+    uint32_t count;
+    Element18* elements;
+} List18;
+
+typedef struct Element21 {
+    char* name;
+    StringArray first;
+    StringArray second;
+    uint16_t value;
+    uint8_t flag;
+} Element21;
+typedef struct List21 {
+    uint32_t count;
+    Element21* elements;
+} List21;
+
+typedef struct Element22 {
+    int32_t value;
+    StringArray strings;
+} Element22;
+typedef struct List22 {
+    uint32_t count;
+    Element22* elements;
+} List22;
+
+#define VALUE_BLOCK_SIZE 24 /* kind 19 points at a flat block of this many bytes */
+
+struct TypedValueList;
+
+typedef struct TypedValue {
+    int32_t kind;
+    union {
+        int32_t i;           /* kinds 1, 2, 4 */
+        char* s;             /* kind 3 */
+        IntList ints;        /* kinds 5, 13, 15 */
+        StringArray strings; /* kind 6 */
+        PairList pairs;      /* kinds 7, 12 */
+        TabList tabs;        /* kind 8 */
+        TextLoc loc;         /* kind 9 */
+        TextRange range;     /* kind 10 */
+        ByteList bytes;      /* kind 14 */
+        List17 list17;
+        List18 list18;
+        void* block;         /* kind 19 */
+        struct TypedValueList* values; /* kind 20 */
+        List21 list21;
+        List22 list22;
+        uint8_t raw[16];
+    } u;
+} TypedValue;
+
+typedef struct TypedValueList { /* the record a kind 20 value points at */
+    uint32_t count;
+    TypedValue* values;
+} TypedValueList;
+
+typedef struct PropertyEntry {
+    PropertyIdent ident;
+    TypedValue value;
+} PropertyEntry;
+
+typedef struct PropertyList {
+    uint32_t count;
+    PropertyEntry* entries;
+} PropertyList;
+
+/* Out record of the sink's "CMSCommand". */
+typedef struct CmsResult {
+    int32_t first;
+    int32_t second;
+    char* text;
+    IntList values;
+} CmsResult;
+
+/* Out record of the sink's "GetResource"; data comes from task memory and goes to the host. */
+typedef struct ResourceBuffer {
+    uint32_t length;
+    uint8_t* data;
+} ResourceBuffer;
+
+/* ---- the host API interface: slot numbers and signatures ----------------------------- */
+/* Every method takes the interface first; "status" out-parameters are int32 (0 = success). */
+
+enum HostSlot {
+    HOST_SLOT_REGISTER_CLIENT = 3,
+    HOST_SLOT_RUN_COMMAND_CODES = 7,
+    HOST_SLOT_REQUEST_NOTIFICATION = 8,
+    HOST_SLOT_DEFINE_MENU = 13,
+    HOST_SLOT_ADD_COMMAND_TO_MENU = 14,
+    HOST_SLOT_ADD_MENU_TO_MENU = 15,
+    HOST_SLOT_DEFINE_AND_ADD_MENU = 16,
+    HOST_SLOT_SHOW_ALERT = 20,
+    HOST_SLOT_PRINT_TO_CONSOLE = 24,
+    HOST_SLOT_CHOOSE_FROM_LIST = 26,
+    HOST_SLOT_OPEN_DOCUMENT = 32,
+    HOST_SLOT_SAVE_DOCUMENT = 33,
+    HOST_SLOT_NEW_CUSTOM_DOCUMENT = 34,
+    HOST_SLOT_CLOSE_DOCUMENT = 35,
+    HOST_SLOT_REDISPLAY_DOCUMENT = 66,
+    HOST_SLOT_DELETE_OBJECT = 67,
+    HOST_SLOT_GET_NAMED_OBJECT = 68,
+    HOST_SLOT_ADD_TEXT = 73,
+    HOST_SLOT_GET_PROPERTY_LIST = 83,
+    HOST_SLOT_SET_PROPERTY_LIST = 84,
+    HOST_SLOT_GET_INT_PROPERTY = 85,
+    HOST_SLOT_SET_INT_PROPERTY = 86,
+    HOST_SLOT_GET_ID_PROPERTY = 89,
+    HOST_SLOT_SET_ID_PROPERTY = 90,
+    HOST_SLOT_GET_METRIC_PROPERTY = 91,
+    HOST_SLOT_GET_TEXT_RANGE_PROPERTY = 95,
+    HOST_SLOT_SET_TEXT_RANGE_PROPERTY = 96,
+    HOST_SLOT_GET_STRING_PROPERTY = 97,
+    HOST_SLOT_SET_STRING_PROPERTY = 98,
+    HOST_SLOT_GET_STRING_ARRAY_PROPERTY = 99,
+    HOST_SLOT_GET_INT_LIST_PROPERTY = 101,
+    HOST_SLOT_SET_INT_LIST_PROPERTY = 102,
+    HOST_SLOT_GET_TAB_LIST_PROPERTY = 105,
+    HOST_SLOT_GET_TEXT_FOR_RANGE = 110,
+    HOST_SLOT_NEW_TABLE = 140,
+    HOST_SLOT_DEFINE_AND_ADD_COMMAND = 164,
+    HOST_SLOT_COUNT = 165
+};
+
+typedef TwComObject HostApi;
+
+typedef TwResult(TW_STDCALL* HostRegisterClientFn)(HostApi*, TwComObject* sink, uint32_t version, PropertyList* description);
+typedef TwResult(TW_STDCALL* HostRunCommandCodesFn)(HostApi*, IntList* codes, int32_t* status);
+typedef TwResult(TW_STDCALL* HostRequestNotificationFn)(HostApi*, int32_t notification, int32_t on, int32_t* status);
+typedef TwResult(TW_STDCALL* HostDefineMenuFn)(HostApi*, const char* tag, const char* label, int32_t* status, ObjectId* menu);
+typedef TwResult(TW_STDCALL* HostAddCommandToMenuFn)(HostApi*, ObjectId menu, ObjectId item, int32_t* status);
+typedef TwResult(TW_STDCALL* HostAddMenuToMenuFn)(HostApi*, ObjectId menuOrBar, ObjectId menu, int32_t* status);
+typedef TwResult(TW_STDCALL* HostDefineAndAddMenuFn)(HostApi*, ObjectId menuOrBar, const char* tag, const char* label, int32_t* status, ObjectId* menu);
+typedef TwResult(TW_STDCALL* HostShowAlertFn)(HostApi*, const char* message, int32_t kind, int32_t* answer);
+typedef TwResult(TW_STDCALL* HostPrintToConsoleFn)(HostApi*, const char* text, int32_t* status);
+typedef TwResult(TW_STDCALL* HostChooseFromListFn)(HostApi*, int32_t* status, int32_t* chosen, const char* title, StringArray* items, int32_t defaultIndex);
+typedef TwResult(TW_STDCALL* HostOpenDocumentFn)(HostApi*, const char* fileName, PropertyList* params, int32_t* status, ObjectId* doc, PropertyList* returned);
+typedef TwResult(TW_STDCALL* HostSaveDocumentFn)(HostApi*, ObjectId doc, const char* fileName, PropertyList* params, int32_t* status, ObjectId* saved, PropertyList* returned);
+typedef TwResult(TW_STDCALL* HostNewCustomDocumentFn)(HostApi*, int32_t width, int32_t height, int32_t columns, int32_t columnGap, int32_t top, int32_t bottom, int32_t inside, int32_t outside, int32_t sidedness, int32_t makeVisible, int32_t* status, ObjectId* doc);
+typedef TwResult(TW_STDCALL* HostCloseDocumentFn)(HostApi*, ObjectId doc, int32_t flags, int32_t* status);
+typedef TwResult(TW_STDCALL* HostRedisplayDocumentFn)(HostApi*, ObjectId doc, int32_t* status);
+typedef TwResult(TW_STDCALL* HostDeleteObjectFn)(HostApi*, ObjectId doc, ObjectId object, int32_t* status);
+typedef TwResult(TW_STDCALL* HostGetNamedObjectFn)(HostApi*, ObjectId doc, int32_t objectType, const char* name, int32_t* status, ObjectId* object);
+typedef TwResult(TW_STDCALL* HostAddTextFn)(HostApi*, ObjectId doc, TextLoc* at, const char* text, int32_t* status, TextLoc* after);
+typedef TwResult(TW_STDCALL* HostGetPropertyListFn)(HostApi*, ObjectId doc, ObjectId object, int32_t* status, PropertyList* out);
+typedef TwResult(TW_STDCALL* HostSetPropertyListFn)(HostApi*, ObjectId doc, ObjectId object, PropertyList* list, int32_t* status);
+typedef TwResult(TW_STDCALL* HostGetIntPropertyFn)(HostApi*, ObjectId doc, ObjectId object, PropertyIdent* ident, int32_t* status, int32_t* value);
+typedef TwResult(TW_STDCALL* HostSetIntPropertyFn)(HostApi*, ObjectId doc, ObjectId object, PropertyIdent* ident, int32_t value, int32_t* status);
+typedef TwResult(TW_STDCALL* HostGetIdPropertyFn)(HostApi*, ObjectId doc, ObjectId object, PropertyIdent* ident, int32_t* status, ObjectId* value);
+typedef TwResult(TW_STDCALL* HostSetIdPropertyFn)(HostApi*, ObjectId doc, ObjectId object, PropertyIdent* ident, ObjectId value, int32_t* status);
+typedef TwResult(TW_STDCALL* HostGetMetricPropertyFn)(HostApi*, ObjectId doc, ObjectId object, PropertyIdent* ident, int32_t* status, int32_t* value);
+typedef TwResult(TW_STDCALL* HostGetTextRangePropertyFn)(HostApi*, ObjectId doc, ObjectId object, PropertyIdent* ident, int32_t* status, TextRange* value);
+typedef TwResult(TW_STDCALL* HostSetTextRangePropertyFn)(HostApi*, ObjectId doc, ObjectId object, PropertyIdent* ident, TextRange* value, int32_t* status);
+typedef TwResult(TW_STDCALL* HostGetStringPropertyFn)(HostApi*, ObjectId doc, ObjectId object, PropertyIdent* ident, int32_t* status, char** value);
+typedef TwResult(TW_STDCALL* HostSetStringPropertyFn)(HostApi*, ObjectId doc, ObjectId object, PropertyIdent* ident, const char* value, int32_t* status);
+typedef TwResult(TW_STDCALL* HostGetStringArrayPropertyFn)(HostApi*, ObjectId doc, ObjectId object, PropertyIdent* ident, int32_t* status, StringArray* value);
+typedef TwResult(TW_STDCALL* HostGetIntListPropertyFn)(HostApi*, ObjectId doc, ObjectId object, PropertyIdent* ident, int32_t* status, IntList* value);
+typedef TwResult(TW_STDCALL* HostSetIntListPropertyFn)(HostApi*, ObjectId doc, ObjectId object, PropertyIdent* ident, IntList* value, int32_t* status);
+typedef TwResult(TW_STDCALL* HostGetTabListPropertyFn)(HostApi*, ObjectId doc, ObjectId object, PropertyIdent* ident, int32_t* status, TabList* value);
+typedef TwResult(TW_STDCALL* HostGetTextForRangeFn)(HostApi*, ObjectId doc, TextRange* range, int32_t flags, int32_t* status, TextItemList* items);
+typedef TwResult(TW_STDCALL* HostNewTableFn)(HostApi*, ObjectId doc, const char* format, int32_t columns, int32_t bodyRows, int32_t headingRows, int32_t footingRows, TextLoc* at, int32_t* status, ObjectId* table);
+typedef TwResult(TW_STDCALL* HostDefineAndAddCommandFn)(HostApi*, int32_t command, ObjectId menu, const char* tag, const char* label, const char* shortcut, int32_t* status, ObjectId* commandId);
+
+/* Connection interfaces: the method after the IUnknown three (slot 3). The first takes the
+ * value 1 and answers 0 when host and client share memory; the second takes the module handle. */
+typedef TwResult(TW_STDCALL* HostConnection1Fn)(TwComObject*, int32_t value);
+typedef TwResult(TW_STDCALL* HostConnection2Fn)(TwComObject*, void* module);
+enum { HOST_CONNECTION_SLOT = 3 };
+
+/* ---- the client's notification interfaces, as the host calls them --------------------- */
+
+enum NotificationSlot {
+    NOTIFY_SLOT_INITIALIZE = 3,
+    NOTIFY_SLOT_QUIT = 4,
+    NOTIFY_SLOT_COMMAND = 5,
+    NOTIFY_SLOT_MESSAGE = 6,
+    NOTIFY_SLOT_DIALOG_EVENT = 7,
+    NOTIFY_SLOT_NOTIFY = 8,
+    NOTIFY_SLOT_GET_RESOURCE = 9,
+    CMS_SLOT_COMMAND = 3
+};
+
+typedef TwResult(TW_STDCALL* NotifyInitializeFn)(TwComObject*, int32_t initType);
+typedef TwResult(TW_STDCALL* NotifyQuitFn)(TwComObject*);
+typedef TwResult(TW_STDCALL* NotifyCommandFn)(TwComObject*, int32_t command);
+typedef TwResult(TW_STDCALL* NotifyMessageFn)(TwComObject*, int32_t, int32_t, int32_t);
+typedef TwResult(TW_STDCALL* NotifyDialogEventFn)(TwComObject*, int32_t, int32_t, int32_t);
+typedef TwResult(TW_STDCALL* NotifyNotifyFn)(TwComObject*, int32_t notification, ObjectId doc, const char* text, int32_t value);
+typedef TwResult(TW_STDCALL* NotifyGetResourceFn)(TwComObject*, int32_t type, const char* name, ResourceBuffer* out);
+typedef TwResult(TW_STDCALL* CmsCommandFn)(TwComObject*, int32_t, int32_t, int32_t, int32_t, CmsResult* out);
+
+/* ---- the one exported entry point ---------------------------------------------------- */
+
+typedef int32_t(TW_STDCALL* ClientInitFn)(void* module, TwComObject* host, TwComObject* retained, PropertyList* description);
+#define TW_CLIENT_INIT_SYMBOL "F_ApiClientInit"
+
+/* Task memory: on Windows CoTaskMemAlloc/CoTaskMemFree; elsewhere both sides use the C
+ * runtime's malloc/free, which one process shares. */
+
+#endif
