@@ -1,0 +1,49 @@
+// bridge_fixture.h - a test fixture that connects the transport straight to a fake host's API
+// object (as the entry would) and resets the bridge's process-wide state around each test.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "bridge/connection.h"
+#include "bridge/host_ops.h"
+#include "bridge/records.h"
+#include "bridge/transport.h"
+#include "tests/bridge/fake_host.h"
+#include "tests/bridge/handlers.h"
+
+class BridgeTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        memset(&Connection, 0, sizeof Connection);
+        HostErrorNumber = 0;
+        Handlers.Clear();
+    }
+    void TearDown() override
+    {
+        FreePropertyList(&OpenReturnList);
+        FreePropertyList(&SaveReturnList);
+        memset(&Connection, 0, sizeof Connection);
+    }
+    // Connects the transport to the fake host's API object without the entry.
+    void Connect(bool shared = false)
+    {
+        fake.sharedMemory = shared;
+        Connection.interfaces[HOST_API_INDEX] = fake.api();
+        Connection.sharedMemory = shared ? 1 : 0;
+    }
+    FakeAnswer& Answer(FakeAnswer answer = FakeAnswer())
+    {
+        fake.answers.push_back(answer);
+        return fake.answers.back();
+    }
+    const FakeCall& LastCall()
+    {
+        EXPECT_FALSE(fake.calls.empty());
+        return fake.calls.back();
+    }
+
+    FakeHost fake;
+};

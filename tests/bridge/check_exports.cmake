@@ -1,0 +1,21 @@
+# check_exports.cmake - fails unless the plug-in library LIBRARY defines exactly one dynamic
+# symbol, F_ApiClientInit (the host must see the entry point and nothing else).
+if(NOT EXISTS "${LIBRARY}")
+  message(FATAL_ERROR "plug-in library not built: ${LIBRARY}")
+endif()
+execute_process(COMMAND nm -D --defined-only "${LIBRARY}"
+  OUTPUT_VARIABLE symbols ERROR_VARIABLE errors RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "nm failed on ${LIBRARY}: ${errors}")
+endif()
+string(REPLACE "\n" ";" lines "${symbols}")
+set(names)
+foreach(line IN LISTS lines)
+  if(line MATCHES "^[0-9a-fA-F]* *[A-Za-z] (.+)$")
+    list(APPEND names "${CMAKE_MATCH_1}")
+  endif()
+endforeach()
+if(NOT names STREQUAL "F_ApiClientInit")
+  message(FATAL_ERROR "${LIBRARY} must export only F_ApiClientInit; it defines: ${names}")
+endif()
+message(STATUS "${LIBRARY} exports only F_ApiClientInit")
