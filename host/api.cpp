@@ -115,6 +115,8 @@ struct Host::Impl {
             if (!host.alertAnswers_.empty()) {
                 answer = host.alertAnswers_.front();
                 host.alertAnswers_.pop_front();
+            } else if (host.askQuestion) {
+                answer = host.askQuestion(text);
             }
         }
         host.alerts_.push_back(AlertRecord{text, kind, answer});
@@ -133,6 +135,10 @@ struct Host::Impl {
                 chosen = it == record.items.end() ? -1 : static_cast<int32_t>(it - record.items.begin());
             }
             if (chosen >= static_cast<int32_t>(record.items.size()))
+                chosen = -1;
+        } else if (host.askChoice) {
+            chosen = host.askChoice(record.title, record.items);
+            if (chosen < 0 || chosen >= static_cast<int32_t>(record.items.size()))
                 chosen = -1;
         }
         record.chosen = chosen;

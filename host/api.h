@@ -110,6 +110,10 @@ public:
     void queueListChoice(int32_t index) { listChoices_.push_back(index); }
     void queueListChoice(const std::string& item) { listChoices_.push_back(item); }
     size_t pendingAnswers() const { return alertAnswers_.size() + listChoices_.size(); }
+    // Asked when the queues are empty (an interactive user): a question's text gives 0 for OK
+    // or anything else for Cancel; a list dialog gives the chosen index or -1.
+    std::function<int32_t(const std::string& question)> askQuestion;
+    std::function<int32_t(const std::string& title, const std::vector<std::string>& items)> askChoice;
 
     // ---- what the client showed ----
     const std::vector<AlertRecord>& alerts() const { return alerts_; }
