@@ -1,0 +1,215 @@
+// cli_test.cpp - the tagwright tool as a user runs it: standard output, standard error, exit
+// status and the files on disk, on copies of the example book in a temporary directory.
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Result {
+    int exit = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string Slurp(const fs::path& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::string Quote(const std::string& s)
+{
+    std::string q = "'";
+    for (char c : s)
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+class Tool : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/tagwright-cli-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+        fs::copy(fs::path(TAGWRIGHT_SOURCE_DIR) / "examples" / "book", dir_ / "book", fs::copy_options::recursive);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    fs::path file(const std::string& name) const { return dir_ / name; }
+    fs::path book() const { return dir_ / "book" / "Example.book.mif"; }
+    fs::path chapter(const std::string& name) const { return dir_ / "book" / name; }
+
+    // Runs the tool with standard input from /dev/null (not a terminal).
+    Result run(const std::vector<std::string>& args) const
+    {
+        std::string cmd = Quote(TAGWRIGHT_TOOL);
+        for (const auto& a : args)
+            cmd += " " + Quote(a);
+        cmd += " <" + Quote("/dev/null") + " >" + Quote(file("out.txt")) + " 2>" + Quote(file("err.txt"));
+        Result r;
+        int status = std::system(cmd.c_str());
+        r.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        r.out = Slurp(file("out.txt"));
+        r.err = Slurp(file("err.txt"));
+        return r;
+    }
+
+    fs::path dir_;
+};
+
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// ---- listings ----------------------------------------------------------------------------
+
+TEST_F(Tool, UsageOfABookListsUsedThenUnusedTagsWithHeadingMarks)
+{
+    Result r = run({"usage", book().string()});
+    ASSERT_EQ(r.exit, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("# Example.book.mif\n## Paragraph Tags Used:\n", 0), 0u) << r.out;
+    const size_t used = r.out.find("## Paragraph Tags Used:");
+    const size_t unused = r.out.find("## Paragraph Tags Not Used:");
+    ASSERT_NE(unused, std::string::npos);
+    // Tags used somewhere in the book are listed once, under used; OldStyle is used nowhere.
+    EXPECT_TRUE(Contains(r.out.substr(used, unused - used), "\nBody\n"));
+    EXPECT_TRUE(Contains(r.out.substr(unused), "\nOldStyle\n"));
+    EXPECT_FALSE(Contains(r.out.substr(unused), "\nBody\n"));
+    // The last, unwritten paragraph of the output document is not printed.
+    EXPECT_NE(r.out.substr(r.out.size() - 2), "\n\n");
+}
+
+TEST_F(Tool, UsageOfADocumentAsJson)
+{
+    Result r = run({"--format", "json", "usage", chapter("Intro.mif").string()});
+    ASSERT_EQ(r.exit, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("[\n  {\"tag\": \"Heading1\", \"text\": \"Intro.mif\"},\n"
+                          "  {\"tag\": \"Heading2\", \"text\": \"Paragraph Tags Used:\"},\n", 0),
+              0u)
+        << r.out;
+    EXPECT_TRUE(Contains(r.out, "{\"tag\": \"Body\", \"text\": \"OldStyle\"}\n]\n")) << r.out;
+}
+
+TEST_F(Tool, EachFileAndByTagNeedABook)
+{
+    Result each = run({"usage", "--each-file", book().string()});
+    ASSERT_EQ(each.exit, 0) << each.err;
+    EXPECT_TRUE(Contains(each.out, "# Intro.mif\n## Paragraph Tags Used:\n"));
+    EXPECT_TRUE(Contains(each.out, "# Appendix.mif\n"));
+
+    Result byTag = run({"usage", "--by-tag", book().string()});
+    ASSERT_EQ(byTag.exit, 0) << byTag.err;
+    EXPECT_TRUE(Contains(byTag.out, "## Body\n")) << byTag.out;
+
+    Result onDoc = run({"usage", "--each-file", chapter("Intro.mif").string()});
+    EXPECT_EQ(onDoc.exit, 1);
+    EXPECT_TRUE(Contains(onDoc.err, "Intro.mif is a document")) << onDoc.err;
+}
+
+TEST_F(Tool, OutputDocumentSavedWithDashOReloads)
+{
+    Result r = run({"-o", file("listing.mif").string(), "usage", chapter("Intro.mif").string()});
+    ASSERT_EQ(r.exit, 0) << r.err;
+    ASSERT_TRUE(fs::exists(file("listing.mif")));
+    Result again = run({"usage", file("listing.mif").string()});
+    ASSERT_EQ(again.exit, 0) << again.err;
+    EXPECT_TRUE(Contains(again.out, "## Paragraph Tags Used:\nBody\nHeading1\nHeading2\n")) << again.out;
+}
+
+// ---- changing documents and books ---------------------------------------------------------
+
+TEST_F(Tool, QuestionsAreCancelledOffATerminalAndNothingChanges)
+{
+    const std::string before = Slurp(chapter("Intro.mif"));
+    Result r = run({"--write", "delete-unused", chapter("Intro.mif").string()});
+    EXPECT_EQ(r.exit, 3) << r.err;
+    EXPECT_EQ(Slurp(chapter("Intro.mif")), before);
+}
+
+TEST_F(Tool, DeleteUnusedInADocumentIsSavedOnlyWithWrite)
+{
+    const std::string before = Slurp(chapter("Intro.mif"));
+    Result memoryOnly = run({"--yes", "delete-unused", chapter("Intro.mif").string()});
+    EXPECT_EQ(memoryOnly.exit, 0) << memoryOnly.err;
+    EXPECT_TRUE(Contains(memoryOnly.err, "tagwright: note: ")) << memoryOnly.err;
+    EXPECT_EQ(Slurp(chapter("Intro.mif")), before);
+
+    Result written = run({"--yes", "--write", "delete-unused", chapter("Intro.mif").string()});
+    ASSERT_EQ(written.exit, 0) << written.err;
+    Result after = run({"usage", chapter("Intro.mif").string()});
+    ASSERT_EQ(after.exit, 0) << after.err;
+    EXPECT_TRUE(Contains(after.out, "## Paragraph Tags Not Used:\n")) << after.out;
+    EXPECT_FALSE(Contains(after.out, "OldStyle")) << after.out;
+}
+
+TEST_F(Tool, DeleteUnusedInABookSavesEveryChapterAndReportsAMissingOne)
+{
+    fs::remove(chapter("Appendix.mif"));
+    Result r = run({"--yes", "delete-unused", book().string()});
+    EXPECT_EQ(r.exit, 0) << r.err;
+    EXPECT_TRUE(Contains(r.err, "Could not open file:")) << r.err;
+    EXPECT_TRUE(Contains(r.err, "Appendix.fm")) << r.err;
+    Result after = run({"usage", chapter("Intro.mif").string()});
+    ASSERT_EQ(after.exit, 0) << after.err;
+    EXPECT_FALSE(Contains(after.out, "OldStyle")) << after.out;
+}
+
+// ---- errors -------------------------------------------------------------------------------
+
+TEST_F(Tool, FilesThatCannotBeReadNameTheFileAndExitTwo)
+{
+    Result missing = run({"usage", file("nothing.mif").string()});
+    EXPECT_EQ(missing.exit, 2);
+    EXPECT_TRUE(Contains(missing.err, "nothing.mif")) << missing.err;
+
+    {
+        std::ofstream bin(file("binary.fm"), std::ios::binary);
+        bin << std::string("\x00\x01\x02<MakerFile 15.0>", 19);
+    }
+    Result binary = run({"usage", file("binary.fm").string()});
+    EXPECT_EQ(binary.exit, 2);
+    EXPECT_TRUE(Contains(binary.err, "binary.fm")) << binary.err;
+    EXPECT_TRUE(Contains(binary.err, "MIF")) << binary.err;
+
+    {
+        std::ofstream bad(file("broken.mif"));
+        bad << "<MIFFile 2019>\n<PgfCatalog\n <Pgf\n  <PgfTag `Body'>\n";
+    }
+    Result truncated = run({"usage", file("broken.mif").string()});
+    EXPECT_EQ(truncated.exit, 2);
+    EXPECT_TRUE(Contains(truncated.err, "broken.mif")) << truncated.err;
+    EXPECT_TRUE(Contains(truncated.err, "line")) << truncated.err;
+}
+
+TEST_F(Tool, BadUsageExitsOne)
+{
+    EXPECT_EQ(run({}).exit, 1);
+    EXPECT_EQ(run({"usage"}).exit, 1);
+    EXPECT_EQ(run({"frobnicate", book().string()}).exit, 1);
+    EXPECT_EQ(run({"make-list", book().string(), "--choice", "some"}).exit, 1);
+    EXPECT_EQ(run({"keep-listed", book().string()}).exit, 1); // --table is required
+}
+
+TEST_F(Tool, AboutAndVersion)
+{
+    Result about = run({"about"});
+    ASSERT_EQ(about.exit, 0) << about.err;
+    EXPECT_EQ(about.out.rfind("Tagwright \nVersion 2.1 Build 104 \n", 0), 0u) << about.out;
+    Result version = run({"--version"});
+    EXPECT_EQ(version.exit, 0);
+    EXPECT_TRUE(Contains(version.out, "tagwright 2.1.0")) << version.out;
+}
+
+} // namespace
