@@ -1,0 +1,456 @@
+// mif_tree.cpp - tokenizer and parser for MIF statements, edits on the statement tree, and
+// writing it back byte for byte.
+#include "host/mif_tree.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+
+#include "host/mif_text.h"
+
+namespace tw::host {
+
+std::string MifError::text() const {
+    std::string t = file;
+    if (line > 0) t += ":" + std::to_string(line);
+    t += ": " + message;
+    return t;
+}
+
+namespace {
+
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsNameChar(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+// Appends text to the last piece when it is space too, so that space runs stay whole.
+void AddSpace(MifNode& node, std::string_view text) {
+    if (!node.body.empty() && node.body.back().kind == MifPiece::Space) node.body.back().text.append(text);
+    else node.body.push_back(MifPiece{MifPiece::Space, -1, std::string(text)});
+}
+
+// Recognises what a file is from its first statement, before any parsing.
+bool CheckHeader(std::string_view bytes, const std::string& fileName, MifSource& out, MifError& error) {
+    size_t i = 0;
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") i = 3;
+    while (i < bytes.size() && IsSpace(bytes[i])) ++i;
+    std::string_view head = bytes.substr(i);
+    auto startsWith = [&](std::string_view p) {
+        return head.substr(0, p.size()) == p && (head.size() == p.size() || !IsNameChar(head[p.size()]));
+    };
+    error = MifError{fileName, 0, {}};
+    if (startsWith("<MakerFile") || startsWith("<BookFile") || startsWith("<MakerDictionary") ||
+        startsWith("<MML")) {
+        error.message = "this is a FrameMaker binary file, not MIF: save it as MIF (Maker Interchange Format) and open the .mif file";
+        return false;
+    }
+    std::string_view name;
+    if (startsWith("<MIFFile")) {
+        out.kind = MifFileKind::Document;
+        name = "<MIFFile";
+    } else if (startsWith("<Book")) {
+        out.kind = MifFileKind::Book;
+        name = "<Book";
+    } else {
+        bool binary = memchr(bytes.data(), 0, bytes.size() < 4096 ? bytes.size() : 4096) != nullptr;
+        error.line = 1;
+        error.message = binary ? "not a MIF file (binary data); documents must be saved as MIF"
+                               : "not a MIF file: it must begin with <MIFFile ...> or <Book ...>";
+        return false;
+    }
+    size_t v = name.size();
+    while (v < head.size() && (head[v] == ' ' || head[v] == '\t')) ++v;
+    size_t e = v;
+    while (e < head.size() && !IsSpace(head[e]) && head[e] != '>') ++e;
+    out.version = std::string(head.substr(v, e - v));
+    out.legacy = std::strtod(out.version.c_str(), nullptr) < 8.0;
+    size_t nl = bytes.find('\n');
+    out.newline = (nl != std::string_view::npos && nl > 0 && bytes[nl - 1] == '\r') ? "\r\n" : "\n";
+    return true;
+}
+
+class Parser {
+public:
+    Parser(std::string_view s, const std::string& file, MifSource& out, MifError& err)
+        : s_(s), file_(file), out_(out), err_(err) {}
+
+    bool run() {
+        out_.nodes.clear();
+        out_.nodes.push_back(MifNode{});
+        std::vector<int32_t> stack{0};
+        bool lineStart = true;
+        size_t pos = 0;
+        if (s_.substr(0, 3) == "\xEF\xBB\xBF") {
+            AddSpace(out_.nodes[0], s_.substr(0, 3));
+            pos = 3;
+        }
+        while (pos < s_.size()) {
+            char c = s_[pos];
+            MifNode* cur = &out_.nodes[stack.back()];
+            if (lineStart && (c == '=' || c == '&')) {
+                size_t end = c == '=' ? facetEnd(pos) : lineEnd(pos);
+                if (end == std::string_view::npos) return false;
+                addText(*cur, pos, end, false);
+                pos = end;
+                lineStart = false;
+                continue;
+            }
+            if (IsSpace(c)) {
+                size_t end = pos;
+                while (end < s_.size() && IsSpace(s_[end])) {
+                    if (s_[end] == '\n') ++line_;
+                    ++end;
+                }
+                lineStart = s_[end - 1] == '\n';
+                AddSpace(*cur, s_.substr(pos, end - pos));
+                pos = end;
+                continue;
+            }
+            lineStart = false;
+            if (c == '#') {
+                size_t end = lineEnd(pos);
+                if (!checkUtf8(pos, end)) return false;
+                addText(*cur, pos, end, false);
+                pos = end;
+            } else if (c == '<') {
+                size_t end = pos + 1;
+                while (end < s_.size() && IsNameChar(s_[end])) ++end;
+                if (end == pos + 1) return fail(line_, "'<' is not followed by a statement name");
+                if (static_cast<int>(stack.size()) > kMifMaxDepth)
+                    return fail(line_, "statements are nested more than " + std::to_string(kMifMaxDepth) + " deep");
+                MifNode node;
+                node.name = std::string(s_.substr(pos + 1, end - pos - 1));
+                node.open = std::string(s_.substr(pos, end - pos));
+                node.parent = stack.back();
+                node.line = line_;
+                int32_t index = static_cast<int32_t>(out_.nodes.size());
+                out_.nodes.push_back(std::move(node));
+                out_.nodes[stack.back()].body.push_back(MifPiece{MifPiece::Child, index, {}});
+                stack.push_back(index);
+                pos = end;
+            } else if (c == '>') {
+                if (stack.size() == 1) return fail(line_, "'>' closes no statement (unbalanced '>')");
+                stack.pop_back();
+                ++pos;
+            } else if (c == '`') {
+                size_t end = pos + 1;
+                while (end < s_.size() && s_[end] != '\'' && s_[end] != '\n') end += s_[end] == '\\' ? 2 : 1;
+                if (end >= s_.size() || s_[end] != '\'')
+                    return fail(line_, "string value is not closed with ' on its line");
+                ++end;
+                if (!checkUtf8(pos, end) || !checkEscapes(pos, end)) return false;
+                addText(*cur, pos, end, true);
+                pos = end;
+            } else {
+                size_t end = pos;
+                while (end < s_.size() && !IsSpace(s_[end]) && s_[end] != '<' && s_[end] != '>' && s_[end] != '`')
+                    ++end;
+                if (!checkUtf8(pos, end)) return false;
+                addText(*cur, pos, end, true);
+                pos = end;
+            }
+        }
+        if (stack.size() > 1) {
+            const MifNode& open = out_.nodes[stack.back()];
+            return fail(line_, "the file ends inside <" + open.name + "> opened at line " + std::to_string(open.line) +
+                                   " (truncated or unbalanced statements)");
+        }
+        return true;
+    }
+
+private:
+    bool fail(int line, std::string message) {
+        err_ = MifError{file_, line, std::move(message)};
+        return false;
+    }
+    size_t lineEnd(size_t pos) const {
+        size_t end = s_.find('\n', pos);
+        if (end == std::string_view::npos) return s_.size();
+        return end > pos && s_[end - 1] == '\r' ? end - 1 : end;
+    }
+    // Facet data: from a line beginning with "=" through the line "=EndInset".
+    size_t facetEnd(size_t pos) {
+        int startLine = line_;
+        for (size_t p = pos;;) {
+            size_t end = lineEnd(p);
+            if (s_.substr(p, end - p) == "=EndInset") return end;
+            size_t next = s_.find('\n', end);
+            if (next == std::string_view::npos) {
+                fail(startLine, "facet data of an imported graphic has no =EndInset (truncated file)");
+                return std::string_view::npos;
+            }
+            ++line_;
+            p = next + 1;
+        }
+    }
+    bool checkUtf8(size_t begin, size_t end) {
+        if (out_.legacy) return true;
+        size_t bad = FindInvalidUtf8(s_.substr(begin, end - begin));
+        if (bad == std::string_view::npos) return true;
+        return fail(line_, "invalid UTF-8 (byte " + std::to_string(static_cast<unsigned char>(s_[begin + bad])) +
+                               "); MIF " + out_.version + " files are UTF-8");
+    }
+    // Escapes a string may hold: \t \> \q \Q \\ and \x with hexadecimal digits.
+    bool checkEscapes(size_t begin, size_t end) {
+        for (size_t i = begin + 1; i + 1 < end; ++i) {
+            if (s_[i] != '\\') continue;
+            char e = s_[i + 1];
+            bool hex = e == 'x' && i + 2 < end && std::isxdigit(static_cast<unsigned char>(s_[i + 2]));
+            if (!hex && e != 't' && e != '>' && e != 'q' && e != 'Q' && e != '\\')
+                return fail(line_, std::string("unknown escape \\") + (e == '\'' ? std::string("'") : std::string(1, e)) +
+                                       " in a string");
+            ++i;
+        }
+        return true;
+    }
+    void addText(MifNode& node, size_t begin, size_t end, bool token) {
+        if (token) node.body.push_back(MifPiece{MifPiece::Token, -1, std::string(s_.substr(begin, end - begin))});
+        else AddSpace(node, s_.substr(begin, end - begin));
+    }
+
+    std::string_view s_;
+    const std::string& file_;
+    MifSource& out_;
+    MifError& err_;
+    int line_ = 1;
+};
+
+void Serialize(const MifSource& src, int32_t index, std::string& out) {
+    const MifNode& node = src.nodes[index];
+    out += node.open;
+    for (const MifPiece& piece : node.body) {
+        if (piece.kind == MifPiece::Child) Serialize(src, piece.child, out);
+        else out += piece.text;
+    }
+    if (index != 0) out += '>';
+}
+
+int32_t PieceIndexOf(const MifNode& parent, int32_t child) {
+    for (size_t i = 0; i < parent.body.size(); ++i)
+        if (parent.body[i].kind == MifPiece::Child && parent.body[i].child == child) return static_cast<int32_t>(i);
+    return -1;
+}
+
+}  // namespace
+
+bool ParseMif(std::string_view bytes, const std::string& fileName, MifSource& out, MifError& error) {
+    if (!CheckHeader(bytes, fileName, out, error)) return false;
+    Parser parser(bytes, fileName, out, error);
+    if (!parser.run()) return false;
+    out.encoding = out.legacy ? MifEncoding::FrameRoman : MifEncoding::Utf8;
+    if (int32_t e = out.legacy ? out.firstChild(0, "MIFEncoding") : -1; e >= 0) {
+        std::string name, ignored;
+        DecodeMifString(out.firstToken(e), MifEncoding::FrameRoman, name, ignored);
+        out.encoding = MifEncodingFromFont(name);
+    }
+    return true;
+}
+
+std::string SerializeMif(const MifSource& source) {
+    std::string out;
+    if (!source.nodes.empty()) Serialize(source, 0, out);
+    return out;
+}
+
+std::string SerializeMifNode(const MifSource& source, int32_t node) {
+    std::string out;
+    Serialize(source, node, out);
+    return out;
+}
+
+std::vector<int32_t> MifSource::children(int32_t node, std::string_view name) const {
+    std::vector<int32_t> result;
+    for (const MifPiece& p : nodes[node].body)
+        if (p.kind == MifPiece::Child && (name.empty() || nodes[p.child].name == name)) result.push_back(p.child);
+    return result;
+}
+
+int32_t MifSource::firstChild(int32_t node, std::string_view name) const {
+    for (const MifPiece& p : nodes[node].body)
+        if (p.kind == MifPiece::Child && nodes[p.child].name == name) return p.child;
+    return -1;
+}
+
+std::vector<std::string_view> MifSource::tokens(int32_t node) const {
+    std::vector<std::string_view> result;
+    for (const MifPiece& p : nodes[node].body)
+        if (p.kind == MifPiece::Token) result.push_back(p.text);
+    return result;
+}
+
+std::string_view MifSource::firstToken(int32_t node) const {
+    for (const MifPiece& p : nodes[node].body)
+        if (p.kind == MifPiece::Token) return p.text;
+    return {};
+}
+
+void MifSource::setValue(int32_t node, std::string token) {
+    auto& body = nodes[node].body;
+    size_t first = body.size();
+    for (size_t i = 0; i < body.size(); ++i)
+        if (body[i].kind == MifPiece::Token) {
+            first = i;
+            break;
+        }
+    if (first == body.size()) {  // no value yet: "<Name value>"
+        body.insert(body.begin(), MifPiece{MifPiece::Token, -1, std::move(token)});
+        body.insert(body.begin(), MifPiece{MifPiece::Space, -1, " "});
+        return;
+    }
+    body[first].text = std::move(token);
+    for (size_t i = body.size(); i-- > first + 1;) {
+        if (body[i].kind != MifPiece::Token) continue;
+        body.erase(body.begin() + static_cast<std::ptrdiff_t>(i));
+        // drop the space that separated the removed token from the one before it
+        if (i - 1 > first && body[i - 1].kind == MifPiece::Space && body[i - 1].text.find('\n') == std::string::npos)
+            body.erase(body.begin() + static_cast<std::ptrdiff_t>(i - 1));
+    }
+}
+
+void MifSource::remove(int32_t node) {
+    int32_t parentIndex = nodes[node].parent;
+    if (parentIndex < 0) return;
+    auto& body = nodes[parentIndex].body;
+    int32_t at = PieceIndexOf(nodes[parentIndex], node);
+    if (at < 0) return;
+    nodes[node].parent = -1;
+    bool prevHasLine = at > 0 && body[at - 1].kind == MifPiece::Space && body[at - 1].text.find('\n') != std::string::npos;
+    bool nextIsSpace = at + 1 < static_cast<int32_t>(body.size()) && body[at + 1].kind == MifPiece::Space;
+    if (prevHasLine && nextIsSpace) {
+        // The statement has its own line: cut its indentation, and its trailing space and
+        // comment through the end of the line.
+        std::string& prev = body[at - 1].text;
+        prev.erase(prev.rfind('\n') + 1);
+        std::string& next = body[at + 1].text;
+        size_t nl = next.find('\n');
+        if (nl != std::string::npos) {
+            next.erase(0, nl + 1);
+        } else {
+            next.clear();
+        }
+        // "\r\n" line ends: the '\r' before the cut newline belongs to the removed line
+        if (!prev.empty() && prev.back() == '\n' && next.empty() == false && next[0] == '\r') next.erase(0, 1);
+        prev += next;
+        body.erase(body.begin() + at, body.begin() + at + 2);
+        return;
+    }
+    if (at > 0 && body[at - 1].kind == MifPiece::Space && !prevHasLine) {
+        body.erase(body.begin() + at - 1, body.begin() + at + 1);
+        return;
+    }
+    body.erase(body.begin() + at);
+}
+
+std::string MifSource::trailingComment(int32_t node) const {
+    int32_t parent = nodes[node].parent;
+    if (parent < 0) return {};
+    const auto& body = nodes[parent].body;
+    int32_t at = PieceIndexOf(nodes[parent], node);
+    if (at < 0 || at + 1 >= static_cast<int32_t>(body.size()) || body[at + 1].kind != MifPiece::Space) return {};
+    std::string tail = body[at + 1].text.substr(0, body[at + 1].text.find('\n'));
+    while (!tail.empty() && (tail.back() == ' ' || tail.back() == '\r')) tail.pop_back();
+    return tail.find('#') == std::string::npos ? std::string() : tail;
+}
+
+std::string MifSource::childIndent(int32_t node) const {
+    const MifNode& n = nodes[node];
+    for (size_t i = 1; i < n.body.size(); ++i) {
+        if (n.body[i].kind != MifPiece::Child || n.body[i - 1].kind != MifPiece::Space) continue;
+        const std::string& sp = n.body[i - 1].text;
+        size_t nl = sp.rfind('\n');
+        if (nl != std::string::npos) return sp.substr(nl + 1);
+    }
+    if (node == 0) return "";
+    // No child on its own line yet: one more space than the statement itself.
+    const MifNode& parent = nodes[n.parent];
+    int32_t at = PieceIndexOf(parent, node);
+    std::string indent;
+    if (at > 0 && parent.body[at - 1].kind == MifPiece::Space) {
+        const std::string& sp = parent.body[at - 1].text;
+        size_t nl = sp.rfind('\n');
+        if (nl != std::string::npos) indent = sp.substr(nl + 1);
+    }
+    return indent + " ";
+}
+
+std::vector<int32_t> MifSource::insert(int32_t parent, int32_t before, std::string_view text) {
+    MifSource fragment;
+    fragment.legacy = true;  // the text was produced here; its encoding is already right
+    fragment.newline = newline;
+    MifError ignored;
+    Parser parser(text, "(generated)", fragment, ignored);
+    std::vector<int32_t> added;
+    if (!parser.run()) return added;
+
+    const std::string indent = childIndent(parent);
+    const std::string lineBreak = newline + indent;
+    // Copy the fragment's statements in, re-indenting their inner lines.
+    const int32_t offset = static_cast<int32_t>(nodes.size()) - 1;
+    for (size_t i = 1; i < fragment.nodes.size(); ++i) {
+        MifNode node = std::move(fragment.nodes[i]);
+        node.parent = node.parent == 0 ? parent : node.parent + offset;
+        for (MifPiece& p : node.body) {
+            if (p.kind == MifPiece::Child) p.child += offset;
+            if (p.kind != MifPiece::Space) continue;
+            std::string re;
+            for (char c : p.text) {
+                if (c == '\n') re += lineBreak;
+                else re += c;
+            }
+            p.text = std::move(re);
+        }
+        nodes.push_back(std::move(node));
+    }
+    // Each statement keeps the comment that follows it on its line ("# end of ...").
+    std::vector<std::string> trailing;
+    const auto& top = fragment.nodes[0].body;
+    for (size_t i = 0; i < top.size(); ++i) {
+        if (top[i].kind != MifPiece::Child) continue;
+        added.push_back(top[i].child + offset);
+        std::string tail;
+        if (i + 1 < top.size() && top[i + 1].kind == MifPiece::Space) {
+            const std::string& sp = top[i + 1].text;
+            tail = sp.substr(0, sp.find('\n'));
+            while (!tail.empty() && (tail.back() == ' ' || tail.back() == '\r')) tail.pop_back();
+        }
+        trailing.push_back(tail);
+    }
+
+    auto& body = nodes[parent].body;
+    int32_t at = before >= 0 ? PieceIndexOf(nodes[parent], before) : -1;
+    std::vector<MifPiece> pieces;
+    if (at >= 0) {
+        // Before a sibling: the new statements take the sibling's line start.
+        bool ownLine = at > 0 && body[at - 1].kind == MifPiece::Space && body[at - 1].text.find('\n') != std::string::npos;
+        for (size_t k = 0; k < added.size(); ++k) {
+            pieces.push_back(MifPiece{MifPiece::Child, added[k], {}});
+            pieces.push_back(MifPiece{MifPiece::Space, -1, trailing[k] + (ownLine ? lineBreak : std::string(" "))});
+        }
+        body.insert(body.begin() + at, pieces.begin(), pieces.end());
+        return added;
+    }
+    // At the end: after the last line break, before the closing indentation.
+    if (!body.empty() && body.back().kind == MifPiece::Space && body.back().text.find('\n') != std::string::npos) {
+        std::string& last = body.back().text;
+        size_t nl = last.rfind('\n');
+        std::string closing = last.substr(nl + 1);
+        last.erase(nl + 1);
+        last += indent;
+        for (size_t k = 0; k < added.size(); ++k) {
+            pieces.push_back(MifPiece{MifPiece::Child, added[k], {}});
+            pieces.push_back(MifPiece{MifPiece::Space, -1, trailing[k] + (k + 1 < added.size() ? lineBreak : newline + closing)});
+        }
+    } else {
+        for (size_t k = 0; k < added.size(); ++k) {
+            pieces.push_back(MifPiece{MifPiece::Space, -1, parent == 0 ? newline : std::string(" ")});
+            pieces.push_back(MifPiece{MifPiece::Child, added[k], {}});
+            if (!trailing[k].empty()) pieces.push_back(MifPiece{MifPiece::Space, -1, trailing[k]});
+        }
+        if (parent == 0) pieces.push_back(MifPiece{MifPiece::Space, -1, newline});
+    }
+    body.insert(body.end(), pieces.begin(), pieces.end());
+    return added;
+}
+
+}  // namespace tw::host

@@ -1,0 +1,263 @@
+// mif_edit_test.cpp - what the plug-in changes (deleted and added formats, retagged paragraphs,
+// cleared overrides, next-tag settings) is written into the MIF file so that it reads back the
+// same, while every statement it did not touch stays byte for byte as it was.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "host/mif_store.h"
+#include "host/properties.h"
+#include "mif_test_util.h"
+
+using namespace tw::host;
+using namespace mif_test;
+
+namespace {
+
+struct Loaded {
+    Model m;
+    std::unique_ptr<Document> doc;
+};
+
+std::unique_ptr<Loaded> LoadDoc(const std::string& path) {
+    auto l = std::make_unique<Loaded>();
+    LoadResult r = LoadMifFile(l->m, path);
+    EXPECT_TRUE(r.doc) << r.error;
+    l->doc = std::move(r.doc);
+    return l;
+}
+
+// Saves to a temporary file and reads that file back.
+std::unique_ptr<Loaded> SaveAndReload(const Loaded& l, const TempDir& tmp, std::string* bytes = nullptr) {
+    MifStore store;
+    std::string error, path = tmp.file("edited.mif");
+    EXPECT_TRUE(store.save(l.m, *l.doc, path, error)) << error;
+    if (bytes) *bytes = ReadBytes(path);
+    return LoadDoc(path);
+}
+
+Paragraph* FindParagraph(Document& d, const std::string& text) {
+    for (auto& [id, p] : d.paragraphs)
+        if (p.text == text) return &p;
+    return nullptr;
+}
+
+std::vector<std::string> Lines(const std::string& s) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t nl; (nl = s.find('\n', start)) != std::string::npos; start = nl + 1) lines.push_back(s.substr(start, nl - start));
+    lines.push_back(s.substr(start));
+    return lines;
+}
+
+std::vector<std::string> CatalogueNames(Document& d) {
+    std::vector<std::string> names;
+    for (ObjectId f : d.catalogue) names.push_back(d.format(f)->name);
+    return names;
+}
+
+const std::string kIntro = ExampleBookDir() + "/Intro.mif";
+
+}  // namespace
+
+TEST(MifEdit, DeletedFormatLosesExactlyItsStatement) {
+    auto l = LoadDoc(kIntro);
+    Document& d = *l->doc;
+    PgfFormat* old = d.formatByName("OldStyle");
+    ASSERT_NE(old, nullptr);
+    ASSERT_TRUE(DeleteFormat(d, old->id));
+    TempDir tmp;
+    std::string bytes;
+    auto back = SaveAndReload(*l, tmp, &bytes);
+    EXPECT_EQ(back->doc->formatByName("OldStyle"), nullptr);
+    EXPECT_EQ(back->doc->catalogue.size(), d.catalogue.size());
+    EXPECT_EQ(ParagraphsInOrder(*back->doc), ParagraphsInOrder(d));
+    // The saved file is the original without the lines of that one <Pgf> statement.
+    auto before = Lines(ReadBytes(kIntro)), after = Lines(bytes);
+    std::vector<std::string> expected;
+    bool inOld = false;
+    for (size_t i = 0; i < before.size(); ++i) {
+        if (before[i] == " <Pgf " && i + 1 < before.size() && before[i + 1] == "  <PgfTag `OldStyle'>") inOld = true;
+        if (!inOld) expected.push_back(before[i]);
+        if (inOld && before[i] == " > # end of Pgf") inOld = false;
+    }
+    EXPECT_EQ(after, expected);
+}
+
+TEST(MifEdit, RetaggedParagraphReadsBackAndTheParagraphAfterItKeepsItsOwnFormat) {
+    auto l = LoadDoc(kIntro);
+    Document& d = *l->doc;
+    Paragraph* p = FindParagraph(d, "A centred paragraph with a local override.");
+    Paragraph* next = FindParagraph(d, "This paragraph takes the format of the one before it.");
+    ASSERT_TRUE(p && next);
+    ASSERT_TRUE(p->overridden);
+    ASSERT_EQ(next->tag, "Body") << "an untagged paragraph continues the previous one's format";
+    // What applying a whole format does: tag and every property of the format.
+    p->tag = "Heading2";
+    p->props = d.formatByName("Heading2")->props;
+    p->overridden = false;
+    TempDir tmp;
+    auto back = SaveAndReload(*l, tmp);
+    Paragraph* p2 = FindParagraph(*back->doc, p->text);
+    Paragraph* next2 = FindParagraph(*back->doc, next->text);
+    ASSERT_TRUE(p2 && next2);
+    EXPECT_EQ(p2->tag, "Heading2");
+    EXPECT_FALSE(p2->overridden);
+    EXPECT_EQ(p2->props, p->props);
+    EXPECT_EQ(next2->tag, "Body");
+    EXPECT_EQ(next2->props, next->props);
+    EXPECT_EQ(next2->overridden, next->overridden);
+}
+
+TEST(MifEdit, ClearedOverrideIsWrittenAsThePlainTag) {
+    auto l = LoadDoc(kIntro);
+    Document& d = *l->doc;
+    Paragraph* p = FindParagraph(d, "A centred paragraph with a local override.");
+    ASSERT_TRUE(p && p->overridden);
+    p->props = d.formatByName(p->tag)->props;
+    p->overridden = false;
+    TempDir tmp;
+    std::string bytes;
+    auto back = SaveAndReload(*l, tmp, &bytes);
+    Paragraph* p2 = FindParagraph(*back->doc, p->text);
+    ASSERT_TRUE(p2);
+    EXPECT_FALSE(p2->overridden);
+    EXPECT_EQ(p2->props, d.formatByName("Body")->props);
+    // The untagged paragraph after it had inherited the override, and keeps it: it is now
+    // written with its own <Pgf>.
+    Paragraph* next = FindParagraph(*back->doc, "This paragraph takes the format of the one before it.");
+    ASSERT_TRUE(next);
+    EXPECT_TRUE(next->overridden);
+    EXPECT_EQ(std::get<int32_t>(next->props.at(547)), 3);
+    EXPECT_NE(bytes.find("  <PgfTag `Body'>\n  <ParaLine \n   <String `A centred paragraph"), std::string::npos);
+}
+
+TEST(MifEdit, ChangedOverridesAndFormatPropertiesReadBack) {
+    auto l = LoadDoc(DataDir() + "/structured-graphics.mif");
+    Document& d = *l->doc;
+    Paragraph* p = FindParagraph(d, "Overridden tabs and cell margins");
+    ASSERT_TRUE(p && p->overridden);
+    auto tabs = std::get<std::vector<TabStop>>(p->props.at(574));
+    ASSERT_EQ(tabs.size(), 1u);
+    EXPECT_EQ(tabs[0].kind, TAB_RIGHT);
+    EXPECT_EQ(tabs[0].position, 2 * 72 * 65536);
+    EXPECT_EQ(std::get<int32_t>(p->props.at(583)), 4 * 65536);  // left cell margin
+    tabs.push_back(TabStop{3 * 72 * 65536, TAB_DECIMAL, "", ','});
+    p->props[574] = tabs;
+    p->props[615] = 11 * 65536;  // font size
+    PgfFormat* h1 = d.formatByName("Heading1");
+    h1->props[552] = std::string("Bulleted");  // next tag
+    h1->props[547] = 3;                        // centred
+    h1->props[604] = std::string("Helvetica"); // font family
+    TempDir tmp;
+    auto back = SaveAndReload(*l, tmp);
+    EXPECT_EQ(FindParagraph(*back->doc, p->text)->props, p->props);
+    EXPECT_EQ(back->doc->formatByName("Heading1")->props, h1->props);
+    // The paragraphs that use Heading1 without overrides now differ from it: they were read
+    // with the old properties, and keep them.
+    EXPECT_EQ(ParagraphsInOrder(*back->doc), ParagraphsInOrder(d));
+}
+
+TEST(MifEdit, NewFormatsJoinTheCatalogueWhereTheModelHasThem) {
+    auto l = LoadDoc(ExampleBookDir() + "/Appendix.mif");  // MIF 7, CRLF
+    Document& d = *l->doc;
+    PgfProps props = d.formatByName("Body")->props;
+    props[552] = std::string("Tête");
+    AddFormat(l->m, d, "Résumé", props);
+    ASSERT_TRUE(DeleteFormat(d, d.formatByName("OldStyle")->id));
+    // Retag a paragraph to the new format: legacy text is written with FrameRoman escapes.
+    Paragraph* p = FindParagraph(d, "A paragraph whose tag has no catalogue format.");
+    ASSERT_TRUE(p);
+    p->tag = "Résumé";
+    p->props = props;
+    TempDir tmp;
+    std::string bytes;
+    auto back = SaveAndReload(*l, tmp, &bytes);
+    EXPECT_EQ(CatalogueNames(*back->doc), CatalogueNames(d));
+    ASSERT_NE(back->doc->formatByName("Résumé"), nullptr);
+    EXPECT_EQ(back->doc->formatByName("Résumé")->props, props);
+    EXPECT_EQ(FindParagraph(*back->doc, p->text)->tag, "Résumé");
+    EXPECT_NE(bytes.find("<PgfTag `R\\x8e sum\\x8e '>"), std::string::npos);
+    EXPECT_EQ(bytes.find("Résumé"), std::string::npos) << "a MIF 7 file holds no UTF-8";
+    size_t lf = std::count(bytes.begin(), bytes.end(), '\n'), crlf = 0;
+    for (size_t at = 0; (at = bytes.find("\r\n", at)) != std::string::npos; at += 2) ++crlf;
+    EXPECT_EQ(lf, crlf) << "new and removed statements keep the file's CRLF line ends";
+    EXPECT_EQ(bytes.find("\r\r"), std::string::npos);
+    EXPECT_EQ(back->doc->formatByName("OldStyle"), nullptr);
+}
+
+TEST(MifEdit, SavingTwiceGivesTheSameFileAndLeavesTheOpenDocumentsTreeAlone) {
+    auto l = LoadDoc(kIntro);
+    Document& d = *l->doc;
+    ASSERT_TRUE(DeleteFormat(d, d.formatByName("Note")->id));
+    const std::string before = SerializeMif(*d.mif);
+    EXPECT_EQ(MifDocumentBytes(d), MifDocumentBytes(d));
+    EXPECT_EQ(SerializeMif(*d.mif), before);
+}
+
+TEST(MifEdit, InsertedTextParagraphsAndTablesReadBack) {
+    auto l = LoadDoc(kIntro);
+    Document& d = *l->doc;
+    Paragraph* last = FindParagraph(d, "Last paragraph of the introduction.");
+    ASSERT_TRUE(last);
+    ObjectId lastId = last->id;
+    // Text at the end, then a new paragraph holding the anchor of a new table.
+    TextLoc at = InsertText(l->m, d, TextLoc{lastId, TW_END_OF_TEXT}, " More text.\nA new paragraph");
+    ObjectId added = at.object;
+    ASSERT_NE(added, lastId);
+    ObjectId table = AddTable(l->m, d, "Format A", 2, 1, 1, 0, added, CharCount(d.paragraph(added)->text));
+    const Table& t = *d.table(table);
+    int n = 0;
+    for (ObjectId r : t.rows)
+        for (ObjectId c : d.row(r)->cells)
+            InsertText(l->m, d, TextLoc{d.cell(c)->paragraphs[0], 0}, "cell " + std::to_string(++n));
+    TempDir tmp;
+    std::string bytes;
+    auto back = SaveAndReload(*l, tmp, &bytes);
+    Document& b = *back->doc;
+    EXPECT_EQ(ParagraphsInOrder(b), ParagraphsInOrder(d));
+    ASSERT_EQ(b.tables.size(), 2u);
+    const Table& t2 = *b.table(b.tables[1]);
+    EXPECT_EQ(t2.format, "Format A");
+    EXPECT_EQ(t2.rows.size(), 2u);
+    EXPECT_EQ(b.row(t2.rows[0])->kind, RowKind::Heading);
+    ASSERT_NE(t2.anchor, 0u);
+    EXPECT_EQ(b.paragraph(t2.anchor)->text, "A new paragraph");
+    EXPECT_EQ(b.paragraph(b.cell(b.row(t2.rows[1])->cells[1])->paragraphs[0])->text, "cell 4");
+    // The first table keeps its anchor and the footnote its own.
+    EXPECT_NE(b.table(b.tables[0])->anchor, 0u);
+    EXPECT_NE(b.holder(b.textHolders[0])->anchor, 0u);
+}
+
+TEST(MifEdit, TextInsertedIntoALineWithFontChangesRewritesOnlyThatText) {
+    const std::string path = SamplesDir() + "/Test03.mif";
+    auto l = LoadDoc(path);
+    Document& d = *l->doc;
+    Paragraph* p = FindParagraph(d, "Japanese text: 日本語 and É=E-acute.");
+    ASSERT_TRUE(p);
+    InsertText(l->m, d, TextLoc{p->id, 0}, "New: ");
+    auto before = Lines(ReadBytes(path)), after = Lines(MifDocumentBytes(d));
+    ASSERT_EQ(before.size(), after.size());
+    int changed = 0;
+    for (size_t i = 0; i < before.size(); ++i)
+        if (before[i] != after[i]) {
+            ++changed;
+            EXPECT_EQ(after[i], "   <String `New: Japanese text: '>");
+        }
+    EXPECT_EQ(changed, 1);
+}
+
+TEST(MifEdit, DocumentsNotReadFromMifAreWrittenAsNewMif) {
+    Model m;
+    Document& d = m.newCustomDocument(576 * 65536, 792 * 65536);
+    AddFormat(m, d, "Heading1", DefaultParagraphProps());
+    ObjectId first = d.firstParagraphOfFlow(d.mainFlow);
+    InsertText(m, d, TextLoc{first, 0}, "Paragraph Tags Used:\nBody");
+    TempDir tmp;
+    MifStore store;
+    std::string error;
+    ASSERT_TRUE(store.save(m, d, tmp.file("new.mif"), error)) << error;
+    auto back = LoadDoc(tmp.file("new.mif"));
+    EXPECT_EQ(CatalogueNames(*back->doc), CatalogueNames(d));
+    EXPECT_EQ(ParagraphsInOrder(*back->doc), ParagraphsInOrder(d));
+}

@@ -1,0 +1,179 @@
+// mif_roundtrip_test.cpp - MIF files read into the model and saved unchanged come back byte for
+// byte; MIF 7 (FrameRoman, \x escapes, Asian font encodings) and MIF 8+ (UTF-8) read alike.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "host/mif_store.h"
+#include "host/mif_text.h"
+#include "host/mif_tree.h"
+#include "mif_test_util.h"
+
+using namespace tw::host;
+using namespace mif_test;
+
+namespace {
+
+std::vector<std::string> RoundTripFiles() {
+    std::vector<std::string> files;
+    for (const auto& dir : {SamplesDir(), ExampleBookDir(), ExampleBookDir() + "/reference", DataDir()})
+        for (const auto& e : std::filesystem::directory_iterator(dir))
+            if (e.path().extension() == ".mif") files.push_back(e.path().string());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+}  // namespace
+
+TEST(MifRoundTrip, EveryDocumentAndBookSavesToTheSameBytes) {
+    auto files = RoundTripFiles();
+    ASSERT_GE(files.size(), 16u) << "samples, example book and test data should all be found";
+    TempDir tmp;
+    for (const auto& path : files) {
+        SCOPED_TRACE(path);
+        Model m;
+        LoadResult r = LoadMifFile(m, path);
+        ASSERT_TRUE(r.doc || r.book) << r.error;
+        MifStore store;
+        std::string error, out = tmp.file("saved.mif");
+        bool saved = r.doc ? store.save(m, *r.doc, out, error) : store.save(m, *r.book, out, error);
+        ASSERT_TRUE(saved) << error;
+        EXPECT_TRUE(ReadBytes(out) == ReadBytes(path)) << "saved file differs from the original";
+    }
+}
+
+TEST(MifRoundTrip, DocumentsHaveTheirContentInTheModel) {
+    Model m;
+    LoadResult r = LoadMifFile(m, SamplesDir() + "/Test02-v9.mif");
+    ASSERT_TRUE(r.doc) << r.error;
+    Document& d = *r.doc;
+    EXPECT_EQ(d.catalogue.size(), 14u);
+    EXPECT_EQ(d.tables.size(), 8u);
+    ASSERT_EQ(d.textHolders.size(), 1u);  // one footnote
+    const TextHolder& note = *d.holder(d.textHolders[0]);
+    ASSERT_FALSE(note.paragraphs.empty());
+    EXPECT_EQ(d.paragraph(note.paragraphs[0])->tag, "Footnote");
+    EXPECT_EQ(d.paragraph(note.paragraphs[0])->text, "Text of the footnote.");
+    EXPECT_NE(note.anchor, 0u) << "the paragraph with <FNote 21> anchors the footnote";
+    // Every table is anchored by an <ATbl> in some paragraph and has its title.
+    for (ObjectId t : d.tables) {
+        EXPECT_NE(d.table(t)->anchor, 0u);
+        EXPECT_FALSE(d.table(t)->title.empty());
+    }
+    // The main flow is the body-page flow "A", and its first frame sits on a body page.
+    ASSERT_NE(d.mainFlow, 0u);
+    EXPECT_EQ(d.flow(d.mainFlow)->tag, "A");
+    EXPECT_EQ(d.page(d.frame(d.flow(d.mainFlow)->frames[0])->page)->kind, PageKind::Body);
+    EXPECT_EQ(d.displayUnits, 0x480000);  // <Units Uin>
+    EXPECT_FALSE(d.masterPages.empty());
+    EXPECT_FALSE(d.referencePages.empty());
+}
+
+TEST(MifRoundTrip, TableTitlesAndCellsTakeTheTableFormatsParagraphDefaults) {
+    Model m;
+    LoadResult r = LoadMifFile(m, SamplesDir() + "/Test03.mif");
+    ASSERT_TRUE(r.doc) << r.error;
+    Document& d = *r.doc;
+    ASSERT_EQ(d.tables.size(), 1u);
+    const Table& t = *d.table(d.tables[0]);
+    ASSERT_EQ(t.title.size(), 1u);
+    // The title paragraph names no format: it takes the table format's title default.
+    EXPECT_EQ(d.paragraph(t.title[0])->tag, "Mapping Table Title");
+    EXPECT_EQ(d.paragraph(t.title[0])->text, "Headings Table");
+    const Row& heading = *d.row(t.rows[0]);
+    EXPECT_EQ(heading.kind, RowKind::Heading);
+    EXPECT_EQ(d.paragraph(d.cell(heading.cells[0])->paragraphs[0])->tag, "Mapping Table Cell");
+    EXPECT_EQ(d.paragraph(d.cell(heading.cells[1])->paragraphs[0])->text, "Paragraph Format");
+}
+
+TEST(MifRoundTrip, Mif7AndMif9CopiesReadAsTheSameParagraphs) {
+    Model m;
+    LoadResult v7 = LoadMifFile(m, SamplesDir() + "/Test03_mif7.mif");
+    LoadResult v9 = LoadMifFile(m, SamplesDir() + "/Test03.mif");
+    ASSERT_TRUE(v7.doc && v9.doc) << v7.error << v9.error;
+    auto a = ParagraphsInOrder(*v7.doc), b = ParagraphsInOrder(*v9.doc);
+    EXPECT_EQ(a, b);
+    // Shift-JIS text of a Japanese font, FrameRoman escapes of a roman one.
+    bool japanese = false, accented = false;
+    for (const auto& [tag, text] : a) {
+        japanese |= text.find("日本語") != std::string::npos;
+        accented |= text.find("É=E-acute.") != std::string::npos;
+    }
+    EXPECT_TRUE(japanese);
+    EXPECT_TRUE(accented);
+}
+
+TEST(MifRoundTrip, Mif7AndMif8CopiesOfTest01AgreeExceptWhereTheV8CopyLostCharacters) {
+    // The MIF 8 copy in the samples has a plain space wherever the MIF 7 copy has one of
+    // four non-ASCII characters (©, ®, ˚, …); everything else must agree.
+    Model m;
+    LoadResult v7 = LoadMifFile(m, SamplesDir() + "/Test01-v7.mif");
+    LoadResult v8 = LoadMifFile(m, SamplesDir() + "/Test01-v8.mif");
+    ASSERT_TRUE(v7.doc && v8.doc);
+    auto a = ParagraphsInOrder(*v7.doc), b = ParagraphsInOrder(*v8.doc);
+    ASSERT_EQ(a.size(), b.size());
+    int lost = 0;
+    for (size_t i = 0; i < a.size(); ++i) {
+        EXPECT_EQ(a[i].first, b[i].first) << i;
+        if (a[i].second == b[i].second) continue;
+        for (const char* c : {"©", "®", "˚", "…"})
+            for (size_t at; (at = a[i].second.find(c)) != std::string::npos;) a[i].second.replace(at, strlen(c), " ");
+        EXPECT_EQ(a[i].second, b[i].second) << i;
+        ++lost;
+    }
+    EXPECT_EQ(lost, 4);
+}
+
+TEST(MifRoundTrip, LegacyFilesWithCrLfReadFrameRomanAndKeepTheirLineEnds) {
+    Model m;
+    const std::string path = ExampleBookDir() + "/Appendix.mif";
+    LoadResult r = LoadMifFile(m, path);
+    ASSERT_TRUE(r.doc) << r.error;
+    EXPECT_TRUE(r.doc->mif->legacy);
+    EXPECT_EQ(r.doc->mif->newline, "\r\n");
+    auto paras = ParagraphsInOrder(*r.doc);
+    bool cafe = false, quoted = false;
+    for (const auto& [tag, text] : paras) {
+        cafe |= text == "Café au lait – written as MIF 7.00 with FrameRoman escapes.";
+        quoted |= text == "Quoted “text” and a bullet •.";
+    }
+    EXPECT_TRUE(cafe);
+    EXPECT_TRUE(quoted);
+    EXPECT_EQ(MifDocumentBytes(*r.doc), ReadBytes(path));
+}
+
+TEST(MifText, StringTokensDecodeAndEncodeBothWays) {
+    std::string out, error;
+    ASSERT_TRUE(DecodeMifString("`a\\tb\\>c\\qd\\Qe\\\\f'", MifEncoding::Utf8, out, error)) << error;
+    EXPECT_EQ(out, "a\tb>c'd`e\\f");
+    EXPECT_EQ(EncodeMifString(out, false), "`a\\tb\\>c\\qd\\Qe\\\\f'");
+    ASSERT_TRUE(DecodeMifString("`\\xd2 x\\xd3 '", MifEncoding::FrameRoman, out, error));
+    EXPECT_EQ(out, "“x”");
+    EXPECT_EQ(EncodeMifString("Tête €", true), "`T\\x90 te \\xdb '");
+    EXPECT_EQ(EncodeMifString("Tête", false), "`Tête'");
+    // Every FrameRoman byte that has a character comes back to the same byte.
+    for (int b = 0x80; b < 0x100; ++b) {
+        uint32_t cp = FrameRomanToUnicode(static_cast<uint8_t>(b));
+        if (cp) {
+            EXPECT_EQ(FrameRomanFromUnicode(cp), b) << b;
+        }
+    }
+    EXPECT_FALSE(DecodeMifString("`a\\zb'", MifEncoding::Utf8, out, error));
+    EXPECT_FALSE(DecodeMifString("`\xC3('", MifEncoding::Utf8, out, error));
+}
+
+TEST(MifText, ALegacyFileWideEncodingAppliesToTagsAndText) {
+    // MIF 7 from a Japanese system: tags and text in Shift-JIS bytes.
+    TempDir tmp;
+    const std::string path = tmp.file("ja.mif");
+    WriteBytes(path, "<MIFFile 7.00>\n<MIFEncoding `ShiftJIS'>\n<PgfCatalog \n <Pgf \n  <PgfTag `\\x96 {\\x95 \\xb6 '>\n >\n>\n"
+                     "<TextFlow \n <Para \n  <PgfTag `\\x96 {\\x95 \\xb6 '>\n  <ParaLine \n   <String `\\x93 \\xfa \\x96 {\\x8c \\xea '>\n  >\n >\n>\n");
+    Model m;
+    LoadResult r = LoadMifFile(m, path);
+    ASSERT_TRUE(r.doc) << r.error;
+    EXPECT_NE(r.doc->formatByName("本文"), nullptr);
+    auto paras = ParagraphsInOrder(*r.doc);
+    ASSERT_EQ(paras.size(), 1u);
+    EXPECT_EQ(paras[0], std::make_pair(std::string("本文"), std::string("日本語")));
+    EXPECT_EQ(MifDocumentBytes(*r.doc), ReadBytes(path));
+}
