@@ -1,0 +1,19 @@
+/* confirm.cpp - the OK/Cancel question asked before a command changes documents. A question
+ * that never reached the user must not read as consent, so a failed alert counts as Cancel. */
+#include "commands/confirm.h"
+
+#include "bridge/host_ops.h"
+
+int32_t ConfirmWithUser(const char* question)
+{
+    /* The alert answers 0 both for OK and when the host could not show it; only the error
+     * number tells the two apart. It is cleared for the call and put back afterwards, so
+     * that it still holds the last failure for anyone who reads it. */
+    int32_t earlierError = HostErrorNumber;
+    HostErrorNumber = 0;
+    int32_t answer = ShowAlert(question, ALERT_QUESTION);
+    int32_t failed = HostErrorNumber != 0;
+    if (!failed)
+        HostErrorNumber = earlierError;
+    return !failed && answer == 0;
+}

@@ -1,0 +1,16 @@
+/* delete_unused.h - removing from the paragraph catalogue every format that no paragraph
+ * uses, for the active document (commands 2) or every file of the active book (10). */
+#ifndef TAGWRIGHT_COMMANDS_DELETE_UNUSED_H
+#define TAGWRIGHT_COMMANDS_DELETE_UNUSED_H
+
+#include "bridge/boundary.h"
+#include "support/string_list.h"
+
+/* Deletes each format of doc named exactly like an entry of unused, sparing formats whose
+ * name matches a used tag ignoring case (paragraphs may carry it). */
+void DeleteUnusedFormats(ObjectId doc, StringList* used, StringList* unused);
+
+int32_t DeleteUnusedParagraphs(ObjectId doc);
+int32_t DeleteUnusedParagraphsBook(ObjectId book);
+
+#endif

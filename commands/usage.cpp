@@ -1,0 +1,297 @@
+/* usage.cpp - the paragraph usage scan (which tags the paragraphs of a document carry, which
+ * catalogue formats none carries) and the listings of it for a document, a whole book, each
+ * book file, and each tag across a book. */
+#include "commands/usage.h"
+
+#include "bridge/host_ops.h"
+#include "commands/book_walk.h"
+#include "commands/output_document.h"
+#include "support/format.h"
+#include "support/memory.h"
+#include "support/path.h"
+#include "support/strings.h"
+
+static const char kNoMemory[] = "Couldn't allocate string list memory\n";
+static const char kUsedHeading[] = "Paragraph Tags Used:";
+static const char kUnusedHeading[] = "Paragraph Tags Not Used:";
+
+static void AddOrReport(StringList* list, const char* text)
+{
+    if (StringListAdd(list, text) != 0)
+        ConsoleReport(kNoMemory);
+}
+
+/* One paragraph's tag: used (once, ignoring case), and no longer a candidate for unused. */
+static void NoteTag(const char* tag, StringList* used, StringList* unused)
+{
+    if (StringListFindNoCase(used, tag) < 0)
+        AddOrReport(used, tag);
+    int32_t index = StringListFind(unused, tag);
+    if (index >= 0)
+        StringListRemove(unused, (uint32_t)index);
+}
+
+/* The paragraph first and every one after it through the next-paragraph chain. */
+static void NoteParagraphs(ObjectId doc, ObjectId first, StringList* used, StringList* unused)
+{
+    char* tag = 0;
+    for (ObjectId pgf = first; pgf != 0; pgf = GetIdProperty(doc, pgf, PROP_NEXT_PARAGRAPH)) {
+        tag = (char*)BridgeFree(tag);
+        tag = GetStringProperty(doc, pgf, PROP_NAME);
+        NoteTag(tag ? tag : "", used, unused);
+    }
+    BridgeFree(tag);
+}
+
+/* Each flow's paragraphs, starting from the first of its frames that holds one; the
+ * next-paragraph chain runs on through the whole flow. */
+static void ScanFlows(ObjectId doc, StringList* used, StringList* unused)
+{
+    for (ObjectId flow = GetIdProperty(0, doc, PROP_FIRST_FLOW); flow != 0;
+         flow = GetIdProperty(doc, flow, PROP_NEXT_FLOW)) {
+        ObjectId frame = GetIdProperty(doc, flow, PROP_FIRST_FRAME);
+        ObjectId first = frame ? GetIdProperty(doc, frame, PROP_FIRST_PARAGRAPH) : 0;
+        while (first == 0 && frame != 0) {
+            frame = GetIdProperty(doc, frame, PROP_NEXT_FRAME);
+            if (frame != 0)
+                first = GetIdProperty(doc, frame, PROP_FIRST_PARAGRAPH);
+        }
+        if (first != 0)
+            NoteParagraphs(doc, first, used, unused);
+    }
+}
+
+/* Text holders outside the flows (footnotes and the like). */
+static void ScanTextHolders(ObjectId doc, StringList* used, StringList* unused)
+{
+    for (ObjectId member = GetIdProperty(0, doc, PROP_FIRST_TEXT_HOLDER); member != 0;
+         member = GetIdProperty(doc, member, PROP_NEXT_TEXT_HOLDER))
+        NoteParagraphs(doc, GetIdProperty(doc, member, PROP_FIRST_PARAGRAPH), used, unused);
+}
+
+/* Every cell of every table, then the table's title. */
+static void ScanTables(ObjectId doc, StringList* used, StringList* unused)
+{
+    for (ObjectId table = GetIdProperty(0, doc, PROP_FIRST_TABLE); table != 0;
+         table = GetIdProperty(doc, table, PROP_NEXT_TABLE)) {
+        for (ObjectId row = GetIdProperty(doc, table, PROP_FIRST_ROW); row != 0;
+             row = GetIdProperty(doc, row, PROP_NEXT_ROW))
+            for (ObjectId cell = GetIdProperty(doc, row, PROP_FIRST_CELL); cell != 0;
+                 cell = GetIdProperty(doc, cell, PROP_NEXT_CELL))
+                NoteParagraphs(doc, GetIdProperty(doc, cell, PROP_FIRST_PARAGRAPH), used, unused);
+        NoteParagraphs(doc, GetIdProperty(doc, table, PROP_FIRST_PARAGRAPH), used, unused);
+    }
+}
+
+/* Catalogue formats whose exact name no scanned paragraph carries. */
+static void ScanCatalogue(ObjectId doc, StringList* used, StringList* unused)
+{
+    char* name = 0;
+    for (ObjectId format = GetIdProperty(0, doc, PROP_FIRST_PGF_FORMAT); format != 0;
+         format = GetIdProperty(doc, format, PROP_NEXT_PGF_FORMAT)) {
+        name = (char*)BridgeFree(name);
+        name = GetStringProperty(doc, format, PROP_NAME);
+        const char* text = name ? name : "";
+        if (StringListFind(used, text) < 0 && StringListFind(unused, text) < 0)
+            AddOrReport(unused, text);
+    }
+    BridgeFree(name);
+}
+
+void ScanParagraphUsage(ObjectId doc, StringList* used, StringList* unused)
+{
+    SetIntProperty(0, 0, PROP_SCREEN_UPDATING, 0);
+    int32_t savedMode = GetIntProperty(doc, doc, PROP_DOC_MODE);
+    SetIntProperty(doc, doc, PROP_DOC_MODE, 1);
+
+    ScanFlows(doc, used, unused);
+    ScanTextHolders(doc, used, unused);
+    ScanTables(doc, used, unused);
+    ScanCatalogue(doc, used, unused);
+
+    StringListSort(used, StringListCompareEntries);
+    StringListSort(unused, StringListCompareEntries);
+
+    SetIntProperty(doc, doc, PROP_DOC_MODE, savedMode);
+    SetIntProperty(0, 0, PROP_SCREEN_UPDATING, 1);
+    RedisplayDocument(doc);
+}
+
+/* File name of a path read from the host, or null when the path gives none. */
+static char* FileNameOf(char* hostPath)
+{
+    PathRecord* record = PathFromText(hostPath, 0, 0);
+    BridgeFree(hostPath);
+    if (!record)
+        return 0;
+    char* name = PathFileName(record);
+    PathRecordFree(record);
+    return name;
+}
+
+char* DocumentTitle(ObjectId doc)
+{
+    char* name = FileNameOf(GetStringProperty(doc, doc, PROP_NAME));
+    return name ? name : StrDuplicate("Untitled");
+}
+
+char* BookTitle(ObjectId book)
+{
+    return FileNameOf(GetStringProperty(0, book, PROP_NAME));
+}
+
+/* ---- listings ------------------------------------------------------------------------- */
+
+typedef struct UsageLists {
+    StringList* used;
+    StringList* unused;
+} UsageLists;
+
+static int CreateUsageLists(UsageLists* lists)
+{
+    lists->used = StringListCreate(1, 1);
+    lists->unused = StringListCreate(1, 1);
+    if (lists->used && lists->unused)
+        return 1;
+    ConsoleReport(kNoMemory);
+    StringListFree(lists->used);
+    StringListFree(lists->unused);
+    lists->used = 0;
+    lists->unused = 0;
+    return 0;
+}
+
+static void FreeUsageLists(UsageLists* lists)
+{
+    StringListFree(lists->used);
+    StringListFree(lists->unused);
+    lists->used = 0;
+    lists->unused = 0;
+}
+
+static void AppendOwned(ObjectId out, char* text, const char* tag)
+{
+    AppendParagraph(out, text, tag);
+    MemFree(text);
+}
+
+static void AppendEntries(ObjectId out, StringList* list)
+{
+    for (uint32_t i = 0; i < StringListCount(list); i++)
+        AppendParagraph(out, StringListGet(list, i), OUTPUT_TAG_BODY);
+}
+
+/* "Paragraph Tags Used:", the used tags, "Paragraph Tags Not Used:", the unused formats. */
+static void AppendUsageSections(ObjectId out, UsageLists* lists)
+{
+    AppendParagraph(out, kUsedHeading, OUTPUT_TAG_HEADING2);
+    AppendEntries(out, lists->used);
+    AppendParagraph(out, kUnusedHeading, OUTPUT_TAG_HEADING2);
+    AppendEntries(out, lists->unused);
+}
+
+/* Per-file work of the book scans: every file into one pair of book-wide lists. */
+static void ScanBookFile(BookFile* file, void* context)
+{
+    UsageLists* lists = (UsageLists*)context;
+    ScanParagraphUsage(file->doc, lists->used, lists->unused);
+}
+
+int32_t ListParagraphUsage(ObjectId doc)
+{
+    UsageLists lists;
+    if (!CreateUsageLists(&lists))
+        return 0;
+    ScanParagraphUsage(doc, lists.used, lists.unused);
+    ObjectId out = CreateOutputDocument();
+    AppendOwned(out, DocumentTitle(doc), OUTPUT_TAG_HEADING1);
+    AppendUsageSections(out, &lists);
+    FreeUsageLists(&lists);
+    return 0;
+}
+
+int32_t ListParagraphUsageBook(ObjectId book)
+{
+    UsageLists lists;
+    if (!CreateUsageLists(&lists))
+        return 0;
+    WalkBookComponents(book, BOOK_PREFIX_EXAMINING, BOOK_FILE_CLOSE, ScanBookFile, &lists);
+    ObjectId out = CreateOutputDocument();
+    AppendOwned(out, BookTitle(book), OUTPUT_TAG_HEADING1);
+    AppendUsageSections(out, &lists);
+    FreeUsageLists(&lists);
+    return 0;
+}
+
+/* Per-file work of the individual listing: the file's own section, written while the file is
+ * open for its title, and finished after it has been closed. */
+static void ListBookFile(BookFile* file, void* context)
+{
+    ObjectId out = *(ObjectId*)context;
+    UsageLists lists;
+    if (!CreateUsageLists(&lists))
+        return;
+    ScanParagraphUsage(file->doc, lists.used, lists.unused);
+    AppendOwned(out, DocumentTitle(file->doc), OUTPUT_TAG_HEADING1);
+    AppendParagraph(out, kUsedHeading, OUTPUT_TAG_HEADING2);
+    if (file->doc != 0) {
+        CloseDocument(file->doc, 1);
+        file->doc = 0;
+    }
+    AppendEntries(out, lists.used);
+    AppendParagraph(out, kUnusedHeading, OUTPUT_TAG_HEADING2);
+    AppendEntries(out, lists.unused);
+    FreeUsageLists(&lists);
+}
+
+int32_t ListParagraphUsageBookIndFiles(ObjectId book)
+{
+    ObjectId out = CreateOutputDocument();
+    AppendOwned(out, BookTitle(book), OUTPUT_TAG_HEADING1);
+    WalkBookComponents(book, BOOK_PREFIX_EXAMINING, BOOK_FILE_CLOSE, ListBookFile, &out);
+    return 0;
+}
+
+typedef struct TagSearch {
+    ObjectId out;
+    const char* tag;
+} TagSearch;
+
+/* Per-file work of the by-tag listing: names the file when it uses the tag exactly. */
+static void FindTagInBookFile(BookFile* file, void* context)
+{
+    TagSearch* search = (TagSearch*)context;
+    UsageLists lists;
+    if (!CreateUsageLists(&lists))
+        return;
+    ScanParagraphUsage(file->doc, lists.used, lists.unused);
+    if (StringListFind(lists.used, search->tag) >= 0)
+        AppendOwned(search->out, DocumentTitle(file->doc), OUTPUT_TAG_BODY);
+    FreeUsageLists(&lists);
+}
+
+int32_t ParagraphUsageBookByFormat(ObjectId book)
+{
+    UsageLists bookLists;
+    if (!CreateUsageLists(&bookLists))
+        return 0;
+    WalkBookComponents(book, BOOK_PREFIX_EXAMINING, BOOK_FILE_CLOSE, ScanBookFile, &bookLists);
+
+    TagSearch search;
+    search.out = CreateOutputDocument();
+    AppendOwned(search.out, BookTitle(book), OUTPUT_TAG_HEADING1);
+    for (uint32_t i = 0; i < StringListCount(bookLists.used); i++) {
+        char* tag = StrDuplicate(StringListGet(bookLists.used, i));
+        if (!tag) {
+            ConsoleReport(kNoMemory);
+            continue;
+        }
+        AppendParagraph(search.out, tag, OUTPUT_TAG_HEADING2);
+        search.tag = tag;
+        /* Every file is opened and scanned again for each tag; nothing is kept between walks. */
+        WalkBookComponents(book, BOOK_PREFIX_EXAMINING, BOOK_FILE_CLOSE, FindTagInBookFile, &search);
+        MemFree(tag);
+    }
+    FreeUsageLists(&bookLists);
+    return 0;
+}

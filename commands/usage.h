@@ -1,0 +1,25 @@
+/* usage.h - which paragraph tags a document's paragraphs carry and which catalogue formats
+ * none of them carries, and the four commands that list this for a document or a book. */
+#ifndef TAGWRIGHT_COMMANDS_USAGE_H
+#define TAGWRIGHT_COMMANDS_USAGE_H
+
+#include "bridge/boundary.h"
+#include "support/string_list.h"
+
+/* Adds the document's tags to used (one entry per tag ignoring letter case) and its formats
+ * that no scanned paragraph carries (exact names) to unused, then sorts both lists. The
+ * lists may already hold entries from other documents. */
+void ScanParagraphUsage(ObjectId doc, StringList* used, StringList* unused);
+
+/* Heading texts: the file name of the document's path, or "Untitled" when it has none; the
+ * file name of the book's path, or null when it has none. New strings, MemFree. */
+char* DocumentTitle(ObjectId doc);
+char* BookTitle(ObjectId book);
+
+/* Command entry points (1, 9, 18, 19). */
+int32_t ListParagraphUsage(ObjectId doc);
+int32_t ListParagraphUsageBook(ObjectId book);
+int32_t ListParagraphUsageBookIndFiles(ObjectId book);
+int32_t ParagraphUsageBookByFormat(ObjectId book);
+
+#endif

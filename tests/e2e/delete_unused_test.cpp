@@ -1,0 +1,246 @@
+// delete_unused_test.cpp - deleting unused paragraph formats from a document and from every
+// file of a book: the question, what is deleted and what is spared, what is saved, and book
+// files on disk (MIF) that reload with only the unused formats gone.
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "host/mif_store.h"
+#include "plugin_fixture.h"
+
+namespace tw::e2e {
+namespace {
+
+namespace fs = std::filesystem;
+
+const char kDocumentQuestion[] = "Are you sure you want to delete unused paragraph tags?";
+const char kBookQuestion[] = "Are you sure you want to delete unused paragraph tags for all files in the book?";
+
+std::vector<std::string> CatalogueNames(const host::Document& doc)
+{
+    std::vector<std::string> names;
+    for (ObjectId id : doc.catalogue)
+        names.push_back(doc.format(id)->name);
+    return names;
+}
+
+class DeleteUnusedTest : public PluginTest {
+protected:
+    std::vector<std::string> Catalogue(ObjectId doc) { return CatalogueNames(*model().document(doc)); }
+};
+
+TEST_F(DeleteUnusedTest, ConfirmedDeletesOnlyFormatsNoParagraphUses)
+{
+    DocBuilder doc(model(), "C:\\Docs\\d.fm");
+    doc.format("Body").format("Heading1").format("CellBody").format("Note").format("Footnote");
+    doc.paragraph("Body", "text").table({{"x"}}, 0, "CellBody").footnote({{"Footnote", "f"}});
+    ObjectId id = Open(doc);
+    Load();
+    session.answerAlert(0);
+    session.command(2);
+    ASSERT_EQ(session.alerts().size(), 1u);
+    EXPECT_EQ(session.alerts()[0].text, kDocumentQuestion);
+    EXPECT_EQ(session.alerts()[0].kind, 1);
+    EXPECT_EQ(Catalogue(id), (std::vector<std::string>{"Body", "CellBody", "Footnote"}));
+    EXPECT_TRUE(model().document(id)->modified) << "changed, and left for the user to save";
+    EXPECT_EQ(store.saves("C:\\Docs\\d.fm"), 0);
+}
+
+TEST_F(DeleteUnusedTest, CancelledOrAllUsedChangesNothing)
+{
+    DocBuilder doc(model(), "C:\\Docs\\d.fm");
+    doc.format("Body").format("Note").paragraph("Body", "text");
+    ObjectId id = Open(doc);
+    DocBuilder full(model(), "C:\\Docs\\full.fm");
+    full.format("Body").format("Note").paragraph("Note", "n").paragraph("Body", "b");
+    ObjectId fullId = Open(full);
+    Load();
+
+    session.activate(id);
+    session.answerAlert(1);
+    session.command(2);
+    EXPECT_EQ(Catalogue(id), (std::vector<std::string>{"Body", "Note"}));
+
+    session.activate(fullId);
+    session.answerAlert(0);
+    session.command(2);
+    EXPECT_EQ(Catalogue(fullId), (std::vector<std::string>{"Body", "Note"}));
+    EXPECT_FALSE(model().document(fullId)->modified);
+}
+
+TEST_F(DeleteUnusedTest, FormatDifferingOnlyInCaseFromAUsedTagIsSpared)
+{
+    // The paragraphs tagged "body" would lose their format if "body" were deleted.
+    DocBuilder doc(model(), "C:\\Docs\\d.fm");
+    doc.format("Body").format("body").format("Extra").paragraph("Body", "one").paragraph("body", "two");
+    ObjectId id = Open(doc);
+    Load();
+    session.answerAlert(0);
+    session.command(2);
+    EXPECT_EQ(Catalogue(id), (std::vector<std::string>{"Body", "body"}));
+}
+
+TEST_F(DeleteUnusedTest, QuestionThatCannotBeShownDeletesNothing)
+{
+    DocBuilder doc(model(), "C:\\Docs\\d.fm");
+    doc.format("Body").format("Note").paragraph("Body", "text");
+    ObjectId id = Open(doc);
+    Load();
+    session.host().failSlot(HOST_SLOT_SHOW_ALERT, TW_E_RETRYLATER);
+    session.command(2);
+    EXPECT_EQ(Catalogue(id), (std::vector<std::string>{"Body", "Note"}));
+    // The next question is shown and answered normally.
+    session.answerAlert(0);
+    session.command(2);
+    EXPECT_EQ(Catalogue(id), (std::vector<std::string>{"Body"}));
+}
+
+class BookDeleteTest : public PluginTest {
+protected:
+    static std::string Path(const std::string& name) { return "C:\\Books\\" + name; }
+
+    // ch1 uses Note; ch2 defines Note without using it; both define Old, used nowhere.
+    void SetUp() override
+    {
+        DocBuilder ch1(model(), Path("ch1.fm"));
+        ch1.format("Body").format("Note").format("Old").paragraph("Body", "a").paragraph("Note", "b");
+        Put(Path("ch1.fm"), ch1);
+        DocBuilder ch2(model(), Path("ch2.fm"));
+        ch2.format("Body").format("Old").format("Note").paragraph("Body", "c");
+        Put(Path("ch2.fm"), ch2);
+        BookBuilder book(model(), Path("Manual.book"));
+        book.file(Path("ch1.fm")).file(Path("ch2.fm"));
+        session.activate(session.add(*book.build()));
+        Load();
+    }
+
+    std::vector<std::string> Stored(const std::string& name) { return CatalogueNames(*store.document(Path(name))); }
+};
+
+TEST_F(BookDeleteTest, UnusedMeansUnusedInEveryFileAndEachFileIsSaved)
+{
+    session.answerAlert(0);
+    session.command(10);
+    ASSERT_EQ(session.alerts().size(), 1u);
+    EXPECT_EQ(session.alerts()[0].text, kBookQuestion);
+    EXPECT_EQ(Stored("ch1.fm"), (std::vector<std::string>{"Body", "Note"}));
+    EXPECT_EQ(Stored("ch2.fm"), (std::vector<std::string>{"Body", "Note"}));
+    EXPECT_EQ(store.saves(Path("ch1.fm")), 1);
+    EXPECT_EQ(store.saves(Path("ch2.fm")), 1);
+    EXPECT_TRUE(model().openDocs.empty());
+    EXPECT_TRUE(session.outputDocuments().empty());
+}
+
+TEST_F(BookDeleteTest, CancelLeavesEveryFileUntouched)
+{
+    session.answerAlert(1);
+    session.command(10);
+    EXPECT_EQ(store.saves(Path("ch1.fm")), 0);
+    EXPECT_EQ(store.saves(Path("ch2.fm")), 0);
+    EXPECT_EQ(Stored("ch2.fm"), (std::vector<std::string>{"Body", "Old", "Note"}));
+    EXPECT_TRUE(model().openDocs.empty()) << "the first walk closed what it opened";
+    EXPECT_EQ(session.statusLines(), (std::vector<std::string>{"Examining: ch1.fm", "Examining: ch2.fm", ""}));
+}
+
+// Book files as MIF on disk: after command 10 each file reads back exactly as the same file
+// would after deleting the unused formats by hand, so nothing else was changed.
+class MifBookDeleteTest : public PluginTest {
+protected:
+    void SetUp() override
+    {
+        dir = fs::temp_directory_path() /
+              ("tagwright-e2e-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        session.setStore(&mif);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    std::string Write(const std::string& name, DocBuilder& builder)
+    {
+        std::string path = (dir / name).string();
+        std::string error;
+        auto doc = builder.build();
+        EXPECT_TRUE(host::WriteFileAtomically(path, host::MifDocumentBytes(*doc), error)) << error;
+        return path;
+    }
+
+    static std::string Read(const std::string& path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    // What the file should hold: itself, read and written by the host with the named formats
+    // deleted.
+    std::string Expected(const std::string& before, const std::vector<std::string>& deleted)
+    {
+        std::string copy = (dir / "expected.mif").string();
+        std::string error;
+        EXPECT_TRUE(host::WriteFileAtomically(copy, before, error)) << error;
+        Model scratch;
+        host::LoadResult loaded = host::LoadMifFile(scratch, copy);
+        EXPECT_TRUE(loaded.doc) << loaded.error;
+        if (!loaded.doc)
+            return {};
+        for (const auto& name : deleted)
+            EXPECT_TRUE(host::DeleteFormat(*loaded.doc, loaded.doc->formatByName(name)->id)) << name;
+        return host::MifDocumentBytes(*loaded.doc);
+    }
+
+    fs::path dir;
+    host::MifStore mif;
+};
+
+TEST_F(MifBookDeleteTest, SavedFilesReloadWithOnlyTheUnusedFormatsGone)
+{
+    DocBuilder ch1(model());
+    ch1.format("Body").format("Note").format("Old").format("Heading1");
+    ch1.paragraph("Heading1", "Chapter one").paragraph("Body", "Text with a note.").table({{"Name"}, {"Value"}}, 1, "Body");
+    std::string ch1Path = Write("ch1.mif", ch1);
+    DocBuilder ch2(model());
+    ch2.format("Body").format("Old").format("Note").format("Heading1").format("Gone");
+    ch2.paragraph("Note", "A note.").footnote({{"Heading1", "odd footnote"}});
+    std::string ch2Path = Write("ch2.mif", ch2);
+    std::string ch1Before = Read(ch1Path);
+    std::string ch2Before = Read(ch2Path);
+
+    BookBuilder book(model(), (dir / "Manual.book").string());
+    book.file(ch1Path).file(ch2Path);
+    {
+        std::string error;
+        ASSERT_TRUE(host::WriteFileAtomically((dir / "Manual.book").string(), host::MifBookBytes(*book.build()), error))
+            << error;
+    }
+    Load();
+    std::string error;
+    ObjectId opened = session.open((dir / "Manual.book").string(), &error);
+    ASSERT_NE(opened, 0u) << error;
+    session.activate(opened);
+
+    session.answerAlert(0);
+    session.command(10);
+    EXPECT_TRUE(session.consoleLines().empty()) << session.host().consoleText();
+
+    EXPECT_EQ(Read(ch1Path), Expected(ch1Before, {"Old"}));
+    EXPECT_EQ(Read(ch2Path), Expected(ch2Before, {"Old", "Gone"}));
+
+    Model reread;
+    host::LoadResult ch2After = host::LoadMifFile(reread, ch2Path);
+    ASSERT_TRUE(ch2After.doc) << ch2After.error;
+    EXPECT_EQ(CatalogueNames(*ch2After.doc), (std::vector<std::string>{"Body", "Note", "Heading1"}));
+    host::LoadResult ch1After = host::LoadMifFile(reread, ch1Path);
+    ASSERT_TRUE(ch1After.doc) << ch1After.error;
+    const host::Document& d = *ch1After.doc;
+    std::vector<ParagraphText> text;
+    for (ObjectId p = d.firstParagraphOfFlow(d.mainFlow); p; p = d.nextParagraph(p))
+        text.push_back({d.paragraph(p)->tag, d.paragraph(p)->text});
+    EXPECT_EQ(text, (std::vector<ParagraphText>{{"Heading1", "Chapter one"}, {"Body", "Text with a note."}}));
+    EXPECT_EQ(d.tables.size(), 1u);
+}
+
+} // namespace
+} // namespace tw::e2e
