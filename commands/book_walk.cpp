@@ -97,16 +97,48 @@ void ClearBookStatus(ObjectId book)
     SetStringProperty(0, book, PROP_STATUS_LINE, "");
 }
 
+/* Open documents, in the host's order, as a new array (MemFree) of *count ids. */
+static ObjectId* OpenDocuments(uint32_t* count)
+{
+    ObjectId* ids = 0;
+    uint32_t n = 0;
+    for (ObjectId doc = GetIdProperty(0, 0, PROP_FIRST_OPEN_DOC); doc != 0 && n < 1000000;
+         doc = GetIdProperty(doc, doc, PROP_NEXT_OPEN_DOC)) {
+        ObjectId* grown = (ObjectId*)MemRealloc(ids, (n + 1) * sizeof(ObjectId), 0);
+        if (!grown)
+            break;
+        ids = grown;
+        ids[n++] = doc;
+    }
+    *count = n;
+    return ids;
+}
+
+static int32_t Contains(const ObjectId* ids, uint32_t count, ObjectId doc)
+{
+    for (uint32_t i = 0; i < count; i++)
+        if (ids[i] == doc)
+            return 1;
+    return 0;
+}
+
+void ReleaseBookFile(BookFile* file)
+{
+    if (file->doc != 0 && !file->wasOpen)
+        CloseDocument(file->doc, 1);
+    file->doc = 0;
+}
+
 static void EndBookFile(BookFile* file, BookFileEnd endForm)
 {
-    if (endForm == BOOK_FILE_CLOSE) {
-        if (file->doc != 0)
-            CloseDocument(file->doc, 1);
+    if (endForm == BOOK_FILE_CLOSE || file->leaveUnsaved) {
+        ReleaseBookFile(file);
         return;
     }
     ObjectId saved = SimpleSave(file->doc, file->path, 0);
     if (saved != 0) {
-        CloseDocument(saved, 1);
+        if (!file->wasOpen)
+            CloseDocument(saved, 1);
         return;
     }
     /* The document stays open with its changes; say so, or the user would take the file on
@@ -121,7 +153,13 @@ static void RunBookFile(ObjectId book, ObjectId component, const char* prefix, B
     BookFile file;
     file.book = book;
     file.component = component;
+    file.leaveUnsaved = 0;
+    /* Opening a file the user has open gives the user's document back; it must stay open. */
+    uint32_t openCount = 0;
+    ObjectId* open = OpenDocuments(&openCount);
     char* path = OpenBookFile(book, component, &file.doc);
+    file.wasOpen = file.doc != 0 && Contains(open, openCount, file.doc);
+    MemFree(open);
     file.path = path;
     ShowBookStatus(book, prefix, path);
     if (work)

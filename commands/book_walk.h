@@ -18,13 +18,19 @@ typedef enum BookFileEnd {
 } BookFileEnd;
 
 /* The file the per-file work is given. doc is 0 when the file could not be opened; the work
- * still runs (every read on document 0 yields nothing). A work that closes the document
- * itself sets doc to 0 so that the walk does not close it a second time. */
+ * still runs (every read on document 0 yields nothing). A work that is done with the document
+ * before it returns calls ReleaseBookFile. */
 typedef struct BookFile {
     ObjectId book;
     ObjectId component;
     const char* path; /* owned by the walk */
     ObjectId doc;
+    /* 1 when the user already had the document open before the walk opened it: the walk
+     * then never closes it (that would throw away the user's unsaved edits), it only saves
+     * it in a pass that changes files. */
+    int32_t wasOpen;
+    /* Set by the work: this file must not be saved by a save-and-close pass. */
+    int32_t leaveUnsaved;
 } BookFile;
 
 typedef void (*BookFileWork)(BookFile* file, void* context);
@@ -41,6 +47,10 @@ char* OpenBookFile(ObjectId book, ObjectId component, ObjectId* doc);
 
 /* Sets the book's status line to prefix followed by the file name of path. */
 void ShowBookStatus(ObjectId book, const char* prefix, const char* path);
+
+/* Lets the file's document go before the work returns: closes it unless the user had it open,
+ * and sets doc to 0 so that the walk does not end it again. */
+void ReleaseBookFile(BookFile* file);
 
 /* Empties the book's status line. */
 void ClearBookStatus(ObjectId book);

@@ -170,7 +170,6 @@ static void ConvertBookFile(BookFile* file, void* context)
 {
     ConversionTable* conversion = (ConversionTable*)context;
     ConvertTags(file->doc, conversion->doc, conversion->table);
-    KeepTableDocumentOpen(file, conversion->doc);
 }
 
 int32_t ConvertParagraphsBook(ObjectId book)

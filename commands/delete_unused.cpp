@@ -10,8 +10,6 @@
 #include "support/format.h"
 #include "support/memory.h"
 
-static const char kNoMemory[] = "Couldn't allocate string list memory\n";
-
 void DeleteUnusedFormats(ObjectId doc, StringList* used, StringList* unused)
 {
     char* name = 0;
@@ -31,62 +29,67 @@ void DeleteUnusedFormats(ObjectId doc, StringList* used, StringList* unused)
     BridgeFree(name);
 }
 
-typedef struct UsageLists {
-    StringList* used;
-    StringList* unused;
-} UsageLists;
-
-static int CreateLists(UsageLists* lists)
-{
-    lists->used = StringListCreate(1, 1);
-    lists->unused = StringListCreate(1, 1);
-    if (lists->used && lists->unused)
-        return 1;
-    ConsoleReport(kNoMemory);
-    StringListFree(lists->used);
-    StringListFree(lists->unused);
-    return 0;
-}
-
-static void FreeLists(UsageLists* lists)
-{
-    StringListFree(lists->used);
-    StringListFree(lists->unused);
-}
+/* The components the first walk of the book command could not open: their paragraphs were
+ * never scanned, so nothing may be deleted from them if the second walk can open them. */
+typedef struct BookDeletion {
+    UsageLists lists;
+    ObjectId* unscanned;
+    uint32_t unscannedCount;
+} BookDeletion;
 
 int32_t DeleteUnusedParagraphs(ObjectId doc)
 {
     UsageLists lists;
-    if (!CreateLists(&lists))
+    if (!CreateUsageLists(&lists))
         return 0;
-    ScanParagraphUsage(doc, lists.used, lists.unused);
-    if (ConfirmWithUser("Are you sure you want to delete unused paragraph tags?"))
+    /* With a tag missing from the used list its format would count as unused: delete nothing. */
+    if (ScanParagraphUsage(doc, lists.used, lists.unused) == 0 &&
+        ConfirmWithUser("Are you sure you want to delete unused paragraph tags?"))
         DeleteUnusedFormats(doc, lists.used, lists.unused);
-    FreeLists(&lists);
+    FreeUsageLists(&lists);
     return 0;
 }
 
 static void ScanBookFile(BookFile* file, void* context)
 {
-    UsageLists* lists = (UsageLists*)context;
-    ScanParagraphUsage(file->doc, lists->used, lists->unused);
+    BookDeletion* deletion = (BookDeletion*)context;
+    ScanBookFileUsage(file, &deletion->lists);
+    if (file->doc != 0)
+        return;
+    ObjectId* grown = (ObjectId*)MemRealloc(deletion->unscanned, (deletion->unscannedCount + 1) * sizeof(ObjectId), 0);
+    if (!grown) {
+        deletion->lists.incomplete++;
+        return;
+    }
+    deletion->unscanned = grown;
+    deletion->unscanned[deletion->unscannedCount++] = file->component;
 }
 
 static void DeleteInBookFile(BookFile* file, void* context)
 {
-    UsageLists* lists = (UsageLists*)context;
-    DeleteUnusedFormats(file->doc, lists->used, lists->unused);
+    BookDeletion* deletion = (BookDeletion*)context;
+    for (uint32_t i = 0; i < deletion->unscannedCount; i++) {
+        if (deletion->unscanned[i] == file->component) {
+            file->leaveUnsaved = 1;
+            return;
+        }
+    }
+    DeleteUnusedFormats(file->doc, deletion->lists.used, deletion->lists.unused);
 }
 
 int32_t DeleteUnusedParagraphsBook(ObjectId book)
 {
-    UsageLists lists;
-    if (!CreateLists(&lists))
+    BookDeletion deletion;
+    deletion.unscanned = 0;
+    deletion.unscannedCount = 0;
+    if (!CreateUsageLists(&deletion.lists))
         return 0;
     /* A format is unused only when no file of the book uses its name. */
-    WalkBookComponents(book, BOOK_PREFIX_EXAMINING, BOOK_FILE_CLOSE, ScanBookFile, &lists);
-    if (ConfirmWithUser("Are you sure you want to delete unused paragraph tags for all files in the book?"))
-        WalkBookComponents(book, BOOK_PREFIX_REMOVING, BOOK_FILE_SAVE_AND_CLOSE, DeleteInBookFile, &lists);
-    FreeLists(&lists);
+    WalkBookComponents(book, BOOK_PREFIX_EXAMINING, BOOK_FILE_CLOSE, ScanBookFile, &deletion);
+    if (deletion.lists.incomplete == 0 &&
+        ConfirmWithUser("Are you sure you want to delete unused paragraph tags for all files in the book?"))
+        WalkBookComponents(book, BOOK_PREFIX_REMOVING, BOOK_FILE_SAVE_AND_CLOSE, DeleteInBookFile, &deletion);
+    FreeUsageLists(&deletion.lists);
+    MemFree(deletion.unscanned);
     return 0;
 }

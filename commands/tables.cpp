@@ -15,7 +15,6 @@
 #include "support/strings.h"
 
 static const char kNoDocument[] = "Please open a document first.";
-static const char kNoMemory[] = "Couldn't allocate string list memory\n";
 static const char kNoListTable[] = "The list of paragraph tags to keep could not be found.";
 static const char kKeepQuestion[] = "Are you sure you want to keep only the paragraph tags listed?";
 
@@ -136,18 +135,6 @@ void KeepListedTags(ObjectId target, ObjectId tableDoc, ObjectId table)
     BridgeFree(name);
 }
 
-void KeepTableDocumentOpen(BookFile* file, ObjectId tableDoc)
-{
-    if (file->doc == 0 || file->doc != tableDoc)
-        return;
-    if (SimpleSave(file->doc, file->path, 0) == 0) {
-        ConsolePrint("Could not save file:");
-        ConsolePrint(file->path);
-        ConsolePrint("\n");
-    }
-    file->doc = 0;
-}
-
 /* Finds the list table; shows the warning and gives 0 when no open document holds one. */
 static ObjectId FindListTable(ObjectId* tableDoc)
 {
@@ -179,7 +166,6 @@ static void KeepListedInBookFile(BookFile* file, void* context)
 {
     ListTable* list = (ListTable*)context;
     KeepListedTags(file->doc, list->doc, list->table);
-    KeepTableDocumentOpen(file, list->doc);
 }
 
 int32_t RemoveNonlistParagraphsBook(ObjectId book)
@@ -194,39 +180,6 @@ int32_t RemoveNonlistParagraphsBook(ObjectId book)
 }
 
 /* ---- building tables ------------------------------------------------------------------ */
-
-typedef struct UsageLists {
-    StringList* used;
-    StringList* unused;
-} UsageLists;
-
-static int CreateLists(UsageLists* lists)
-{
-    lists->used = StringListCreate(1, 1);
-    lists->unused = StringListCreate(1, 1);
-    if (lists->used && lists->unused)
-        return 1;
-    ConsoleReport(kNoMemory);
-    StringListFree(lists->used);
-    StringListFree(lists->unused);
-    lists->used = 0;
-    lists->unused = 0;
-    return 0;
-}
-
-static void FreeLists(UsageLists* lists)
-{
-    StringListFree(lists->used);
-    StringListFree(lists->unused);
-    lists->used = 0;
-    lists->unused = 0;
-}
-
-static void ScanBookFile(BookFile* file, void* context)
-{
-    UsageLists* lists = (UsageLists*)context;
-    ScanParagraphUsage(file->doc, lists->used, lists->unused);
-}
 
 /* Asks which kind of list to build. 0 with the index stored, or the dialog's result when the
  * user cancelled; an index the dialog should not have given counts as cancelled. */
@@ -334,15 +287,15 @@ static int32_t BuildTable(ObjectId doc, ObjectId book, int fromBook, const char*
     lists.used = 0;
     lists.unused = 0;
     if (choice != LIST_EMPTY) {
-        if (!CreateLists(&lists))
+        if (!CreateUsageLists(&lists))
             return 0;
         if (fromBook)
-            WalkBookComponents(book, BOOK_PREFIX_EXAMINING, BOOK_FILE_CLOSE, ScanBookFile, &lists);
+            WalkBookComponents(book, BOOK_PREFIX_EXAMINING, BOOK_FILE_CLOSE, ScanBookFileUsage, &lists);
         else
             ScanParagraphUsage(doc, lists.used, lists.unused);
     }
     WriteTable(choice, &lists, headings, columns);
-    FreeLists(&lists);
+    FreeUsageLists(&lists);
     return 0;
 }
 

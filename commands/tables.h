@@ -36,10 +36,5 @@ char* GetParagraphText(ObjectId doc, ObjectId paragraph);
  * that can no longer be read (its document was closed) deletes nothing. */
 void KeepListedTags(ObjectId target, ObjectId tableDoc, ObjectId table);
 
-/* For the book commands that apply a table: when the book file just worked on is the
- * document holding the table (the user has it open), saves it under its own path but keeps
- * it open, so that the table can still be read for the files after it, and takes it out of
- * the walk's hands. Any other file is left to the walk. */
-void KeepTableDocumentOpen(BookFile* file, ObjectId tableDoc);
 
 #endif

@@ -15,10 +15,15 @@ static const char kNoMemory[] = "Couldn't allocate string list memory\n";
 static const char kUsedHeading[] = "Paragraph Tags Used:";
 static const char kUnusedHeading[] = "Paragraph Tags Not Used:";
 
+/* Names the current scan could not add; see ScanParagraphUsage. */
+static int32_t scanFailures;
+
 static void AddOrReport(StringList* list, const char* text)
 {
-    if (StringListAdd(list, text) != 0)
+    if (StringListAdd(list, text) != 0) {
         ConsoleReport(kNoMemory);
+        scanFailures++;
+    }
 }
 
 /* One paragraph's tag: used (once, ignoring case), and no longer a candidate for unused. */
@@ -98,8 +103,9 @@ static void ScanCatalogue(ObjectId doc, StringList* used, StringList* unused)
     BridgeFree(name);
 }
 
-void ScanParagraphUsage(ObjectId doc, StringList* used, StringList* unused)
+int32_t ScanParagraphUsage(ObjectId doc, StringList* used, StringList* unused)
 {
+    scanFailures = 0;
     SetIntProperty(0, 0, PROP_SCREEN_UPDATING, 0);
     int32_t savedMode = GetIntProperty(doc, doc, PROP_DOC_MODE);
     SetIntProperty(doc, doc, PROP_DOC_MODE, 1);
@@ -115,6 +121,7 @@ void ScanParagraphUsage(ObjectId doc, StringList* used, StringList* unused)
     SetIntProperty(doc, doc, PROP_DOC_MODE, savedMode);
     SetIntProperty(0, 0, PROP_SCREEN_UPDATING, 1);
     RedisplayDocument(doc);
+    return scanFailures;
 }
 
 /* File name of a path read from the host, or null when the path gives none. */
@@ -142,13 +149,9 @@ char* BookTitle(ObjectId book)
 
 /* ---- listings ------------------------------------------------------------------------- */
 
-typedef struct UsageLists {
-    StringList* used;
-    StringList* unused;
-} UsageLists;
-
-static int CreateUsageLists(UsageLists* lists)
+int32_t CreateUsageLists(UsageLists* lists)
 {
+    lists->incomplete = 0;
     lists->used = StringListCreate(1, 1);
     lists->unused = StringListCreate(1, 1);
     if (lists->used && lists->unused)
@@ -161,7 +164,7 @@ static int CreateUsageLists(UsageLists* lists)
     return 0;
 }
 
-static void FreeUsageLists(UsageLists* lists)
+void FreeUsageLists(UsageLists* lists)
 {
     StringListFree(lists->used);
     StringListFree(lists->unused);
@@ -190,11 +193,10 @@ static void AppendUsageSections(ObjectId out, UsageLists* lists)
     AppendEntries(out, lists->unused);
 }
 
-/* Per-file work of the book scans: every file into one pair of book-wide lists. */
-static void ScanBookFile(BookFile* file, void* context)
+void ScanBookFileUsage(BookFile* file, void* context)
 {
     UsageLists* lists = (UsageLists*)context;
-    ScanParagraphUsage(file->doc, lists->used, lists->unused);
+    lists->incomplete += ScanParagraphUsage(file->doc, lists->used, lists->unused);
 }
 
 int32_t ListParagraphUsage(ObjectId doc)
@@ -215,7 +217,7 @@ int32_t ListParagraphUsageBook(ObjectId book)
     UsageLists lists;
     if (!CreateUsageLists(&lists))
         return 0;
-    WalkBookComponents(book, BOOK_PREFIX_EXAMINING, BOOK_FILE_CLOSE, ScanBookFile, &lists);
+    WalkBookComponents(book, BOOK_PREFIX_EXAMINING, BOOK_FILE_CLOSE, ScanBookFileUsage, &lists);
     ObjectId out = CreateOutputDocument();
     AppendOwned(out, BookTitle(book), OUTPUT_TAG_HEADING1);
     AppendUsageSections(out, &lists);
@@ -234,10 +236,7 @@ static void ListBookFile(BookFile* file, void* context)
     ScanParagraphUsage(file->doc, lists.used, lists.unused);
     AppendOwned(out, DocumentTitle(file->doc), OUTPUT_TAG_HEADING1);
     AppendParagraph(out, kUsedHeading, OUTPUT_TAG_HEADING2);
-    if (file->doc != 0) {
-        CloseDocument(file->doc, 1);
-        file->doc = 0;
-    }
+    ReleaseBookFile(file);
     AppendEntries(out, lists.used);
     AppendParagraph(out, kUnusedHeading, OUTPUT_TAG_HEADING2);
     AppendEntries(out, lists.unused);
@@ -275,7 +274,7 @@ int32_t ParagraphUsageBookByFormat(ObjectId book)
     UsageLists bookLists;
     if (!CreateUsageLists(&bookLists))
         return 0;
-    WalkBookComponents(book, BOOK_PREFIX_EXAMINING, BOOK_FILE_CLOSE, ScanBookFile, &bookLists);
+    WalkBookComponents(book, BOOK_PREFIX_EXAMINING, BOOK_FILE_CLOSE, ScanBookFileUsage, &bookLists);
 
     TagSearch search;
     search.out = CreateOutputDocument();

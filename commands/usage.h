@@ -4,12 +4,30 @@
 #define TAGWRIGHT_COMMANDS_USAGE_H
 
 #include "bridge/boundary.h"
+#include "commands/book_walk.h"
 #include "support/string_list.h"
 
 /* Adds the document's tags to used (one entry per tag ignoring letter case) and its formats
  * that no scanned paragraph carries (exact names) to unused, then sorts both lists. The
- * lists may already hold entries from other documents. */
-void ScanParagraphUsage(ObjectId doc, StringList* used, StringList* unused);
+ * lists may already hold entries from other documents. Returns the number of names that
+ * could not be added for lack of memory (each reported on the console): when it is not 0 the
+ * lists are incomplete, and a tag in use may be missing from used. */
+int32_t ScanParagraphUsage(ObjectId doc, StringList* used, StringList* unused);
+
+/* The pair of lists a scan fills; incomplete counts the names a scan could not add. */
+typedef struct UsageLists {
+    StringList* used;
+    StringList* unused;
+    int32_t incomplete;
+} UsageLists;
+
+/* Creates both lists empty (capacity 1, growth 1); 0 after a console line when they cannot
+ * be had. FreeUsageLists releases both and clears the record. */
+int32_t CreateUsageLists(UsageLists* lists);
+void FreeUsageLists(UsageLists* lists);
+
+/* Per-file work of the book scans: the opened file into the UsageLists given as context. */
+void ScanBookFileUsage(BookFile* file, void* context);
 
 /* Heading texts: the file name of the document's path, or "Untitled" when it has none; the
  * file name of the book's path, or null when it has none. New strings, MemFree. */

@@ -142,6 +142,43 @@ TEST_F(BookDeleteTest, CancelLeavesEveryFileUntouched)
     EXPECT_EQ(session.statusLines(), (std::vector<std::string>{"Examining: ch1.fm", "Examining: ch2.fm", ""}));
 }
 
+TEST_F(BookDeleteTest, FileTheFirstWalkCouldNotOpenIsLeftAsItWas)
+{
+    // ch2 cannot be read during the scan but can again when formats are deleted: its paragraphs
+    // were never looked at, so nothing may be deleted from it.
+    store.failingLoads[host::NativePath(Path("ch2.fm"))] = 1;
+    session.answerAlert(0);
+    session.command(10);
+    EXPECT_EQ(session.host().consoleText(), "Could not open file:" + Path("ch2.fm") + "\n");
+    EXPECT_EQ(Stored("ch1.fm"), (std::vector<std::string>{"Body", "Note"}));
+    EXPECT_EQ(Stored("ch2.fm"), (std::vector<std::string>{"Body", "Old", "Note"}));
+    EXPECT_EQ(store.saves(Path("ch2.fm")), 0);
+    EXPECT_TRUE(model().openDocs.empty());
+}
+
+TEST_F(BookDeleteTest, BookFileTheUserHasOpenStaysOpenWithItsEdits)
+{
+    // The user has ch1 open and has typed into it without saving.
+    ObjectId ch1 = session.open(Path("ch1.fm"));
+    ASSERT_NE(ch1, 0u);
+    Document* doc = model().document(ch1);
+    TextLoc end = host::InsertText(model(), *doc, TextLoc{doc->firstParagraphOfFlow(doc->mainFlow), 0}, "edited ");
+    ASSERT_NE(end.object, 0u);
+    session.activate(model().openBooks.front());
+
+    session.command(9); // a read-only walk
+    ASSERT_NE(model().document(ch1), nullptr) << "the listing closed the user's document";
+    EXPECT_EQ(session.paragraphs(ch1).front().text, "edited a");
+
+    session.answerAlert(0);
+    session.command(10); // a walk that saves
+    ASSERT_NE(model().document(ch1), nullptr) << "deleting closed the user's document";
+    EXPECT_EQ(store.saves(Path("ch1.fm")), 1);
+    EXPECT_EQ(Stored("ch1.fm"), (std::vector<std::string>{"Body", "Note"}));
+    EXPECT_EQ(store.document(Path("ch1.fm"))->paragraphs.begin()->second.text.substr(0, 7), "edited ");
+    EXPECT_EQ(model().documentByPath(Path("ch2.fm")), nullptr) << "ch2 is closed again";
+}
+
 // Book files as MIF on disk: after command 10 each file reads back exactly as the same file
 // would after deleting the unused formats by hand, so nothing else was changed.
 class MifBookDeleteTest : public PluginTest {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -22,10 +23,23 @@ using host::Model;
 using host::ParagraphText;
 using host::Session;
 
-// A store whose saves to some paths fail, as a read-only or locked file would.
+// A store whose saves to some paths fail, as a read-only or locked file would, and whose
+// first loads of some paths fail, as a file on a network drive that comes back would.
 class FlakyStore : public MemoryStore {
 public:
     std::set<std::string> unsaveable;
+    std::map<std::string, int> failingLoads; // native path -> loads still to fail
+    host::LoadResult load(Model& m, const std::string& path) override
+    {
+        auto it = failingLoads.find(host::NativePath(path));
+        if (it != failingLoads.end() && it->second > 0) {
+            it->second--;
+            host::LoadResult r;
+            r.error = "Cannot read " + path;
+            return r;
+        }
+        return MemoryStore::load(m, path);
+    }
     bool save(const Model& m, const Document& doc, const std::string& path, std::string& error) override
     {
         if (unsaveable.count(host::NativePath(path))) {
