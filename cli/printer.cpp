@@ -9,11 +9,14 @@ namespace tw::cli {
 void PrintText(std::ostream& out, const std::vector<PrintedParagraph>& paragraphs)
 {
     for (const auto& p : paragraphs) {
-        if (p.tag == "Heading1")
-            out << "# ";
-        else if (p.tag == "Heading2")
-            out << "## ";
-        out << p.text << '\n';
+        // A paragraph that only anchors a table shows as the table.
+        if (!p.text.empty() || p.table.empty()) {
+            if (p.tag == "Heading1")
+                out << "# ";
+            else if (p.tag == "Heading2")
+                out << "## ";
+            out << p.text << '\n';
+        }
         for (const auto& row : p.table) {
             out << '|';
             for (const auto& cell : row)

@@ -205,9 +205,16 @@ int Run(const Request& req, std::ostream& out, std::ostream& err, const Asker& a
         else if (a.kind == 2)
             report.note(a.text);
     }
-    for (size_t i = dialogsBefore; i < host.listDialogs().size(); i++)
-        if (host.listDialogs()[i].chosen < 0)
-            cancelled = true;
+    for (size_t i = dialogsBefore; i < host.listDialogs().size(); i++) {
+        const ListChoiceRecord& dialog = host.listDialogs()[i];
+        if (dialog.chosen >= 0)
+            continue;
+        if (req.tag && std::find(dialog.items.begin(), dialog.items.end(), *req.tag) == dialog.items.end()) {
+            report.error(req.path + " has no paragraph format named '" + *req.tag + "'");
+            return kExitUsage;
+        }
+        cancelled = true;
+    }
 
     int status = kExitOk;
     const auto outputs = session.outputDocuments();

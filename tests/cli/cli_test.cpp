@@ -1,77 +1,10 @@
 // cli_test.cpp - the tagwright tool as a user runs it: standard output, standard error, exit
 // status and the files on disk, on copies of the example book in a temporary directory.
 
-#include <gtest/gtest.h>
+#include "tests/cli/tool_fixture.h"
 
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <string>
-
-namespace fs = std::filesystem;
-
+namespace tw::cli_test {
 namespace {
-
-struct Result {
-    int exit = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Slurp(const fs::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-std::string Quote(const std::string& s)
-{
-    std::string q = "'";
-    for (char c : s)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-class Tool : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/tagwright-cli-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-        fs::copy(fs::path(TAGWRIGHT_SOURCE_DIR) / "examples" / "book", dir_ / "book", fs::copy_options::recursive);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    fs::path file(const std::string& name) const { return dir_ / name; }
-    fs::path book() const { return dir_ / "book" / "Example.book.mif"; }
-    fs::path chapter(const std::string& name) const { return dir_ / "book" / name; }
-
-    // Runs the tool with standard input from /dev/null (not a terminal).
-    Result run(const std::vector<std::string>& args) const
-    {
-        std::string cmd = Quote(TAGWRIGHT_TOOL);
-        for (const auto& a : args)
-            cmd += " " + Quote(a);
-        cmd += " <" + Quote("/dev/null") + " >" + Quote(file("out.txt")) + " 2>" + Quote(file("err.txt"));
-        Result r;
-        int status = std::system(cmd.c_str());
-        r.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        r.out = Slurp(file("out.txt"));
-        r.err = Slurp(file("err.txt"));
-        return r;
-    }
-
-    fs::path dir_;
-};
-
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 // ---- listings ----------------------------------------------------------------------------
 
@@ -213,3 +146,4 @@ TEST_F(Tool, AboutAndVersion)
 }
 
 } // namespace
+} // namespace tw::cli_test
