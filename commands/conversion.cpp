@@ -6,6 +6,7 @@
 #include "bridge/host_ops.h"
 #include "commands/book_walk.h"
 #include "commands/confirm.h"
+#include "commands/flows.h"
 #include "commands/output_document.h"
 #include "commands/tables.h"
 #include "support/memory.h"
@@ -102,13 +103,7 @@ static void ConvertFlows(ObjectId target, const ConversionTable* conversion)
 {
     for (ObjectId flow = GetIdProperty(0, target, PROP_FIRST_FLOW); flow != 0;
          flow = GetIdProperty(target, flow, PROP_NEXT_FLOW)) {
-        ObjectId frame = GetIdProperty(target, flow, PROP_FIRST_FRAME);
-        ObjectId first = frame ? GetIdProperty(target, frame, PROP_FIRST_PARAGRAPH) : 0;
-        while (first == 0 && frame != 0) {
-            frame = GetIdProperty(target, frame, PROP_NEXT_FRAME);
-            if (frame != 0)
-                first = GetIdProperty(target, frame, PROP_FIRST_PARAGRAPH);
-        }
+        ObjectId first = FirstParagraphOfFlow(target, flow);
         if (first != 0)
             ConvertParagraphs(target, first, conversion, 1);
     }

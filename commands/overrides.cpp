@@ -6,6 +6,7 @@
 #include "bridge/host_ops.h"
 #include "commands/book_walk.h"
 #include "commands/confirm.h"
+#include "commands/flows.h"
 #include "commands/output_document.h"
 #include "support/memory.h"
 
@@ -39,19 +40,6 @@ static int ReapplyIfOverridden(ObjectId doc, ObjectId paragraph)
     }
     BridgeFree(tag);
     return applied;
-}
-
-/* The first paragraph of a flow: that of its first text frame that holds one; 0 when none
- * of its frames does. */
-static ObjectId FirstParagraphOfFlow(ObjectId doc, ObjectId flow)
-{
-    for (ObjectId frame = GetIdProperty(doc, flow, PROP_FIRST_FRAME); frame != 0;
-         frame = GetIdProperty(doc, frame, PROP_NEXT_FRAME)) {
-        ObjectId first = GetIdProperty(doc, frame, PROP_FIRST_PARAGRAPH);
-        if (first != 0)
-            return first;
-    }
-    return 0;
 }
 
 static void RemoveInFlows(ObjectId doc)

@@ -5,6 +5,7 @@
 
 #include "bridge/host_ops.h"
 #include "commands/book_walk.h"
+#include "commands/flows.h"
 #include "commands/output_document.h"
 #include "support/format.h"
 #include "support/memory.h"
@@ -54,13 +55,7 @@ static void ScanFlows(ObjectId doc, StringList* used, StringList* unused)
 {
     for (ObjectId flow = GetIdProperty(0, doc, PROP_FIRST_FLOW); flow != 0;
          flow = GetIdProperty(doc, flow, PROP_NEXT_FLOW)) {
-        ObjectId frame = GetIdProperty(doc, flow, PROP_FIRST_FRAME);
-        ObjectId first = frame ? GetIdProperty(doc, frame, PROP_FIRST_PARAGRAPH) : 0;
-        while (first == 0 && frame != 0) {
-            frame = GetIdProperty(doc, frame, PROP_NEXT_FRAME);
-            if (frame != 0)
-                first = GetIdProperty(doc, frame, PROP_FIRST_PARAGRAPH);
-        }
+        ObjectId first = FirstParagraphOfFlow(doc, flow);
         if (first != 0)
             NoteParagraphs(doc, first, used, unused);
     }

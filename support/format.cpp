@@ -19,10 +19,10 @@ static int IsConversionLetter(char c)
     return c && strchr(conversionLetters, c) != NULL;
 }
 
-/* Copies the specification at format (starting at "%") into spec, expanding stars with the
- * next int arguments; returns the number of format bytes used. A specification longer than
+/* Copies the conversion at format (starting at "%") into spec, expanding stars with the
+ * next int arguments; returns the number of format bytes used. A conversion longer than
  * the buffer keeps its first SPEC_SIZE - 1 characters. */
-static size_t ReadSpecification(const char* format, char* spec, va_list* args)
+static size_t ReadConversion(const char* format, char* spec, va_list* args)
 {
     size_t used = 0;
     size_t length = 0;
@@ -43,7 +43,7 @@ static size_t ReadSpecification(const char* format, char* spec, va_list* args)
     return used;
 }
 
-/* Field width and precision of a string specification (precision -1: none). */
+/* Field width and precision of a string conversion (precision -1: none). */
 static void StringField(const char* spec, long* width, long* precision)
 {
     const char* p = spec + 1;
@@ -104,12 +104,12 @@ int32_t FormatEngine(FormatSink sink, void* context, const char* format, va_list
             break;
 
         char spec[SPEC_SIZE];
-        p += ReadSpecification(p, spec, &ap);
+        p += ReadConversion(p, spec, &ap);
         size_t specLength = strlen(spec);
         char letter = spec[specLength - 1];
         char modifier = specLength >= 2 ? spec[specLength - 2] : '\0';
         if (specLength < 2 || !IsConversionLetter(letter)) {
-            /* unfinished or overlong specification: shown as written, nothing consumed */
+            /* unfinished or overlong conversion: shown as written, nothing consumed */
             total += sink(context, spec, (int32_t)specLength);
             continue;
         }

@@ -89,7 +89,7 @@ TEST(FormatToBuffer, PercentAndEdgeFormats)
     EXPECT_EQ(FormatToBuffer(buffer, nullptr), 0);
     EXPECT_STREQ(buffer, "");
     EXPECT_EQ(FormatToBuffer(nullptr, "abc"), 0);
-    FormatToBuffer(buffer, "abc%5");  // unfinished specification: shown as written
+    FormatToBuffer(buffer, "abc%5");  // unfinished conversion: shown as written
     EXPECT_STREQ(buffer, "abc%5");
 }
 
