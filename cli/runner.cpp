@@ -2,6 +2,7 @@
 
 #include "cli/runner.h"
 
+#include <unicode/putil.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -107,6 +108,11 @@ int Run(const Request& req, std::ostream& out, std::ostream& err, const Asker& a
     Host& host = session.host();
     session.setStore(&store);
     session.setInstallDir(req.hostDir ? *req.hostDir : DefaultInstallDir());
+    // The plug-in takes its converters from <install dir>/icu_data. A --host-dir that only
+    // holds a template has none: the tool then points ICU at the build's own converter data,
+    // as an installed host would have it, instead of letting every conversion fail.
+    if (req.hostDir && !std::filesystem::exists(std::filesystem::path(*req.hostDir) / "icu_data"))
+        u_setDataDirectory((DefaultInstallDir() + "/icu_data").c_str());
     host.echoConsole = [&](const std::string& text) { report.console(text); };
     if (asker.progress)
         host.echoStatus = [&](const std::string& line) { report.progress(line); };
@@ -256,6 +262,12 @@ int Run(const Request& req, std::ostream& out, std::ostream& err, const Asker& a
             report.note(req.path + " was changed in memory only; --write saves it");
         }
     }
+
+    // Book files the plug-in could not open or save: it said which on the console.
+    const std::string& console = host.consoleText();
+    if (console.find("Could not open file:") != std::string::npos ||
+        console.find("Could not save file:") != std::string::npos)
+        status = kExitFile;
 
     if (status != kExitOk)
         return status;

@@ -51,6 +51,26 @@ TEST_F(Tool, EachFileAndByTagNeedABook)
     EXPECT_TRUE(Contains(onDoc.err, "Intro.mif is a document")) << onDoc.err;
 }
 
+TEST_F(Tool, HostDirWithOnlyATemplate)
+{
+    // The template is a MIF document; every output document starts as an untitled copy of it.
+    fs::create_directory(file("host"));
+    {
+        std::ofstream t(file("host") / "VellOutput.fm");
+        t << Slurp(chapter("Appendix.mif"));
+    }
+    const std::string templateBefore = Slurp(file("host") / "VellOutput.fm");
+    Result r = run({"--host-dir", file("host").string(), "usage", chapter("Intro.mif").string()});
+    ASSERT_EQ(r.exit, 0) << r.err;
+    EXPECT_TRUE(Contains(r.out, "\n# Intro.mif\n## Paragraph Tags Used:\n")) << r.out;
+    EXPECT_EQ(Slurp(file("host") / "VellOutput.fm"), templateBefore);
+
+    // The folder has no converter data of its own; book files are still saved.
+    Result saved = run({"--host-dir", file("host").string(), "--yes", "delete-unused", book().string()});
+    ASSERT_EQ(saved.exit, 0) << saved.err;
+    EXPECT_FALSE(Contains(Slurp(chapter("Intro.mif")), "OldStyle"));
+}
+
 TEST_F(Tool, OutputDocumentSavedWithDashOReloads)
 {
     Result r = run({"-o", file("listing.mif").string(), "usage", chapter("Intro.mif").string()});
@@ -91,7 +111,7 @@ TEST_F(Tool, DeleteUnusedInABookSavesEveryChapterAndReportsAMissingOne)
 {
     fs::remove(chapter("Appendix.mif"));
     Result r = run({"--yes", "delete-unused", book().string()});
-    EXPECT_EQ(r.exit, 0) << r.err;
+    EXPECT_EQ(r.exit, 2) << r.err;
     EXPECT_TRUE(Contains(r.err, "Could not open file:")) << r.err;
     EXPECT_TRUE(Contains(r.err, "Appendix.fm")) << r.err;
     Result after = run({"usage", chapter("Intro.mif").string()});
