@@ -6,6 +6,7 @@
 #include "bridge/host_ops.h"
 #include "client_view.h"
 #include "host/builder.h"
+#include "host/mif_text.h"
 
 namespace tw::host {
 namespace {
@@ -192,6 +193,26 @@ TEST_F(Menus, TextCrossesTheBoundaryInFrameRoman)
     EXPECT_EQ(host.model().document(doc)->format(f)->name, "R\xC3\xA9sum\xC3\xA9");
     EXPECT_EQ(alert("Caf\x8E", ALERT_NOTE), 0);
     EXPECT_EQ(host.alerts().back().text, "Caf\xC3\xA9");
+}
+
+// Legacy MIF text and text crossing the boundary use one FrameRoman: the MIF reader's table
+// and the converter the plug-in and host share agree on every character of the set.
+TEST_F(Menus, MifReaderAndBoundaryConverterAgreeOnFrameRoman)
+{
+    ASSERT_TRUE(host.converterReady());
+    for (int byte = 0x80; byte <= 0xFF; byte++) {
+        const uint32_t cp = FrameRomanToUnicode(static_cast<uint8_t>(byte));
+        if (cp == 0)
+            continue; // not a character of the set
+        std::string utf8;
+        if (cp < 0x800)
+            utf8 = {static_cast<char>(0xC0 | (cp >> 6)), static_cast<char>(0x80 | (cp & 0x3F))};
+        else
+            utf8 = {static_cast<char>(0xE0 | (cp >> 12)), static_cast<char>(0x80 | ((cp >> 6) & 0x3F)),
+                    static_cast<char>(0x80 | (cp & 0x3F))};
+        EXPECT_EQ(host.toClient(utf8), std::string(1, static_cast<char>(byte))) << "byte 0x" << std::hex << byte;
+        EXPECT_EQ(FrameRomanFromUnicode(cp), byte);
+    }
 }
 
 } // namespace
