@@ -117,9 +117,17 @@ ObjectId Document::nextParagraph(ObjectId pid) const
     const std::vector<ObjectId>* list = self->paragraphList(*p);
     if (!list)
         return 0;
-    auto it = std::find(list->begin(), list->end(), pid);
-    if (it != list->end() && it + 1 != list->end())
-        return *(it + 1);
+    // Walks ask for the paragraph after the one they were given last: try that place first,
+    // so that walking a long frame is linear rather than a search per step.
+    size_t at = list->size();
+    if (walkList_ == list && walkIndex_ + 1 < list->size() && (*list)[walkIndex_ + 1] == pid)
+        at = walkIndex_ + 1;
+    else
+        at = static_cast<size_t>(std::find(list->begin(), list->end(), pid) - list->begin());
+    walkList_ = list;
+    walkIndex_ = at;
+    if (at + 1 < list->size())
+        return (*list)[at + 1];
     if (p->home != PgfHome::Frame)
         return 0;
     // The flow goes on in its next frames.

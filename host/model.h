@@ -214,6 +214,10 @@ struct Document {
 
     ObjKind kindOf(ObjectId object) const;
 
+    // Where nextParagraph found its last paragraph; a hint only, checked before use.
+    mutable const std::vector<ObjectId>* walkList_ = nullptr;
+    mutable size_t walkIndex_ = 0;
+
     // Lookups: null when the document has no such object of that kind.
     PgfFormat* format(ObjectId id);
     const PgfFormat* format(ObjectId id) const;
