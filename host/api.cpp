@@ -269,6 +269,7 @@ struct Target {
     MenuItem* menu = nullptr;
     ObjectId id = 0;
     ObjectId hint = 0; // menus: the document argument, naming the menu an item is in
+    bool batch = false; // a whole property list is being set: refresh once at its end
 };
 
 int32_t Resolve(Model& m, ObjectId doc, ObjectId obj, Target& t)
@@ -381,6 +382,8 @@ bool IsNumeric(PropType t)
 // the format of its tag.
 void Refresh(Target& t)
 {
+    if (t.batch)
+        return;
     if (t.kind == ObjKind::Paragraph) {
         Paragraph* p = t.doc->paragraph(t.id);
         p->overridden = DiffersFromFormat(*t.doc, *p);
@@ -904,6 +907,7 @@ static int32_t ApplyPropertyList(Host& h, Target& t, const PropertyList& list)
     if (!props)
         return kBadObjId;
     int32_t status = kStatusOk;
+    t.batch = true;
     for (uint32_t i = 0; i < list.count && list.entries; i++) {
         const PropertyEntry& e = list.entries[i];
         int32_t number = e.ident.number;
@@ -932,6 +936,7 @@ static int32_t ApplyPropertyList(Host& h, Target& t, const PropertyList& list)
         if (s != kStatusOk && status == kStatusOk)
             status = s; // the first failure is reported; the other entries still apply
     }
+    t.batch = false;
     Refresh(t);
     return status;
 }
