@@ -271,6 +271,22 @@ typedef struct ResourceBuffer {
     uint8_t* data;
 } ResourceBuffer;
 
+/* ---- layouts on 32-bit Windows, where the host reads and writes these records byte for byte -- */
+#if defined(_WIN32) && !defined(_WIN64)
+static_assert(sizeof(IntList) == 8 && sizeof(StringArray) == 8, "a list record is {count; pointer}");
+static_assert(sizeof(Tab) == 16, "Tab: position, kind, leader, decimal character");
+static_assert(sizeof(TextItem) == 12, "TextItem: offset, kind, string or value");
+static_assert(sizeof(TypedValue) == 20 && offsetof(TypedValue, u) == 4, "TypedValue: kind and 16 payload bytes");
+static_assert(sizeof(PropertyEntry) == 28 && offsetof(PropertyEntry, value) == 8, "PropertyEntry: ident and value");
+static_assert(sizeof(Element17) == 40, "kind 17 element");
+static_assert(sizeof(Element18) == 16 && offsetof(Element18, value) == 12, "kind 18 element");
+static_assert(sizeof(Element21) == 24 && offsetof(Element21, value) == 20 && offsetof(Element21, flag) == 22,
+              "kind 21 element");
+static_assert(sizeof(Element22) == 12, "kind 22 element");
+static_assert(sizeof(CmsResult) == 20, "CMSCommand result record");
+static_assert(sizeof(ResourceBuffer) == 8, "GetResource out record");
+#endif
+
 /* ---- the host API interface: slot numbers and signatures ----------------------------- */
 /* Every method takes the interface first; "status" out-parameters are int32 (0 = success). */
 

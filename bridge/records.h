@@ -15,6 +15,9 @@ typedef struct SplitNotification {
     char* fields[6];
     StringArray further;
 } SplitNotification;
+#if defined(_WIN32) && !defined(_WIN64)
+static_assert(sizeof(SplitNotification) == 32, "six strings and a StringArray");
+#endif
 
 /* ---- family 1: supplied allocator and release function -------------------------------- */
 

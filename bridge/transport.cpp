@@ -22,10 +22,10 @@ PropertyList SaveReturnList = {0, NULL};
 namespace {
 
 enum {
-    ERROR_NOT_CONNECTED = -1,
-    ERROR_CALL_FAILED = -1,
-    ERROR_HOST_BUSY = -88,
-    ERROR_NO_PARAMETER_LIST = -42
+    HOST_ERROR_NOT_CONNECTED = -1,
+    HOST_ERROR_CALL_FAILED = -1,
+    HOST_ERROR_HOST_BUSY = -88,
+    HOST_ERROR_NO_PARAMETER_LIST = -42
 };
 
 /* The host API interface; when there is none, records the failure and answers null. */
@@ -33,7 +33,7 @@ HostApi* Host()
 {
     HostApi* api = ConnectionHostApi();
     if (!api)
-        HostErrorNumber = ERROR_NOT_CONNECTED;
+        HostErrorNumber = HOST_ERROR_NOT_CONNECTED;
     return api;
 }
 
@@ -48,7 +48,7 @@ bool CallFailed(TwResult result)
 {
     if (result >= 0)
         return false;
-    HostErrorNumber = result == TW_E_RETRYLATER ? ERROR_HOST_BUSY : ERROR_CALL_FAILED;
+    HostErrorNumber = result == TW_E_RETRYLATER ? HOST_ERROR_HOST_BUSY : HOST_ERROR_CALL_FAILED;
     return true;
 }
 
@@ -94,7 +94,7 @@ List TakeList(TwResult result, int32_t status, List* host, int32_t (*copy)(List*
     ReleaseHostList(host, release);
     if (StatusFailed(status) || copyResult != 0) {
         if (status == 0)
-            HostErrorNumber = ERROR_CALL_FAILED;
+            HostErrorNumber = HOST_ERROR_CALL_FAILED;
         release(&copied, RecordHeapRelease);
         return empty;
     }
@@ -127,7 +127,7 @@ ObjectId TakeReturnList(TwResult result, int32_t status, ObjectId id, PropertyLi
     if (StatusFailed(status))
         return 0;
     if (copyResult != 0) {
-        HostErrorNumber = ERROR_CALL_FAILED;
+        HostErrorNumber = HOST_ERROR_CALL_FAILED;
         FreePropertyList(record);
         return 0;
     }
@@ -221,7 +221,7 @@ int32_t SetIntProperty(ObjectId doc, ObjectId object, int32_t property, int32_t 
 {
     HostApi* api = Host();
     if (!api)
-        return ERROR_NOT_CONNECTED;
+        return HOST_ERROR_NOT_CONNECTED;
     PropertyIdent ident = {property, NULL};
     int32_t status = -1;
     TwResult result = Method<HostSetIntPropertyFn>(api, HOST_SLOT_SET_INT_PROPERTY)(api, doc, object, &ident, value, &status);
@@ -232,7 +232,7 @@ int32_t SetStringProperty(ObjectId doc, ObjectId object, int32_t property, const
 {
     HostApi* api = Host();
     if (!api)
-        return ERROR_NOT_CONNECTED;
+        return HOST_ERROR_NOT_CONNECTED;
     PropertyIdent ident = {property, NULL};
     int32_t status = -1;
     TwResult result = Method<HostSetStringPropertyFn>(api, HOST_SLOT_SET_STRING_PROPERTY)(api, doc, object, &ident, value, &status);
@@ -262,7 +262,7 @@ int32_t DeleteObject(ObjectId doc, ObjectId object)
 {
     HostApi* api = Host();
     if (!api)
-        return ERROR_NOT_CONNECTED;
+        return HOST_ERROR_NOT_CONNECTED;
     int32_t status = -1;
     TwResult result = Method<HostDeleteObjectFn>(api, HOST_SLOT_DELETE_OBJECT)(api, doc, object, &status);
     return StatusResult(result, status);
@@ -316,7 +316,7 @@ int32_t AddCommandToMenu(ObjectId menu, ObjectId item)
 {
     HostApi* api = Host();
     if (!api)
-        return ERROR_NOT_CONNECTED;
+        return HOST_ERROR_NOT_CONNECTED;
     int32_t status = -1;
     TwResult result = Method<HostAddCommandToMenuFn>(api, HOST_SLOT_ADD_COMMAND_TO_MENU)(api, menu, item, &status);
     return StatusResult(result, status);
@@ -326,7 +326,7 @@ int32_t AddMenuToMenu(ObjectId menuOrBar, ObjectId menu)
 {
     HostApi* api = Host();
     if (!api)
-        return ERROR_NOT_CONNECTED;
+        return HOST_ERROR_NOT_CONNECTED;
     int32_t status = -1;
     TwResult result = Method<HostAddMenuToMenuFn>(api, HOST_SLOT_ADD_MENU_TO_MENU)(api, menuOrBar, menu, &status);
     return StatusResult(result, status);
@@ -336,7 +336,7 @@ int32_t RequestNotification(int32_t notification, int32_t on)
 {
     HostApi* api = Host();
     if (!api)
-        return ERROR_NOT_CONNECTED;
+        return HOST_ERROR_NOT_CONNECTED;
     int32_t status = -1;
     TwResult result = Method<HostRequestNotificationFn>(api, HOST_SLOT_REQUEST_NOTIFICATION)(api, notification, on, &status);
     return StatusResult(result, status);
@@ -346,7 +346,7 @@ int32_t PrintToConsole(const char* text)
 {
     HostApi* api = Host();
     if (!api)
-        return ERROR_NOT_CONNECTED;
+        return HOST_ERROR_NOT_CONNECTED;
     int32_t status = -1;
     TwResult result = Method<HostPrintToConsoleFn>(api, HOST_SLOT_PRINT_TO_CONSOLE)(api, text, &status);
     return StatusResult(result, status);
@@ -422,7 +422,7 @@ int32_t SetTextRangeProperty(ObjectId doc, ObjectId object, int32_t property, Te
 {
     HostApi* api = Host();
     if (!api)
-        return ERROR_NOT_CONNECTED;
+        return HOST_ERROR_NOT_CONNECTED;
     PropertyIdent ident = {property, NULL};
     int32_t status = -1;
     TwResult result =
@@ -549,7 +549,7 @@ bool BuildParameters(const IntParameter* parameters, uint32_t count, PropertyLis
 {
     *list = PropertyArrayAlloc(count);
     if (!list->entries) {
-        HostErrorNumber = ERROR_NO_PARAMETER_LIST;
+        HostErrorNumber = HOST_ERROR_NO_PARAMETER_LIST;
         return false;
     }
     for (uint32_t i = 0; i < count; i++) {
@@ -592,7 +592,7 @@ ObjectId SimpleSave(ObjectId doc, const char* fileName, int32_t interactive)
         if (!converted || (converted[0] == '\0' && fileName[0] != '\0')) {
             MemFree(converted);
             FreePropertyList(&params);
-            HostErrorNumber = ERROR_CALL_FAILED;
+            HostErrorNumber = HOST_ERROR_CALL_FAILED;
             return 0;
         }
         name = converted;
@@ -609,7 +609,7 @@ int32_t CloseDocument(ObjectId doc, int32_t flags)
 {
     HostApi* api = Host();
     if (!api)
-        return ERROR_NOT_CONNECTED;
+        return HOST_ERROR_NOT_CONNECTED;
     int32_t status = -1;
     TwResult result = Method<HostCloseDocumentFn>(api, HOST_SLOT_CLOSE_DOCUMENT)(api, doc, flags, &status);
     return StatusResult(result, status);
@@ -619,7 +619,7 @@ int32_t RedisplayDocument(ObjectId doc)
 {
     HostApi* api = Host();
     if (!api)
-        return ERROR_NOT_CONNECTED;
+        return HOST_ERROR_NOT_CONNECTED;
     int32_t status = -1;
     TwResult result = Method<HostRedisplayDocumentFn>(api, HOST_SLOT_REDISPLAY_DOCUMENT)(api, doc, &status);
     return StatusResult(result, status);
@@ -629,7 +629,7 @@ int32_t RunCommandCodes(int32_t count, int32_t* codes)
 {
     HostApi* api = Host();
     if (!api)
-        return ERROR_NOT_CONNECTED;
+        return HOST_ERROR_NOT_CONNECTED;
     IntList list = {(uint32_t)count, codes};
     int32_t status = -1;
     TwResult result = Method<HostRunCommandCodesFn>(api, HOST_SLOT_RUN_COMMAND_CODES)(api, &list, &status);

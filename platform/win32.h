@@ -6,8 +6,16 @@
 
 #if defined(_WIN32)
 
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
 #include <windows.h>
-#include <objbase.h>
+#include <winver.h>
+
+/* COM task memory (ole32), declared here: objbase.h would also declare COM's own IUnknown
+ * identifiers, which clash with the bridge's. */
+extern "C" DECLSPEC_IMPORT LPVOID WINAPI CoTaskMemAlloc(SIZE_T size);
+extern "C" DECLSPEC_IMPORT void WINAPI CoTaskMemFree(LPVOID block);
 
 #else
 

@@ -1,0 +1,16 @@
+# Cross-compiles the plug-in for 32-bit Windows with Debian's MinGW-w64 (g++-mingw-w64-i686):
+# the compilers, the resource compiler and the target's own headers and libraries, never the
+# build machine's.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86)
+
+set(TAGWRIGHT_MINGW_TRIPLET i686-w64-mingw32)
+set(CMAKE_C_COMPILER ${TAGWRIGHT_MINGW_TRIPLET}-gcc)
+set(CMAKE_CXX_COMPILER ${TAGWRIGHT_MINGW_TRIPLET}-g++)
+set(CMAKE_RC_COMPILER ${TAGWRIGHT_MINGW_TRIPLET}-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${TAGWRIGHT_MINGW_TRIPLET})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)

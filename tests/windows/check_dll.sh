@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# check_dll.sh - checks the 32-bit Windows plug-in as a host would find it, without running it:
+# the file kind, the one export, the DLLs it imports from, and the version resource that
+# carries the client description. Usage: tests/windows/check_dll.sh [build/windows/Tagwright.dll]
+set -uo pipefail
+
+dll="${1:-build/windows/Tagwright.dll}"
+tools="${MINGW_TRIPLET:-i686-w64-mingw32}"
+objdump="$tools-objdump"
+objcopy="$tools-objcopy"
+strings="$tools-strings"
+
+# The ICU library and name suffix the build bound to, from the build's own cache.
+cache="$(dirname "$dll")/CMakeCache.txt"
+cache_value() { sed -n "s/^$1:[A-Z]*=//p" "$cache" 2>/dev/null; }
+icu_dll="$(cache_value TAGWRIGHT_ICU_DLL)"
+icu_suffix="$(cache_value TAGWRIGHT_ICU_SUFFIX)"
+icu_dll="${icu_dll:-icuuc51.dll}"
+icu_suffix="${icu_suffix:-_51}"
+
+passed=0
+failed=0
+check() { # check NAME DETAIL COMMAND...
+  local name="$1" detail="$2"
+  shift 2
+  if "$@"; then
+    echo "PASS: $name"
+    passed=$((passed + 1))
+  else
+    echo "FAIL: $name${detail:+ ($detail)}"
+    failed=$((failed + 1))
+  fi
+}
+
+finish() {
+  echo "check_dll: $passed passed, $failed failed"
+  [ "$failed" -eq 0 ]
+  exit $?
+}
+
+if [ ! -f "$dll" ]; then
+  check "$dll exists" "not built" false
+  finish
+fi
+
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+"$objdump" -p "$dll" >"$work/headers" 2>&1
+
+# Lines of one objdump section: from the line matching $1 up to the next empty line.
+section() { awk -v start="$1" 'index($0, start) { on = 1; next } on && /^[[:space:]]*$/ { exit } on' "$work/headers"; }
+
+# ---- a 32-bit i386 PE DLL --------------------------------------------------------------
+is_pe32_dll() {
+  grep -q 'file format pei-i386' "$work/headers" &&
+    grep -Eq '^Magic[[:space:]]+010b[[:space:]]+\(PE32\)' "$work/headers" &&
+    section 'Characteristics' | grep -qx $'\tDLL'
+}
+check "PE32 i386 DLL" "$(grep -m1 'file format' "$work/headers")" is_pe32_dll
+
+# ---- exactly one export: the stdcall entry under its decorated name ----------------------
+exports="$(section '[Ordinal/Name Pointer] Table' | sed -E 's/^[[:space:]]*\[[[:space:]]*[0-9]+\][[:space:]]+//')"
+check "exports exactly _F_ApiClientInit@16" "exports: $(echo $exports)" \
+  test "$exports" = "_F_ApiClientInit@16"
+
+# ---- imports: the system's DLLs and the host's ICU only -----------------------------------
+imports="$(sed -n 's/^[[:space:]]*DLL Name: //p' "$work/headers")"
+unexpected=()
+for name in $imports; do
+  lower="$(echo "$name" | tr '[:upper:]' '[:lower:]')"
+  case "$lower" in
+    kernel32.dll | ole32.dll | version.dll | msvcrt.dll | api-ms-win-*.dll) ;;
+    *) [ "$lower" = "$(echo "$icu_dll" | tr '[:upper:]' '[:lower:]')" ] || unexpected+=("$name") ;;
+  esac
+done
+check "imports only from system DLLs and $icu_dll" "also imports: ${unexpected[*]:-}" \
+  test ${#unexpected[@]} -eq 0
+
+# Every function taken from the ICU DLL carries the host ICU's version suffix.
+icu_functions="$(awk -v dll="$icu_dll" '
+  /DLL Name: / { on = (tolower($3) == tolower(dll)); next }
+  on && /^[[:space:]]*$/ { on = 0 }
+  on && $1 ~ /^[0-9a-f]+$/ && NF >= 3 { print $3 }' "$work/headers")"
+unsuffixed="$(echo "$icu_functions" | grep -v -- "${icu_suffix}\$" || true)"
+check "ICU functions imported from $icu_dll with suffix $icu_suffix" \
+  "functions: $(echo $icu_functions)" \
+  test -n "$icu_functions" -a -z "$unsuffixed"
+
+# ---- the version resource and its client description --------------------------------------
+has_version_resource() {
+  section 'The .rsrc Resource Directory section' | grep -Eq '^[0-9a-f]+[[:space:]]+Entry: ID: 0x000010,'
+}
+check "version resource (RT_VERSION) present" "no resource of type 16" has_version_resource
+
+"$objcopy" -O binary --only-section=.rsrc "$dll" "$work/rsrc" 2>/dev/null || : >"$work/rsrc"
+"$strings" -el "$work/rsrc" >"$work/rsrc-strings" 2>/dev/null
+# A value of the string table: the UTF-16 key followed by the UTF-16 value.
+has_value() { grep -A1 -x -F "$1" "$work/rsrc-strings" | tail -n +2 | grep -qx -F "$2"; }
+check "version resource: FileDescription \"Tagwright (Frame 2017)\"" "" \
+  has_value FileDescription "Tagwright (Frame 2017)"
+check "version resource: ClientProducts \"Maker MakerSGML\"" "" \
+  has_value ClientProducts "Maker MakerSGML"
+check "version resource: string table 040904b0" "" grep -qx 040904b0 "$work/rsrc-strings"
+
+finish
