@@ -50,20 +50,24 @@ ObjectId CreateOutputDocument(void)
     return doc;
 }
 
+TextLoc InsertAtParagraphStart(ObjectId doc, ObjectId paragraph, const char* text)
+{
+    TextRange insertion;
+    insertion.begin.object = paragraph;
+    insertion.begin.offset = 0;
+    insertion.end = insertion.begin;
+    SetTextRangeProperty(0, doc, PROP_SELECTION, &insertion);
+    TextLoc at = insertion.begin;
+    return AddText(doc, &at, text);
+}
+
 void AppendParagraph(ObjectId doc, const char* text, const char* tag)
 {
     ObjectId flow = GetIdProperty(0, doc, PROP_MAIN_FLOW);
     ObjectId frame = GetIdProperty(doc, flow, PROP_LAST_FRAME);
     ObjectId target = GetIdProperty(doc, frame, PROP_LAST_PARAGRAPH);
 
-    TextRange insertion;
-    insertion.begin.object = target;
-    insertion.begin.offset = 0;
-    insertion.end = insertion.begin;
-    SetTextRangeProperty(0, doc, PROP_SELECTION, &insertion);
-
-    TextLoc at = insertion.begin;
-    TextLoc after = AddText(doc, &at, text ? text : "");
+    TextLoc after = InsertAtParagraphStart(doc, target, text ? text : "");
     if (tag)
         ApplyParagraphFormat(doc, target, tag);
     /* Ending the paragraph after the new text leaves what followed the insertion point as

@@ -15,6 +15,10 @@
  * document is left open and unsaved for the user. */
 ObjectId CreateOutputDocument(void);
 
+/* Places the insertion point at the start of the paragraph and inserts text there; returns
+ * the location just after the inserted text. */
+TextLoc InsertAtParagraphStart(ObjectId doc, ObjectId paragraph, const char* text);
+
 /* Writes text (null reads as empty) as a new paragraph at the end of the main flow and gives
  * it the tag's format when tag is not null and the document has that format. */
 void AppendParagraph(ObjectId doc, const char* text, const char* tag);

@@ -201,14 +201,7 @@ static int32_t ChooseListType(int32_t* choice)
 /* Puts the insertion point at the start of the cell's first paragraph and types text. */
 static void WriteCellText(ObjectId doc, ObjectId cell, const char* text)
 {
-    ObjectId paragraph = GetIdProperty(doc, cell, PROP_FIRST_PARAGRAPH);
-    TextRange insertion;
-    insertion.begin.object = paragraph;
-    insertion.begin.offset = 0;
-    insertion.end = insertion.begin;
-    SetTextRangeProperty(0, doc, PROP_SELECTION, &insertion);
-    TextLoc at = insertion.begin;
-    AddText(doc, &at, text);
+    InsertAtParagraphStart(doc, GetIdProperty(doc, cell, PROP_FIRST_PARAGRAPH), text);
 }
 
 /* Sets the width of the cell's column to two inches; the whole width list is written back. */
