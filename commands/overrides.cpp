@@ -60,6 +60,18 @@ static void ReapplyChain(ObjectId doc, ObjectId first)
         ReapplyIfOverridden(doc, pgf);
 }
 
+/* The text holders beyond the flows (footnotes): their paragraphs are body text, so their
+ * flags are cleared as in the flows. */
+static void RemoveInTextHolders(ObjectId doc)
+{
+    for (ObjectId member = GetIdProperty(0, doc, PROP_FIRST_TEXT_HOLDER); member != 0;
+         member = GetIdProperty(doc, member, PROP_NEXT_TEXT_HOLDER))
+        for (ObjectId pgf = GetIdProperty(doc, member, PROP_FIRST_PARAGRAPH); pgf != 0;
+             pgf = GetIdProperty(doc, pgf, PROP_NEXT_PARAGRAPH))
+            if (ReapplyIfOverridden(doc, pgf))
+                SetIntProperty(doc, pgf, PROP_OVERRIDE, 0);
+}
+
 /* Cells row by row, then the title. The override flag of table paragraphs is not written. */
 static void RemoveInTables(ObjectId doc)
 {
@@ -81,6 +93,7 @@ void RemoveOverridesInDocument(ObjectId doc)
     int32_t savedMode = GetIntProperty(doc, doc, PROP_DOC_MODE);
     SetIntProperty(doc, doc, PROP_DOC_MODE, 1);
     RemoveInFlows(doc);
+    RemoveInTextHolders(doc);
     RemoveInTables(doc);
     SetIntProperty(doc, doc, PROP_DOC_MODE, savedMode);
 }
