@@ -65,7 +65,7 @@ TEST_F(OverridesTest, ConfirmedReappliesFormatsInFlowsCellsAndTitles)
     Load();
 
     session.answerAlert(0);
-    session.command(7);
+    session.command(TW_CMD_REMOVE_OVERRIDES);
     ASSERT_EQ(session.alerts().size(), 1u);
     EXPECT_EQ(session.alerts()[0].text, kQuestion);
     EXPECT_EQ(session.alerts()[0].kind, 1);
@@ -87,7 +87,7 @@ TEST_F(OverridesTest, CancelChangesNothing)
     ObjectId id = Open(doc);
     Load();
     session.answerAlert(1);
-    session.command(7);
+    session.command(TW_CMD_REMOVE_OVERRIDES);
     EXPECT_TRUE(Pgf(id, pgf).overridden);
     EXPECT_EQ(FirstIndentOf(id, pgf), 18 * kPt);
 }
@@ -111,7 +111,7 @@ TEST_F(OverridesTest, ParagraphsWhoseFormatCannotBeAppliedKeepPropertiesAndFlag)
     Load();
 
     session.answerAlert(0);
-    session.command(7);
+    session.command(TW_CMD_REMOVE_OVERRIDES);
     for (ObjectId pgf : {orphan, locked, cellOrphan}) {
         EXPECT_TRUE(Pgf(id, pgf).overridden) << "paragraph " << pgf;
         EXPECT_EQ(FirstIndentOf(id, pgf), 18 * kPt) << "paragraph " << pgf;
@@ -119,7 +119,7 @@ TEST_F(OverridesTest, ParagraphsWhoseFormatCannotBeAppliedKeepPropertiesAndFlag)
 
     // Find Next Override still stops at them.
     Doc(id).selection = {{orphan, 0}, {orphan, 0}};
-    session.command(8);
+    session.command(TW_CMD_FIND_NEXT_OVERRIDE);
     EXPECT_EQ(Range(Doc(id).selection), Range(locked, 0, TW_END_OF_TEXT));
 }
 
@@ -137,12 +137,12 @@ TEST_F(OverridesTest, BookVariantCleansAndSavesEveryFile)
     Load();
 
     session.answerAlert(1);
-    session.command(15);
+    session.command(TW_CMD_REMOVE_OVERRIDES_BOOK);
     EXPECT_EQ(store.saves(path("ch1.fm")), 0);
     EXPECT_TRUE(session.statusLines().empty()) << "nothing opened after Cancel";
 
     session.answerAlert(0);
-    session.command(15);
+    session.command(TW_CMD_REMOVE_OVERRIDES_BOOK);
     ASSERT_EQ(session.alerts().size(), 2u);
     EXPECT_EQ(session.alerts()[1].text, kBookQuestion);
     for (const char* name : {"ch1.fm", "ch2.fm"}) {
@@ -191,7 +191,7 @@ TEST_F(FindNextTest, WalksFlowsInOrderAndWrapsAround)
     Place(id, p2, 1);
     std::vector<ObjectId> order;
     for (int i = 0; i < 5; i++) {
-        session.command(8);
+        session.command(TW_CMD_FIND_NEXT_OVERRIDE);
         order.push_back(Doc(id).selection.begin.object);
         EXPECT_EQ(Selection(id), Found(order.back()));
     }
@@ -209,7 +209,7 @@ TEST_F(FindNextTest, OnlyOverrideIsTheStartParagraph)
     ObjectId id = Open(doc);
     Load();
     Place(id, only, 2);
-    session.command(8);
+    session.command(TW_CMD_FIND_NEXT_OVERRIDE);
     EXPECT_EQ(Selection(id), Found(only));
     EXPECT_TRUE(session.alerts().empty());
 }
@@ -224,16 +224,16 @@ TEST_F(FindNextTest, NoOverrideOrNoInsertionPoint)
     Load();
 
     Doc(id).selection = {{b, 0}, {b, 1}};
-    session.command(8);
+    session.command(TW_CMD_FIND_NEXT_OVERRIDE);
     EXPECT_EQ(Alerts(), (std::vector<std::string>{kEndOfDocument}));
     EXPECT_EQ(Selection(id), Range(b, 0, 1)) << "selection unchanged";
 
     Doc(id).selection = {};
-    session.command(8);
+    session.command(TW_CMD_FIND_NEXT_OVERRIDE);
     EXPECT_EQ(Alerts().back(), "No insertion point.");
 
     session.activate(0);
-    session.command(8);
+    session.command(TW_CMD_FIND_NEXT_OVERRIDE);
     EXPECT_EQ(Alerts().back(), "Please open a document first.");
 }
 
@@ -249,7 +249,7 @@ TEST_F(FindNextTest, OverrideInAMasterPageFlowSelectsTheParagraphBefore)
     ObjectId id = Open(doc);
     Load();
     Place(id, start);
-    session.command(8);
+    session.command(TW_CMD_FIND_NEXT_OVERRIDE);
     EXPECT_EQ(Alerts(), (std::vector<std::string>{kEndOfDocument}));
     EXPECT_EQ(Selection(id), Found(last));
 }
@@ -266,7 +266,7 @@ TEST_F(FindNextTest, StartOutsideEveryFlowCycleEndsTheSearch)
     Doc(id).flows.pop_back();
     Load();
     Place(id, lost);
-    session.command(8);
+    session.command(TW_CMD_FIND_NEXT_OVERRIDE);
     EXPECT_EQ(Alerts(), (std::vector<std::string>{kEndOfDocument}));
     EXPECT_EQ(Selection(id), Range(lost, 0, 0));
 }
@@ -306,7 +306,7 @@ TEST_F(FindInTableTest, FindsTheNextCellParagraphRowByRow)
 {
     Build(true, false);
     Place(id, b);
-    session.command(8);
+    session.command(TW_CMD_FIND_NEXT_OVERRIDE);
     EXPECT_EQ(Selection(id), Found(d2));
     EXPECT_TRUE(session.alerts().empty());
 }
@@ -315,7 +315,7 @@ TEST_F(FindInTableTest, TitleIsSearchedAfterTheRows)
 {
     Build(false, true);
     Place(id, c);
-    session.command(8);
+    session.command(TW_CMD_FIND_NEXT_OVERRIDE);
     EXPECT_EQ(Selection(id), Found(t2));
 }
 
@@ -323,7 +323,7 @@ TEST_F(FindInTableTest, EndOfTableDoesNotWrapToEarlierCells)
 {
     Build(false, false);
     Place(id, d2, 1);
-    session.command(8);
+    session.command(TW_CMD_FIND_NEXT_OVERRIDE);
     EXPECT_EQ(Alerts(), (std::vector<std::string>{kEndOfTable}));
     EXPECT_EQ(Selection(id), Range(d2, 1, 1));
 }
@@ -333,9 +333,9 @@ TEST_F(FindInTableTest, StartInTheTitleLooksOnlyAtTheTitleParagraphsAfterIt)
     // Repeating the command from a found title paragraph moves on instead of finding it again.
     Build(false, true);
     Place(id, t1);
-    session.command(8);
+    session.command(TW_CMD_FIND_NEXT_OVERRIDE);
     EXPECT_EQ(Selection(id), Found(t2));
-    session.command(8);
+    session.command(TW_CMD_FIND_NEXT_OVERRIDE);
     EXPECT_EQ(Alerts(), (std::vector<std::string>{kEndOfTable}));
     EXPECT_EQ(Selection(id), Found(t2));
 }
