@@ -26,20 +26,16 @@ static int FormatApplies(ObjectId doc, ObjectId paragraph, const char* tag)
 }
 
 /* Applies the paragraph's own format again when it carries an override. Returns 1 when the
- * format was applied, so that the caller may clear the flag: a paragraph whose format could
- * not be applied still differs from it, and its flag must say so. */
+ * paragraph carried one, whether or not the format could be applied. */
 static int ReapplyIfOverridden(ObjectId doc, ObjectId paragraph)
 {
     char* tag = GetStringProperty(doc, paragraph, PROP_NAME);
     const char* name = tag ? tag : "";
-    int applied = 0;
-    if (GetIntProperty(doc, paragraph, PROP_OVERRIDE) != 0) {
-        applied = FormatApplies(doc, paragraph, name);
-        if (applied)
-            ApplyParagraphFormat(doc, paragraph, name);
-    }
+    int overridden = GetIntProperty(doc, paragraph, PROP_OVERRIDE) != 0;
+    if (overridden && FormatApplies(doc, paragraph, name))
+        ApplyParagraphFormat(doc, paragraph, name);
     BridgeFree(tag);
-    return applied;
+    return overridden;
 }
 
 static void RemoveInFlows(ObjectId doc)

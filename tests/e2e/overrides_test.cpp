@@ -40,8 +40,6 @@ protected:
     {
         return std::get<int32_t>(Pgf(doc, pgf).props.at(kFirstIndent));
     }
-    // Marks a paragraph overridden although no format says so (its tag has no format).
-    static void ForceOverride(DocBuilder& b) { b.doc().paragraph(b.lastParagraph())->overridden = true; }
 };
 
 TEST_F(OverridesTest, ConfirmedReappliesFormatsInFlowsCellsAndTitles)
@@ -92,14 +90,13 @@ TEST_F(OverridesTest, CancelChangesNothing)
     EXPECT_EQ(FirstIndentOf(id, pgf), 18 * kPt);
 }
 
-TEST_F(OverridesTest, ParagraphsWhoseFormatCannotBeAppliedKeepPropertiesAndFlag)
+TEST_F(OverridesTest, ParagraphsWhoseFormatCannotBeAppliedKeepPropertiesFlagClearedInFlows)
 {
-    // Clearing the flag of a paragraph that still differs from its format would hide it from
-    // Find Next Override, so the flag stays wherever the format was not applied.
+    // No format to apply (or the paragraph is to be left unchanged): the properties stay. In
+    // a body flow the flag is cleared all the same; in a table cell it stays set.
     DocBuilder doc(model(), "C:\\Docs\\d.fm");
     doc.format("Body").format("Cell");
     doc.paragraph("Orphan", "no such format", Indented());
-    ForceOverride(doc);
     ObjectId orphan = doc.lastParagraph();
     doc.paragraph("Body", "kept as it is", Indented()).locked();
     ObjectId locked = doc.lastParagraph();
@@ -107,20 +104,23 @@ TEST_F(OverridesTest, ParagraphsWhoseFormatCannotBeAppliedKeepPropertiesAndFlag)
     ObjectId table = doc.lastTable();
     ObjectId id = Open(doc);
     ObjectId cellOrphan = Doc(id).cell(Doc(id).row(Doc(id).table(table)->rows[0])->cells[0])->paragraphs[1];
-    Doc(id).paragraph(cellOrphan)->overridden = true;
     Load();
+    for (ObjectId pgf : {orphan, locked, cellOrphan})
+        ASSERT_TRUE(Pgf(id, pgf).overridden) << "a format-less paragraph with its own properties reads as overridden";
 
     session.answerAlert(0);
     session.command(TW_CMD_REMOVE_OVERRIDES);
-    for (ObjectId pgf : {orphan, locked, cellOrphan}) {
-        EXPECT_TRUE(Pgf(id, pgf).overridden) << "paragraph " << pgf;
+    for (ObjectId pgf : {orphan, locked, cellOrphan})
         EXPECT_EQ(FirstIndentOf(id, pgf), 18 * kPt) << "paragraph " << pgf;
-    }
+    EXPECT_FALSE(Pgf(id, orphan).overridden);
+    EXPECT_FALSE(Pgf(id, locked).overridden);
+    EXPECT_TRUE(Pgf(id, cellOrphan).overridden);
 
-    // Find Next Override still stops at them.
+    // With the flags of the flow cleared, Find Next Override finds none there.
     Doc(id).selection = {{orphan, 0}, {orphan, 0}};
     session.command(TW_CMD_FIND_NEXT_OVERRIDE);
-    EXPECT_EQ(Range(Doc(id).selection), Range(locked, 0, TW_END_OF_TEXT));
+    EXPECT_EQ(Alerts().back(), kEndOfDocument);
+    EXPECT_EQ(Range(Doc(id).selection), Range(orphan, 0, 0));
 }
 
 TEST_F(OverridesTest, BookVariantCleansAndSavesEveryFile)
