@@ -1,5 +1,6 @@
-/* connection.cpp - F_ApiClientInit, the client description from the version resource, and
- * the shutdown that releases every host interface when the sink goes away. */
+/* connection.cpp - connecting to the host (the work of the entry point), the client
+ * description from the version resource, and the shutdown that releases every host
+ * interface when the sink goes away. */
 #include "bridge/connection.h"
 
 #include <stdio.h>
@@ -92,7 +93,7 @@ void ConnectionShutdown(FrameMakerNotificationsC* sink)
     ReleaseInterfaces();
 }
 
-extern "C" TW_EXPORT int32_t TW_STDCALL F_ApiClientInit(void* module, TwComObject* host, TwComObject* retained, PropertyList* description)
+int32_t ConnectClient(void* module, TwComObject* host, TwComObject* retained, PropertyList* description)
 {
     Connection.module = module;
     if (!host)

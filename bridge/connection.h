@@ -1,11 +1,9 @@
 /* connection.h - the plug-in's one connection to its host: the interfaces obtained at entry,
- * the memory mode, the sink, and the shutdown that ends it all. F_ApiClientInit is the
- * library's only exported function. */
+ * the memory mode, the sink, and the shutdown that ends it all. */
 #ifndef TAGWRIGHT_BRIDGE_CONNECTION_H
 #define TAGWRIGHT_BRIDGE_CONNECTION_H
 
 #include "bridge/boundary.h"
-#include "platform/export.h"
 
 class FrameMakerNotificationsC;
 
@@ -41,6 +39,10 @@ void ConnectionShutdown(FrameMakerNotificationsC* sink);
  * caller releases with FreePropertyList); leaves it empty when there is none. */
 void BuildClientDescription(void* module, PropertyList* list);
 
-extern "C" TW_EXPORT int32_t TW_STDCALL F_ApiClientInit(void* module, TwComObject* host, TwComObject* retained, PropertyList* description);
+/* The work of the entry point: obtains the host's interfaces, creates and registers the sink
+ * with the client description (the version resource's when none is given), starts the text
+ * encodings and fills the console slot. 0 when connected, -1 when not. The sink's handlers
+ * and the encoding layer's host directory are the caller's to set first. */
+int32_t ConnectClient(void* module, TwComObject* host, TwComObject* retained, PropertyList* description);
 
 #endif

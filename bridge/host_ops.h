@@ -10,6 +10,17 @@
  * -42 parameter list not allocated, else the host's status. Never reset. */
 extern int32_t HostErrorNumber;
 
+/* For a host call whose own failure matters, apart from any earlier one: HostErrorSave
+ * gives the current number and clears it; HostErrorRestore(saved) tells whether a call since
+ * failed (1) and, when none did, puts the saved number back, so that it still holds the last
+ * failure for anyone who reads it. */
+int32_t HostErrorSave(void);
+int32_t HostErrorRestore(int32_t saved);
+
+/* The host's installation directory (application property 89) as a new string (BridgeFree);
+ * null when the host gives none or cannot be asked. Earlier failures are kept. */
+char* HostInstallDirectory(void);
+
 /* ---- single values ------------------------------------------------------------------- */
 ObjectId GetIdProperty(ObjectId doc, ObjectId object, int32_t property);
 int32_t GetIntProperty(ObjectId doc, ObjectId object, int32_t property);

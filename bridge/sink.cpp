@@ -9,13 +9,33 @@
 #include "bridge/connection.h"
 #include "bridge/host_ops.h"
 #include "bridge/records.h"
-#include "commands/dispatch.h"
 #include "platform/win32.h"
 #include "support/memory.h"
 
 namespace {
 
 enum { MODULE_PATH_SIZE = 260, FIELD_SEPARATOR = 30, FURTHER_FIELDS_STEP = 16 };
+
+/* The command layer's handlers, set by the entry. */
+const SinkHandlers* handlers = NULL;
+
+void HandOnInitialize(int32_t initType)
+{
+    if (handlers && handlers->initialize)
+        handlers->initialize(initType);
+}
+
+void HandOnNotify(int32_t notification, ObjectId doc, const char* text, int32_t value)
+{
+    if (handlers && handlers->notify)
+        handlers->notify(notification, doc, text, value);
+}
+
+void HandOnCommand(int32_t command)
+{
+    if (handlers && handlers->command)
+        handlers->command(command);
+}
 
 /* Events the plug-in has no handler for. */
 void MessageHandler(int32_t, int32_t, int32_t) {}
@@ -182,7 +202,7 @@ TwResult TW_STDCALL FrameMakerNotificationsC::CMSCommand(int32_t a, int32_t b, i
 
 TwResult TW_STDCALL FrameMakerNotificationsC::Initialize(int32_t initType)
 {
-    InitializeCommands(initType);
+    HandOnInitialize(initType);
     return TW_S_OK;
 }
 
@@ -193,7 +213,7 @@ TwResult TW_STDCALL FrameMakerNotificationsC::Quit()
 
 TwResult TW_STDCALL FrameMakerNotificationsC::Command(int32_t command)
 {
-    RunCommand(command);
+    HandOnCommand(command);
     return TW_S_OK;
 }
 
@@ -212,13 +232,13 @@ TwResult TW_STDCALL FrameMakerNotificationsC::DialogEvent(int32_t a, int32_t b, 
 TwResult TW_STDCALL FrameMakerNotificationsC::Notify(int32_t notification, ObjectId doc, const char* text, int32_t value)
 {
     if (notification != NOTIFY_SPLIT_FIELDS) {
-        HandleNotification(notification, doc, text, value);
+        HandOnNotify(notification, doc, text, value);
         return TW_S_OK;
     }
     SplitNotification record;
     memset(&record, 0, sizeof record);
     SplitFields(text, &record);
-    HandleNotification(notification, doc, (const char*)&record, value);
+    HandOnNotify(notification, doc, (const char*)&record, value);
     FreeSplitNotification(&record);
     return TW_S_OK;
 }
@@ -247,6 +267,11 @@ TwResult TW_STDCALL FrameMakerNotificationsC::GetResource(int32_t type, const ch
 }
 
 /* ---- creation -------------------------------------------------------------------------- */
+
+void SinkSetHandlers(const SinkHandlers* given)
+{
+    handlers = given;
+}
 
 FrameMakerNotificationsC* SinkCreate(void)
 {

@@ -74,6 +74,17 @@ public:
     TwResult TW_STDCALL GetResource(int32_t type, const char* name, ResourceBuffer* out) override;
 };
 
+/* What the sink hands host events to: the client's command layer, as its entry gives it. */
+typedef struct SinkHandlers {
+    void (*initialize)(int32_t initType);
+    int32_t (*notify)(int32_t notification, ObjectId doc, const char* text, int32_t value);
+    int32_t (*command)(int32_t command);
+} SinkHandlers;
+
+/* Process-wide: the handlers every sink calls (the record must outlive the connection). With
+ * none, or a null member, the event is answered without being handed on. */
+void SinkSetHandlers(const SinkHandlers* handlers);
+
 /* A new sink with a reference count of 1, or null when memory is exhausted. */
 FrameMakerNotificationsC* SinkCreate(void);
 

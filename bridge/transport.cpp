@@ -651,3 +651,29 @@ int32_t ChooseFromList(int32_t* chosen, const char* title, StringArray* items, i
     /* A nonzero status is the user cancelling, not a host error. */
     return status == 0 ? 0 : -1;
 }
+
+/* ---- the error number around one call ------------------------------------------------- */
+
+int32_t HostErrorSave(void)
+{
+    int32_t saved = HostErrorNumber;
+    HostErrorNumber = 0;
+    return saved;
+}
+
+int32_t HostErrorRestore(int32_t saved)
+{
+    if (HostErrorNumber != 0)
+        return 1;
+    HostErrorNumber = saved;
+    return 0;
+}
+
+char* HostInstallDirectory(void)
+{
+    int32_t saved = HostErrorSave();
+    char* directory = GetStringProperty(0, 0, PROP_INSTALL_DIR);
+    if (HostErrorRestore(saved))
+        return (char*)BridgeFree(directory);
+    return directory;
+}

@@ -7,13 +7,9 @@
 int32_t ConfirmWithUser(const char* question)
 {
     /* The alert answers 0 both for OK and when the host could not show it; only the error
-     * number tells the two apart. It is cleared for the call and put back afterwards, so
-     * that it still holds the last failure for anyone who reads it. */
-    int32_t earlierError = HostErrorNumber;
-    HostErrorNumber = 0;
+     * number tells the two apart. */
+    int32_t saved = HostErrorSave();
     int32_t answer = ShowAlert(question, ALERT_QUESTION);
-    int32_t failed = HostErrorNumber != 0;
-    if (!failed)
-        HostErrorNumber = earlierError;
+    int32_t failed = HostErrorRestore(saved);
     return !failed && answer == 0;
 }

@@ -7,7 +7,6 @@
 #include <unicode/ucnv.h>
 #include <unicode/ustring.h>
 
-#include "bridge/host_ops.h"
 #include "support/memory.h"
 #include "support/strings.h"
 
@@ -100,6 +99,14 @@ int32_t EncodingIndex(const char* name)
     return index >= 0 ? index : 0;
 }
 
+/* Asks the host where it is installed; handed in by the client's entry. */
+static HostDirectoryFn hostDirectorySource = NULL;
+
+void SetHostDirectorySource(HostDirectoryFn source)
+{
+    hostDirectorySource = source;
+}
+
 int32_t StartTextEncodings(void)
 {
     if (!recordsReady)
@@ -108,16 +115,8 @@ int32_t StartTextEncodings(void)
     if (existing && *existing)
         return 0;
 
-    /* HostErrorNumber is never reset by the bridge, so an older failure of some unrelated
-     * operation must not read as a failure of this query: look only at what this call sets,
-     * and put the older value back when it succeeds. */
-    int32_t earlierError = HostErrorNumber;
-    HostErrorNumber = 0;
-    char* hostDir = GetStringProperty(0, 0, PROP_INSTALL_DIR);
-    int32_t failed = HostErrorNumber != 0;
-    if (!failed)
-        HostErrorNumber = earlierError;
-    if (failed || !hostDir || !*hostDir) {
+    char* hostDir = hostDirectorySource ? hostDirectorySource() : NULL;
+    if (!hostDir || !*hostDir) {
         BridgeFree(hostDir);
         return 1;
     }

@@ -34,8 +34,13 @@ int32_t CurrentEncoding(void);
 int32_t SetEncoding(const char* name);
 /* Index of the first record whose name matches ignoring case; 0 when none does. */
 int32_t EncodingIndex(const char* name);
+/* Where the host is installed: a new string (BridgeFree), or null when the host gives none
+ * or cannot be asked. The client's entry hands the encoding layer such a function. */
+typedef char* (*HostDirectoryFn)(void);
+void SetHostDirectorySource(HostDirectoryFn source);
 /* Start-up: FrameRoman current, ICU data directory <host install dir>/icu_data unless ICU
- * already has one. 0 on success, 1 when the data directory cannot be set. */
+ * already has one. 0 on success, 1 when the data directory cannot be set (no directory
+ * source, or it gives no directory). */
 int32_t StartTextEncodings(void);
 /* ICU converter name of an encoding index; null outside 0-5. */
 const char* ConverterName(int32_t index);

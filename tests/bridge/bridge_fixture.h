@@ -9,7 +9,9 @@
 #include "bridge/connection.h"
 #include "bridge/host_ops.h"
 #include "bridge/records.h"
+#include "bridge/sink.h"
 #include "bridge/transport.h"
+#include "support/encoding.h"
 #include "tests/bridge/fake_host.h"
 #include "tests/bridge/handlers.h"
 
@@ -20,6 +22,7 @@ protected:
         memset(&Connection, 0, sizeof Connection);
         HostErrorNumber = 0;
         Handlers.Clear();
+        SinkSetHandlers(&RecordingHandlers);
     }
     void TearDown() override
     {
@@ -43,6 +46,15 @@ protected:
     {
         EXPECT_FALSE(fake.calls.empty());
         return fake.calls.back();
+    }
+
+    // What the client's entry does: hands the sink its handlers (the recording ones here) and
+    // the encoding layer the host's directory, then connects.
+    int32_t Enter(void* module, TwComObject* host, TwComObject* retained, PropertyList* description)
+    {
+        SinkSetHandlers(&RecordingHandlers);
+        SetHostDirectorySource(HostInstallDirectory);
+        return ConnectClient(module, host, retained, description);
     }
 
     FakeHost fake;

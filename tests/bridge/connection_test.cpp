@@ -1,4 +1,4 @@
-// connection_test.cpp - F_ApiClientInit against the fake host: the order of its steps, the
+// connection_test.cpp - the entry's connection against the fake host: the order of its steps, the
 // description it registers, its failure paths, the memory mode, and the shutdown that follows
 // the host's last release of the sink.
 #include <dlfcn.h>
@@ -50,7 +50,7 @@ const char* const InterfaceOrder[] = {"extra1", "extra2", "api",    "extra3", "e
 TEST_F(EntryTest, ConnectsInTheStatedOrderAndRegistersTheVersionDescription)
 {
     ConsoleWriteSlot = nullptr;
-    ASSERT_EQ(F_ApiClientInit(self, fake.object(), fake.Extra("retained"), nullptr), 0);
+    ASSERT_EQ(Enter(self, fake.object(), fake.Extra("retained"), nullptr), 0);
 
     std::vector<std::string> asked;
     for (const std::string& e : fake.events)
@@ -92,12 +92,12 @@ TEST_F(EntryTest, ConnectsInTheStatedOrderAndRegistersTheVersionDescription)
 
 TEST_F(EntryTest, NullHostOrRefusedApiRegistersNothing)
 {
-    EXPECT_EQ(F_ApiClientInit(self, nullptr, nullptr, nullptr), -1);
+    EXPECT_EQ(Enter(self, nullptr, nullptr, nullptr), -1);
     EXPECT_EQ(Connection.module, self);
     EXPECT_TRUE(fake.events.empty());
 
     fake.grants["api"] = false;
-    EXPECT_EQ(F_ApiClientInit(self, fake.object(), nullptr, nullptr), -1);
+    EXPECT_EQ(Enter(self, fake.object(), nullptr, nullptr), -1);
     EXPECT_TRUE(fake.calls.empty());
     EXPECT_EQ(std::count(fake.events.begin(), fake.events.end(), "QueryInterface conn1"), 0);
     // the interfaces already obtained stay held
@@ -110,7 +110,7 @@ TEST_F(EntryTest, DescriptionIsTheCallersOrEmptyOrNull)
 {
     PropertyList mine = {0, nullptr};
     PropertyListSetString(&mine, 2, "Someone");
-    ASSERT_EQ(F_ApiClientInit(self, fake.object(), nullptr, &mine), 0);
+    ASSERT_EQ(Enter(self, fake.object(), nullptr, &mine), 0);
     EXPECT_EQ(fake.registeredDescription, &mine);
     ASSERT_EQ(mine.count, 1u) << "the caller's description is not released by the entry";
     EXPECT_STREQ(mine.entries[0].value.u.s, "Someone");
@@ -118,7 +118,7 @@ TEST_F(EntryTest, DescriptionIsTheCallersOrEmptyOrNull)
     fake.ReleaseSink();
 
     FakeHost second;
-    ASSERT_EQ(F_ApiClientInit(nullptr, second.object(), nullptr, nullptr), 0);
+    ASSERT_EQ(Enter(nullptr, second.object(), nullptr, nullptr), 0);
     EXPECT_EQ(second.calls[0].args[2], "null");
     second.ReleaseSink();
 
@@ -126,7 +126,7 @@ TEST_F(EntryTest, DescriptionIsTheCallersOrEmptyOrNull)
     FakeHost third;
     void* other = dlopen("libm.so.6", RTLD_NOW);
     ASSERT_NE(other, nullptr);
-    ASSERT_EQ(F_ApiClientInit(other, third.object(), nullptr, nullptr), 0);
+    ASSERT_EQ(Enter(other, third.object(), nullptr, nullptr), 0);
     EXPECT_EQ(third.calls[0].args[2], "{}");
     third.ReleaseSink();
     dlclose(other);
@@ -135,14 +135,14 @@ TEST_F(EntryTest, DescriptionIsTheCallersOrEmptyOrNull)
 TEST_F(EntryTest, MemoryIsSharedOnlyWhenTheFirstConnectionSaysSo)
 {
     fake.connection1Answer = TW_E_FAIL;
-    ASSERT_EQ(F_ApiClientInit(self, fake.object(), nullptr, nullptr), 0);
+    ASSERT_EQ(Enter(self, fake.object(), nullptr, nullptr), 0);
     EXPECT_EQ(Connection.sharedMemory, 0);
     fake.ReleaseSink();
 
     FakeHost refusing;
     refusing.grants["conn1"] = false;
     refusing.grants["conn2"] = false;
-    ASSERT_EQ(F_ApiClientInit(self, refusing.object(), nullptr, nullptr), 0);
+    ASSERT_EQ(Enter(self, refusing.object(), nullptr, nullptr), 0);
     EXPECT_EQ(Connection.sharedMemory, 0);
     EXPECT_EQ(std::count(refusing.events.begin(), refusing.events.end(), "conn1(1)"), 0);
     EXPECT_EQ(std::count(refusing.events.begin(), refusing.events.end(), "conn2(module)"), 0);
@@ -154,7 +154,7 @@ TEST_F(EntryTest, ASinkTheHostDidNotKeepEndsTheConnectionAtOnce)
     FakeAnswer refused;
     refused.result = TW_E_FAIL; // the fake takes no reference when registration fails
     fake.answers.push_back(refused);
-    EXPECT_EQ(F_ApiClientInit(self, fake.object(), fake.Extra("retained"), nullptr), -1);
+    EXPECT_EQ(Enter(self, fake.object(), fake.Extra("retained"), nullptr), -1);
     EXPECT_EQ(fake.registeredSink, nullptr);
     EXPECT_EQ(Refs("api"), 0u);
     EXPECT_EQ(Refs("retained"), 1u);

@@ -1,18 +1,18 @@
-// handlers.cpp - InitializeCommands, HandleNotification and RunCommand for bridge tests: they
-// record what the sink passed; notification 75's split record is read out before it is freed.
+// handlers.cpp - recording initialise, notification and command handlers for bridge tests:
+// they record what the sink passed; notification 75's split record is read out before it is
+// freed.
 #include "tests/bridge/handlers.h"
 
 #include "bridge/records.h"
-#include "commands/dispatch.h"
 
 HandlerLog Handlers;
 
-void InitializeCommands(int32_t initType)
+static void RecordInitialize(int32_t initType)
 {
     Handlers.events.push_back("Initialize " + std::to_string(initType));
 }
 
-int32_t HandleNotification(int32_t notification, ObjectId doc, const char* text, int32_t value)
+static int32_t RecordNotification(int32_t notification, ObjectId doc, const char* text, int32_t value)
 {
     std::string event = "Notify " + std::to_string(notification) + " doc=" + std::to_string(doc) + " value=" + std::to_string(value);
     if (notification == 75) {
@@ -31,10 +31,12 @@ int32_t HandleNotification(int32_t notification, ObjectId doc, const char* text,
     return 0;
 }
 
-int32_t RunCommand(int32_t command)
+static int32_t RecordCommand(int32_t command)
 {
     Handlers.events.push_back("Command " + std::to_string(command));
     if (Handlers.onCommand)
         Handlers.onCommand(command);
     return 0;
 }
+
+const SinkHandlers RecordingHandlers = {RecordInitialize, RecordNotification, RecordCommand};

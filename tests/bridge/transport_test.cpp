@@ -492,3 +492,25 @@ TEST_F(BridgeTest, EveryOperationFailsWithMinusOneWhenNotConnected)
     EXPECT_EQ(HostErrorNumber, -1);
     EXPECT_TRUE(fake.calls.empty());
 }
+
+// The installation directory the encoding layer is given: the host's answer, or null when the
+// query fails, which then shows in the error number; an earlier failure of another operation
+// is kept when the query succeeds.
+TEST_F(BridgeTest, HostInstallDirectoryKeepsEarlierFailuresAndReportsItsOwn)
+{
+    Connect();
+    FakeAnswer refused;
+    refused.status = -1;
+    Answer(refused);
+    EXPECT_EQ(HostInstallDirectory(), nullptr);
+    EXPECT_EQ(HostErrorNumber, -1);
+
+    HostErrorNumber = -88; // some earlier operation found the host busy
+    FakeAnswer dir;
+    dir.fill = [&](void* out) { *static_cast<char**>(out) = fake.String("C:\\Host"); };
+    Answer(dir);
+    char* answer = HostInstallDirectory();
+    EXPECT_STREQ(answer, "C:\\Host");
+    BridgeFree(answer);
+    EXPECT_EQ(HostErrorNumber, -88) << "the record of that failure stays";
+}

@@ -1,12 +1,12 @@
-// fake_host.cpp - definitions of HostErrorNumber and GetStringProperty for the support tests.
+// fake_host.cpp - the host-directory source the support tests hand the encoding layer.
 #include "fake_host.h"
 
-#include <cstdlib>
 #include <cstring>
 
-#include "bridge/host_ops.h"
+#include <unicode/putil.h>
 
-int32_t HostErrorNumber = 0;
+#include "support/encoding.h"
+#include "support/memory.h"
 
 FakeHost& TheFakeHost()
 {
@@ -14,30 +14,22 @@ FakeHost& TheFakeHost()
     return host;
 }
 
-void ResetFakeHost()
-{
-    TheFakeHost() = FakeHost{};
-    HostErrorNumber = 0;
-}
-
-char* GetStringProperty(ObjectId doc, ObjectId object, int32_t property)
+static char* FakeHostDirectory()
 {
     FakeHost& host = TheFakeHost();
     host.queries++;
-    if (doc != 0 || object != 0 || property != PROP_INSTALL_DIR || host.errorToSet) {
-        HostErrorNumber = host.errorToSet ? host.errorToSet : -1;
+    if (host.fails || !host.installDir)
         return nullptr;
-    }
-    if (!host.installDir)
-        return nullptr;
-    char* copy = static_cast<char*>(std::malloc(host.installDir->size() + 1));
+    char* copy = static_cast<char*>(BridgeAlloc(host.installDir->size() + 1));
     std::memcpy(copy, host.installDir->c_str(), host.installDir->size() + 1);
     return copy;
 }
 
-#include <unicode/putil.h>
-
-#include "support/encoding.h"
+void ResetFakeHost()
+{
+    TheFakeHost() = FakeHost{};
+    SetHostDirectorySource(FakeHostDirectory);
+}
 
 void UseBuildIcuData()
 {

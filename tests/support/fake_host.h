@@ -1,17 +1,19 @@
-// fake_host.h - a stand-in for the two host operations the encoding start-up calls, so the
-// support library can be tested without the bridge: the answers are set by each test.
+// fake_host.h - a stand-in for the host's answer to "where are you installed", handed to the
+// encoding layer as its host-directory source, so the support library is tested without the
+// bridge: the answers are set by each test.
 #pragma once
 
 #include <optional>
 #include <string>
 
 struct FakeHost {
-    std::optional<std::string> installDir;  // answer to the install-directory query (none: null)
-    int errorToSet = 0;                     // HostErrorNumber set by the query when non-zero
+    std::optional<std::string> installDir;  // the answer (none: null)
+    bool fails = false;                     // the query fails: null whatever installDir holds
     int queries = 0;                        // how many times the host was asked
 };
 
 FakeHost& TheFakeHost();
+// Clears the answers and makes the fake the encoding layer's host-directory source.
 void ResetFakeHost();
 
 // Points ICU at the icu_data directory the build produced (with the FrameRoman converter)
