@@ -6,7 +6,7 @@
 #include "bridge/host_ops.h"
 #include "commands/book_walk.h"
 #include "commands/confirm.h"
-#include "commands/flows.h"
+#include "commands/paragraph_walk.h"
 #include "commands/output_document.h"
 #include "commands/tables.h"
 #include "support/memory.h"
@@ -78,57 +78,21 @@ static void RetagParagraph(ObjectId target, ObjectId paragraph, const Conversion
     BridgeFree(tag);
 }
 
-/* The paragraph first and every one after it. The next tag is read after the retagging, so
- * a retagged paragraph is tested with the next tag its new format gave it. */
-static void ConvertParagraphs(ObjectId target, ObjectId first, const ConversionTable* conversion, int withNextTags)
+/* A paragraph anywhere is retagged; the next tag is read after the retagging, so a retagged
+ * paragraph is tested with the next tag its new format gave it. Title paragraphs keep their
+ * next tags. */
+static void ConvertParagraph(ObjectId target, ObjectId paragraph, ParagraphPlace place, void* context)
 {
-    for (ObjectId paragraph = first; paragraph != 0;
-         paragraph = GetIdProperty(target, paragraph, PROP_NEXT_PARAGRAPH)) {
-        RetagParagraph(target, paragraph, conversion);
-        if (withNextTags)
-            ConvertNextTag(target, paragraph, conversion);
-    }
+    const ConversionTable* conversion = (const ConversionTable*)context;
+    RetagParagraph(target, paragraph, conversion);
+    if (place != PLACE_TABLE_TITLE)
+        ConvertNextTag(target, paragraph, conversion);
 }
 
-static void ConvertCatalogue(ObjectId target, const ConversionTable* conversion)
+static void ConvertFormat(ObjectId target, ObjectId format, const char* name, void* context)
 {
-    for (ObjectId format = GetIdProperty(0, target, PROP_FIRST_PGF_FORMAT); format != 0;
-         format = GetIdProperty(target, format, PROP_NEXT_PGF_FORMAT))
-        ConvertNextTag(target, format, conversion);
-}
-
-/* Each flow from the first of its frames that holds a paragraph; the next-paragraph chain
- * runs on through the whole flow. */
-static void ConvertFlows(ObjectId target, const ConversionTable* conversion)
-{
-    for (ObjectId flow = GetIdProperty(0, target, PROP_FIRST_FLOW); flow != 0;
-         flow = GetIdProperty(target, flow, PROP_NEXT_FLOW)) {
-        ObjectId first = FirstParagraphOfFlow(target, flow);
-        if (first != 0)
-            ConvertParagraphs(target, first, conversion, 1);
-    }
-}
-
-/* The text holders beyond the flows (footnotes): retagged with their next tags, as in flows. */
-static void ConvertTextHolders(ObjectId target, const ConversionTable* conversion)
-{
-    for (ObjectId member = GetIdProperty(0, target, PROP_FIRST_TEXT_HOLDER); member != 0;
-         member = GetIdProperty(target, member, PROP_NEXT_TEXT_HOLDER))
-        ConvertParagraphs(target, GetIdProperty(target, member, PROP_FIRST_PARAGRAPH), conversion, 1);
-}
-
-/* Every cell paragraph of every table; then the titles, which keep their next tags. */
-static void ConvertTables(ObjectId target, const ConversionTable* conversion)
-{
-    for (ObjectId table = GetIdProperty(0, target, PROP_FIRST_TABLE); table != 0;
-         table = GetIdProperty(target, table, PROP_NEXT_TABLE)) {
-        for (ObjectId row = GetIdProperty(target, table, PROP_FIRST_ROW); row != 0;
-             row = GetIdProperty(target, row, PROP_NEXT_ROW))
-            for (ObjectId cell = GetIdProperty(target, row, PROP_FIRST_CELL); cell != 0;
-                 cell = GetIdProperty(target, cell, PROP_NEXT_CELL))
-                ConvertParagraphs(target, GetIdProperty(target, cell, PROP_FIRST_PARAGRAPH), conversion, 1);
-        ConvertParagraphs(target, GetIdProperty(target, table, PROP_FIRST_PARAGRAPH), conversion, 0);
-    }
+    (void)name;
+    ConvertNextTag(target, format, (const ConversionTable*)context);
 }
 
 void ConvertTags(ObjectId target, ObjectId tableDoc, ObjectId table)
@@ -139,10 +103,8 @@ void ConvertTags(ObjectId target, ObjectId tableDoc, ObjectId table)
 
     int32_t savedMode = GetIntProperty(target, target, PROP_DOC_MODE);
     SetIntProperty(target, target, PROP_DOC_MODE, 1);
-    ConvertCatalogue(target, &conversion);
-    ConvertFlows(target, &conversion);
-    ConvertTextHolders(target, &conversion);
-    ConvertTables(target, &conversion);
+    WalkCatalogue(target, CATALOGUE_FORMATS_ONLY, ConvertFormat, &conversion);
+    WalkParagraphs(target, ConvertParagraph, &conversion);
     SetIntProperty(target, target, PROP_DOC_MODE, savedMode);
 }
 

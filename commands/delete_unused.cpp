@@ -6,27 +6,31 @@
 #include "bridge/host_ops.h"
 #include "commands/book_walk.h"
 #include "commands/confirm.h"
+#include "commands/paragraph_walk.h"
 #include "commands/usage.h"
 #include "support/format.h"
 #include "support/memory.h"
 
+typedef struct DeletionLists {
+    StringList* used;
+    StringList* unused;
+} DeletionLists;
+
+static void DeleteIfUnused(ObjectId doc, ObjectId format, const char* name, void* context)
+{
+    DeletionLists* lists = (DeletionLists*)context;
+    /* The used list keeps one spelling per tag ignoring case, so a format whose name differs
+     * from a used tag only in case may still be carried by paragraphs: keep it. */
+    if (StringListFind(lists->unused, name) >= 0 && StringListFindNoCase(lists->used, name) < 0)
+        DeleteObject(doc, format);
+}
+
 void DeleteUnusedFormats(ObjectId doc, StringList* used, StringList* unused)
 {
-    char* name = 0;
-    ObjectId format = GetIdProperty(0, doc, PROP_FIRST_PGF_FORMAT);
-    while (format != 0) {
-        /* Read the next format first: the current one may be deleted. */
-        ObjectId next = GetIdProperty(doc, format, PROP_NEXT_PGF_FORMAT);
-        name = (char*)BridgeFree(name);
-        name = GetStringProperty(doc, format, PROP_NAME);
-        const char* text = name ? name : "";
-        /* The used list keeps one spelling per tag ignoring case, so a format whose name
-         * differs from a used tag only in case may still be carried by paragraphs: keep it. */
-        if (StringListFind(unused, text) >= 0 && StringListFindNoCase(used, text) < 0)
-            DeleteObject(doc, format);
-        format = next;
-    }
-    BridgeFree(name);
+    DeletionLists lists;
+    lists.used = used;
+    lists.unused = unused;
+    WalkCatalogue(doc, CATALOGUE_WITH_NAMES, DeleteIfUnused, &lists);
 }
 
 /* The components the first walk of the book command could not open: their paragraphs were

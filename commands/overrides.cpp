@@ -6,7 +6,7 @@
 #include "bridge/host_ops.h"
 #include "commands/book_walk.h"
 #include "commands/confirm.h"
-#include "commands/flows.h"
+#include "commands/paragraph_walk.h"
 #include "commands/output_document.h"
 #include "support/memory.h"
 
@@ -38,48 +38,15 @@ static int ReapplyIfOverridden(ObjectId doc, ObjectId paragraph)
     return overridden;
 }
 
-static void RemoveInFlows(ObjectId doc)
+/* Paragraphs of flows and footnotes, the body text, have their flags cleared once their
+ * format is applied again, even where it could not be; the flags of table paragraphs are not
+ * written. */
+static void RemoveOverride(ObjectId doc, ObjectId paragraph, ParagraphPlace place, void* context)
 {
-    for (ObjectId flow = GetIdProperty(0, doc, PROP_FIRST_FLOW); flow != 0;
-         flow = GetIdProperty(doc, flow, PROP_NEXT_FLOW)) {
-        for (ObjectId pgf = FirstParagraphOfFlow(doc, flow); pgf != 0;
-             pgf = GetIdProperty(doc, pgf, PROP_NEXT_PARAGRAPH)) {
-            if (ReapplyIfOverridden(doc, pgf))
-                SetIntProperty(doc, pgf, PROP_OVERRIDE, 0);
-        }
-    }
-}
-
-static void ReapplyChain(ObjectId doc, ObjectId first)
-{
-    for (ObjectId pgf = first; pgf != 0; pgf = GetIdProperty(doc, pgf, PROP_NEXT_PARAGRAPH))
-        ReapplyIfOverridden(doc, pgf);
-}
-
-/* The text holders beyond the flows (footnotes): their paragraphs are body text, so their
- * flags are cleared as in the flows. */
-static void RemoveInTextHolders(ObjectId doc)
-{
-    for (ObjectId member = GetIdProperty(0, doc, PROP_FIRST_TEXT_HOLDER); member != 0;
-         member = GetIdProperty(doc, member, PROP_NEXT_TEXT_HOLDER))
-        for (ObjectId pgf = GetIdProperty(doc, member, PROP_FIRST_PARAGRAPH); pgf != 0;
-             pgf = GetIdProperty(doc, pgf, PROP_NEXT_PARAGRAPH))
-            if (ReapplyIfOverridden(doc, pgf))
-                SetIntProperty(doc, pgf, PROP_OVERRIDE, 0);
-}
-
-/* Cells row by row, then the title. The override flag of table paragraphs is not written. */
-static void RemoveInTables(ObjectId doc)
-{
-    for (ObjectId table = GetIdProperty(0, doc, PROP_FIRST_TABLE); table != 0;
-         table = GetIdProperty(doc, table, PROP_NEXT_TABLE)) {
-        for (ObjectId row = GetIdProperty(doc, table, PROP_FIRST_ROW); row != 0;
-             row = GetIdProperty(doc, row, PROP_NEXT_ROW))
-            for (ObjectId cell = GetIdProperty(doc, row, PROP_FIRST_CELL); cell != 0;
-                 cell = GetIdProperty(doc, cell, PROP_NEXT_CELL))
-                ReapplyChain(doc, GetIdProperty(doc, cell, PROP_FIRST_PARAGRAPH));
-        ReapplyChain(doc, GetIdProperty(doc, table, PROP_FIRST_PARAGRAPH));
-    }
+    (void)context;
+    int bodyText = place == PLACE_FLOW || place == PLACE_TEXT_HOLDER;
+    if (ReapplyIfOverridden(doc, paragraph) && bodyText)
+        SetIntProperty(doc, paragraph, PROP_OVERRIDE, 0);
 }
 
 void RemoveOverridesInDocument(ObjectId doc)
@@ -88,9 +55,7 @@ void RemoveOverridesInDocument(ObjectId doc)
         return;
     int32_t savedMode = GetIntProperty(doc, doc, PROP_DOC_MODE);
     SetIntProperty(doc, doc, PROP_DOC_MODE, 1);
-    RemoveInFlows(doc);
-    RemoveInTextHolders(doc);
-    RemoveInTables(doc);
+    WalkParagraphs(doc, RemoveOverride, 0);
     SetIntProperty(doc, doc, PROP_DOC_MODE, savedMode);
 }
 

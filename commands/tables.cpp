@@ -8,6 +8,7 @@
 #include "bridge/records.h"
 #include "commands/confirm.h"
 #include "commands/output_document.h"
+#include "commands/paragraph_walk.h"
 #include "commands/usage.h"
 #include "support/format.h"
 #include "support/memory.h"
@@ -113,6 +114,18 @@ static int IsListed(ObjectId tableDoc, ObjectId table, const char* name)
     return listed;
 }
 
+typedef struct ListTable {
+    ObjectId doc;
+    ObjectId table;
+} ListTable;
+
+static void DeleteIfNotListed(ObjectId target, ObjectId format, const char* name, void* context)
+{
+    const ListTable* list = (const ListTable*)context;
+    if (!IsListed(list->doc, list->table, name))
+        DeleteObject(target, format);
+}
+
 void KeepListedTags(ObjectId target, ObjectId tableDoc, ObjectId table)
 {
     /* A table that was found always had its heading row. Reading no rows now means it is
@@ -121,18 +134,10 @@ void KeepListedTags(ObjectId target, ObjectId tableDoc, ObjectId table)
     if (GetIdProperty(tableDoc, table, PROP_FIRST_ROW) == 0)
         return;
 
-    char* name = 0;
-    ObjectId format = GetIdProperty(0, target, PROP_FIRST_PGF_FORMAT);
-    while (format != 0) {
-        /* Read the next format first: the current one may be deleted. */
-        ObjectId next = GetIdProperty(target, format, PROP_NEXT_PGF_FORMAT);
-        name = (char*)BridgeFree(name);
-        name = GetStringProperty(target, format, PROP_NAME);
-        if (!IsListed(tableDoc, table, name))
-            DeleteObject(target, format);
-        format = next;
-    }
-    BridgeFree(name);
+    ListTable list;
+    list.doc = tableDoc;
+    list.table = table;
+    WalkCatalogue(target, CATALOGUE_WITH_NAMES, DeleteIfNotListed, &list);
 }
 
 /* Finds the list table; shows the warning and gives 0 when no open document holds one. */
@@ -156,11 +161,6 @@ int32_t RemoveNonlistParagraphs(ObjectId doc)
         KeepListedTags(doc, tableDoc, table);
     return 0;
 }
-
-typedef struct ListTable {
-    ObjectId doc;
-    ObjectId table;
-} ListTable;
 
 static void KeepListedInBookFile(BookFile* file, void* context)
 {

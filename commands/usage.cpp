@@ -5,7 +5,7 @@
 
 #include "bridge/host_ops.h"
 #include "commands/book_walk.h"
-#include "commands/flows.h"
+#include "commands/paragraph_walk.h"
 #include "commands/output_document.h"
 #include "support/format.h"
 #include "support/memory.h"
@@ -27,14 +27,11 @@ static void AddOrReport(StringList* list, const char* text)
     }
 }
 
-/* How the current scan keeps tags that differ only in letter case; see ScanParagraphUsageAs. */
-static UsedSpelling scanSpelling;
-
 /* One paragraph's tag: used (once, ignoring case, or once per exact spelling), and no longer
  * a candidate for unused. */
-static void NoteTag(const char* tag, StringList* used, StringList* unused)
+static void NoteTag(const char* tag, StringList* used, StringList* unused, UsedSpelling spelling)
 {
-    int32_t known = scanSpelling == USED_EVERY_SPELLING ? StringListFind(used, tag) : StringListFindNoCase(used, tag);
+    int32_t known = spelling == USED_EVERY_SPELLING ? StringListFind(used, tag) : StringListFindNoCase(used, tag);
     if (known < 0)
         AddOrReport(used, tag);
     int32_t index = StringListFind(unused, tag);
@@ -42,65 +39,30 @@ static void NoteTag(const char* tag, StringList* used, StringList* unused)
         StringListRemove(unused, (uint32_t)index);
 }
 
-/* The paragraph first and every one after it through the next-paragraph chain. */
-static void NoteParagraphs(ObjectId doc, ObjectId first, StringList* used, StringList* unused)
+typedef struct UsageScan {
+    StringList* used;
+    StringList* unused;
+    UsedSpelling spelling;
+} UsageScan;
+
+/* Every paragraph, wherever it is, counts as a use of its tag. */
+static void NoteParagraph(ObjectId doc, ObjectId paragraph, ParagraphPlace place, void* context)
 {
-    char* tag = 0;
-    for (ObjectId pgf = first; pgf != 0; pgf = GetIdProperty(doc, pgf, PROP_NEXT_PARAGRAPH)) {
-        tag = (char*)BridgeFree(tag);
-        tag = GetStringProperty(doc, pgf, PROP_NAME);
-        NoteTag(tag ? tag : "", used, unused);
-    }
+    (void)place;
+    UsageScan* scan = (UsageScan*)context;
+    char* tag = GetStringProperty(doc, paragraph, PROP_NAME);
+    NoteTag(tag ? tag : "", scan->used, scan->unused, scan->spelling);
     BridgeFree(tag);
 }
 
-/* Each flow's paragraphs, starting from the first of its frames that holds one; the
- * next-paragraph chain runs on through the whole flow. */
-static void ScanFlows(ObjectId doc, StringList* used, StringList* unused)
+/* A catalogue format whose exact name no scanned paragraph carries is unused. */
+static void NoteFormat(ObjectId doc, ObjectId format, const char* name, void* context)
 {
-    for (ObjectId flow = GetIdProperty(0, doc, PROP_FIRST_FLOW); flow != 0;
-         flow = GetIdProperty(doc, flow, PROP_NEXT_FLOW)) {
-        ObjectId first = FirstParagraphOfFlow(doc, flow);
-        if (first != 0)
-            NoteParagraphs(doc, first, used, unused);
-    }
-}
-
-/* Text holders outside the flows (footnotes and the like). */
-static void ScanTextHolders(ObjectId doc, StringList* used, StringList* unused)
-{
-    for (ObjectId member = GetIdProperty(0, doc, PROP_FIRST_TEXT_HOLDER); member != 0;
-         member = GetIdProperty(doc, member, PROP_NEXT_TEXT_HOLDER))
-        NoteParagraphs(doc, GetIdProperty(doc, member, PROP_FIRST_PARAGRAPH), used, unused);
-}
-
-/* Every cell of every table, then the table's title. */
-static void ScanTables(ObjectId doc, StringList* used, StringList* unused)
-{
-    for (ObjectId table = GetIdProperty(0, doc, PROP_FIRST_TABLE); table != 0;
-         table = GetIdProperty(doc, table, PROP_NEXT_TABLE)) {
-        for (ObjectId row = GetIdProperty(doc, table, PROP_FIRST_ROW); row != 0;
-             row = GetIdProperty(doc, row, PROP_NEXT_ROW))
-            for (ObjectId cell = GetIdProperty(doc, row, PROP_FIRST_CELL); cell != 0;
-                 cell = GetIdProperty(doc, cell, PROP_NEXT_CELL))
-                NoteParagraphs(doc, GetIdProperty(doc, cell, PROP_FIRST_PARAGRAPH), used, unused);
-        NoteParagraphs(doc, GetIdProperty(doc, table, PROP_FIRST_PARAGRAPH), used, unused);
-    }
-}
-
-/* Catalogue formats whose exact name no scanned paragraph carries. */
-static void ScanCatalogue(ObjectId doc, StringList* used, StringList* unused)
-{
-    char* name = 0;
-    for (ObjectId format = GetIdProperty(0, doc, PROP_FIRST_PGF_FORMAT); format != 0;
-         format = GetIdProperty(doc, format, PROP_NEXT_PGF_FORMAT)) {
-        name = (char*)BridgeFree(name);
-        name = GetStringProperty(doc, format, PROP_NAME);
-        const char* text = name ? name : "";
-        if (StringListFind(used, text) < 0 && StringListFind(unused, text) < 0)
-            AddOrReport(unused, text);
-    }
-    BridgeFree(name);
+    (void)doc;
+    (void)format;
+    UsageScan* scan = (UsageScan*)context;
+    if (StringListFind(scan->used, name) < 0 && StringListFind(scan->unused, name) < 0)
+        AddOrReport(scan->unused, name);
 }
 
 int32_t ScanParagraphUsage(ObjectId doc, StringList* used, StringList* unused)
@@ -111,15 +73,16 @@ int32_t ScanParagraphUsage(ObjectId doc, StringList* used, StringList* unused)
 int32_t ScanParagraphUsageAs(ObjectId doc, StringList* used, StringList* unused, UsedSpelling spelling)
 {
     scanFailures = 0;
-    scanSpelling = spelling;
     SetIntProperty(0, 0, PROP_SCREEN_UPDATING, 0);
     int32_t savedMode = GetIntProperty(doc, doc, PROP_DOC_MODE);
     SetIntProperty(doc, doc, PROP_DOC_MODE, 1);
 
-    ScanFlows(doc, used, unused);
-    ScanTextHolders(doc, used, unused);
-    ScanTables(doc, used, unused);
-    ScanCatalogue(doc, used, unused);
+    UsageScan scan;
+    scan.used = used;
+    scan.unused = unused;
+    scan.spelling = spelling;
+    WalkParagraphs(doc, NoteParagraph, &scan);
+    WalkCatalogue(doc, CATALOGUE_WITH_NAMES, NoteFormat, &scan);
 
     StringListSort(used, StringListCompareEntries);
     StringListSort(unused, StringListCompareEntries);
