@@ -194,13 +194,13 @@ protected:
     }
     void TearDown() override { fs::remove_all(dir); }
 
-    std::string Write(const std::string& name, DocBuilder& builder)
+    // Writes the document as MIF under name into path; stops the test when it cannot.
+    void Write(const std::string& name, DocBuilder& builder, std::string& path)
     {
-        std::string path = (dir / name).string();
+        path = (dir / name).string();
         std::string error;
         auto doc = builder.build();
-        EXPECT_TRUE(host::WriteFileAtomically(path, host::MifDocumentBytes(*doc), error)) << error;
-        return path;
+        ASSERT_TRUE(host::WriteFileAtomically(path, host::MifDocumentBytes(*doc), error)) << error;
     }
 
     static std::string Read(const std::string& path)
@@ -212,20 +212,21 @@ protected:
     }
 
     // What the file should hold: itself, read and written by the host with the named formats
-    // deleted.
-    std::string Expected(const std::string& before, const std::vector<std::string>& deleted)
+    // deleted. Stops the test when that cannot be made.
+    void Expected(const std::string& before, const std::vector<std::string>& deleted, std::string& expected)
     {
         std::string copy = (dir / "expected.mif").string();
         std::string error;
-        EXPECT_TRUE(host::WriteFileAtomically(copy, before, error)) << error;
+        ASSERT_TRUE(host::WriteFileAtomically(copy, before, error)) << error;
         Model scratch;
         host::LoadResult loaded = host::LoadMifFile(scratch, copy);
-        EXPECT_TRUE(loaded.doc) << loaded.error;
-        if (!loaded.doc)
-            return {};
-        for (const auto& name : deleted)
-            EXPECT_TRUE(host::DeleteFormat(*loaded.doc, loaded.doc->formatByName(name)->id)) << name;
-        return host::MifDocumentBytes(*loaded.doc);
+        ASSERT_TRUE(loaded.doc) << loaded.error;
+        for (const auto& name : deleted) {
+            const host::PgfFormat* format = loaded.doc->formatByName(name);
+            ASSERT_NE(format, nullptr) << name;
+            EXPECT_TRUE(host::DeleteFormat(*loaded.doc, format->id)) << name;
+        }
+        expected = host::MifDocumentBytes(*loaded.doc);
     }
 
     fs::path dir;
@@ -237,11 +238,13 @@ TEST_F(MifBookDeleteTest, SavedFilesReloadWithOnlyTheUnusedFormatsGone)
     DocBuilder ch1(model());
     ch1.format("Body").format("Note").format("Old").format("Heading1");
     ch1.paragraph("Heading1", "Chapter one").paragraph("Body", "Text with a note.").table({{"Name"}, {"Value"}}, 1, "Body");
-    std::string ch1Path = Write("ch1.mif", ch1);
+    std::string ch1Path;
+    ASSERT_NO_FATAL_FAILURE(Write("ch1.mif", ch1, ch1Path));
     DocBuilder ch2(model());
     ch2.format("Body").format("Old").format("Note").format("Heading1").format("Gone");
     ch2.paragraph("Note", "A note.").footnote({{"Heading1", "odd footnote"}});
-    std::string ch2Path = Write("ch2.mif", ch2);
+    std::string ch2Path;
+    ASSERT_NO_FATAL_FAILURE(Write("ch2.mif", ch2, ch2Path));
     std::string ch1Before = Read(ch1Path);
     std::string ch2Before = Read(ch2Path);
 
@@ -262,8 +265,11 @@ TEST_F(MifBookDeleteTest, SavedFilesReloadWithOnlyTheUnusedFormatsGone)
     session.command(TW_CMD_DELETE_UNUSED_BOOK);
     EXPECT_TRUE(session.consoleLines().empty()) << session.host().consoleText();
 
-    EXPECT_EQ(Read(ch1Path), Expected(ch1Before, {"Old"}));
-    EXPECT_EQ(Read(ch2Path), Expected(ch2Before, {"Old", "Gone"}));
+    std::string ch1Expected, ch2Expected;
+    ASSERT_NO_FATAL_FAILURE(Expected(ch1Before, {"Old"}, ch1Expected));
+    ASSERT_NO_FATAL_FAILURE(Expected(ch2Before, {"Old", "Gone"}, ch2Expected));
+    EXPECT_EQ(Read(ch1Path), ch1Expected);
+    EXPECT_EQ(Read(ch2Path), ch2Expected);
 
     Model reread;
     host::LoadResult ch2After = host::LoadMifFile(reread, ch2Path);

@@ -19,21 +19,21 @@ struct Loaded {
     std::unique_ptr<Document> doc;
 };
 
-std::unique_ptr<Loaded> LoadDoc(const std::string& path) {
-    auto l = std::make_unique<Loaded>();
+// Reads a document into l; stops the test when it cannot (call with ASSERT_NO_FATAL_FAILURE).
+void LoadDoc(const std::string& path, std::unique_ptr<Loaded>& l) {
+    l = std::make_unique<Loaded>();
     LoadResult r = LoadMifFile(l->m, path);
-    EXPECT_TRUE(r.doc) << r.error;
+    ASSERT_TRUE(r.doc) << r.error;
     l->doc = std::move(r.doc);
-    return l;
 }
 
-// Saves to a temporary file and reads that file back.
-std::unique_ptr<Loaded> SaveAndReload(const Loaded& l, const TempDir& tmp, std::string* bytes = nullptr) {
+// Saves to a temporary file and reads that file back into back; stops the test on failure.
+void SaveAndReload(const Loaded& l, const TempDir& tmp, std::unique_ptr<Loaded>& back, std::string* bytes = nullptr) {
     MifStore store;
     std::string error, path = tmp.file("edited.mif");
-    EXPECT_TRUE(store.save(l.m, *l.doc, path, error)) << error;
+    ASSERT_TRUE(store.save(l.m, *l.doc, path, error)) << error;
     if (bytes) *bytes = ReadBytes(path);
-    return LoadDoc(path);
+    LoadDoc(path, back);
 }
 
 Paragraph* FindParagraph(Document& d, const std::string& text) {
@@ -61,14 +61,16 @@ const std::string kIntro = ExampleBookDir() + "/Intro.mif";
 }  // namespace
 
 TEST(MifEdit, DeletedFormatLosesExactlyItsStatement) {
-    auto l = LoadDoc(kIntro);
+    std::unique_ptr<Loaded> l;
+    ASSERT_NO_FATAL_FAILURE(LoadDoc(kIntro, l));
     Document& d = *l->doc;
     PgfFormat* old = d.formatByName("OldStyle");
     ASSERT_NE(old, nullptr);
     ASSERT_TRUE(DeleteFormat(d, old->id));
     TempDir tmp;
     std::string bytes;
-    auto back = SaveAndReload(*l, tmp, &bytes);
+    std::unique_ptr<Loaded> back;
+    ASSERT_NO_FATAL_FAILURE(SaveAndReload(*l, tmp, back, &bytes));
     EXPECT_EQ(back->doc->formatByName("OldStyle"), nullptr);
     EXPECT_EQ(back->doc->catalogue.size(), d.catalogue.size());
     EXPECT_EQ(ParagraphsInOrder(*back->doc), ParagraphsInOrder(d));
@@ -85,7 +87,8 @@ TEST(MifEdit, DeletedFormatLosesExactlyItsStatement) {
 }
 
 TEST(MifEdit, RetaggedParagraphReadsBackAndTheParagraphAfterItKeepsItsOwnFormat) {
-    auto l = LoadDoc(kIntro);
+    std::unique_ptr<Loaded> l;
+    ASSERT_NO_FATAL_FAILURE(LoadDoc(kIntro, l));
     Document& d = *l->doc;
     Paragraph* p = FindParagraph(d, "A centred paragraph with a local override.");
     Paragraph* next = FindParagraph(d, "This paragraph takes the format of the one before it.");
@@ -97,7 +100,8 @@ TEST(MifEdit, RetaggedParagraphReadsBackAndTheParagraphAfterItKeepsItsOwnFormat)
     p->props = d.formatByName("Heading2")->props;
     p->overridden = false;
     TempDir tmp;
-    auto back = SaveAndReload(*l, tmp);
+    std::unique_ptr<Loaded> back;
+    ASSERT_NO_FATAL_FAILURE(SaveAndReload(*l, tmp, back));
     Paragraph* p2 = FindParagraph(*back->doc, p->text);
     Paragraph* next2 = FindParagraph(*back->doc, next->text);
     ASSERT_TRUE(p2 && next2);
@@ -110,7 +114,8 @@ TEST(MifEdit, RetaggedParagraphReadsBackAndTheParagraphAfterItKeepsItsOwnFormat)
 }
 
 TEST(MifEdit, ClearedOverrideIsWrittenAsThePlainTag) {
-    auto l = LoadDoc(kIntro);
+    std::unique_ptr<Loaded> l;
+    ASSERT_NO_FATAL_FAILURE(LoadDoc(kIntro, l));
     Document& d = *l->doc;
     Paragraph* p = FindParagraph(d, "A centred paragraph with a local override.");
     ASSERT_TRUE(p && p->overridden);
@@ -118,7 +123,8 @@ TEST(MifEdit, ClearedOverrideIsWrittenAsThePlainTag) {
     p->overridden = false;
     TempDir tmp;
     std::string bytes;
-    auto back = SaveAndReload(*l, tmp, &bytes);
+    std::unique_ptr<Loaded> back;
+    ASSERT_NO_FATAL_FAILURE(SaveAndReload(*l, tmp, back, &bytes));
     Paragraph* p2 = FindParagraph(*back->doc, p->text);
     ASSERT_TRUE(p2);
     EXPECT_FALSE(p2->overridden);
@@ -133,7 +139,8 @@ TEST(MifEdit, ClearedOverrideIsWrittenAsThePlainTag) {
 }
 
 TEST(MifEdit, ChangedOverridesAndFormatPropertiesReadBack) {
-    auto l = LoadDoc(DataDir() + "/structured-graphics.mif");
+    std::unique_ptr<Loaded> l;
+    ASSERT_NO_FATAL_FAILURE(LoadDoc(DataDir() + "/structured-graphics.mif", l));
     Document& d = *l->doc;
     Paragraph* p = FindParagraph(d, "Overridden tabs and cell margins");
     ASSERT_TRUE(p && p->overridden);
@@ -150,7 +157,8 @@ TEST(MifEdit, ChangedOverridesAndFormatPropertiesReadBack) {
     h1->props[547] = 3;                        // centred
     h1->props[604] = std::string("Helvetica"); // font family
     TempDir tmp;
-    auto back = SaveAndReload(*l, tmp);
+    std::unique_ptr<Loaded> back;
+    ASSERT_NO_FATAL_FAILURE(SaveAndReload(*l, tmp, back));
     EXPECT_EQ(FindParagraph(*back->doc, p->text)->props, p->props);
     EXPECT_EQ(back->doc->formatByName("Heading1")->props, h1->props);
     // The paragraphs that use Heading1 without overrides now differ from it: they were read
@@ -159,7 +167,8 @@ TEST(MifEdit, ChangedOverridesAndFormatPropertiesReadBack) {
 }
 
 TEST(MifEdit, NewFormatsJoinTheCatalogueWhereTheModelHasThem) {
-    auto l = LoadDoc(ExampleBookDir() + "/Appendix.mif");  // MIF 7, CRLF
+    std::unique_ptr<Loaded> l;
+    ASSERT_NO_FATAL_FAILURE(LoadDoc(ExampleBookDir() + "/Appendix.mif", l));  // MIF 7, CRLF
     Document& d = *l->doc;
     PgfProps props = d.formatByName("Body")->props;
     props[552] = std::string("Tête");
@@ -172,7 +181,8 @@ TEST(MifEdit, NewFormatsJoinTheCatalogueWhereTheModelHasThem) {
     p->props = props;
     TempDir tmp;
     std::string bytes;
-    auto back = SaveAndReload(*l, tmp, &bytes);
+    std::unique_ptr<Loaded> back;
+    ASSERT_NO_FATAL_FAILURE(SaveAndReload(*l, tmp, back, &bytes));
     EXPECT_EQ(CatalogueNames(*back->doc), CatalogueNames(d));
     ASSERT_NE(back->doc->formatByName("Résumé"), nullptr);
     EXPECT_EQ(back->doc->formatByName("Résumé")->props, props);
@@ -187,7 +197,8 @@ TEST(MifEdit, NewFormatsJoinTheCatalogueWhereTheModelHasThem) {
 }
 
 TEST(MifEdit, SavingTwiceGivesTheSameFileAndLeavesTheOpenDocumentsTreeAlone) {
-    auto l = LoadDoc(kIntro);
+    std::unique_ptr<Loaded> l;
+    ASSERT_NO_FATAL_FAILURE(LoadDoc(kIntro, l));
     Document& d = *l->doc;
     ASSERT_TRUE(DeleteFormat(d, d.formatByName("Note")->id));
     const std::string before = SerializeMif(*d.mif);
@@ -196,7 +207,8 @@ TEST(MifEdit, SavingTwiceGivesTheSameFileAndLeavesTheOpenDocumentsTreeAlone) {
 }
 
 TEST(MifEdit, InsertedTextParagraphsAndTablesReadBack) {
-    auto l = LoadDoc(kIntro);
+    std::unique_ptr<Loaded> l;
+    ASSERT_NO_FATAL_FAILURE(LoadDoc(kIntro, l));
     Document& d = *l->doc;
     Paragraph* last = FindParagraph(d, "Last paragraph of the introduction.");
     ASSERT_TRUE(last);
@@ -213,7 +225,8 @@ TEST(MifEdit, InsertedTextParagraphsAndTablesReadBack) {
             InsertText(l->m, d, TextLoc{d.cell(c)->paragraphs[0], 0}, "cell " + std::to_string(++n));
     TempDir tmp;
     std::string bytes;
-    auto back = SaveAndReload(*l, tmp, &bytes);
+    std::unique_ptr<Loaded> back;
+    ASSERT_NO_FATAL_FAILURE(SaveAndReload(*l, tmp, back, &bytes));
     Document& b = *back->doc;
     EXPECT_EQ(ParagraphsInOrder(b), ParagraphsInOrder(d));
     ASSERT_EQ(b.tables.size(), 2u);
@@ -230,8 +243,10 @@ TEST(MifEdit, InsertedTextParagraphsAndTablesReadBack) {
 }
 
 TEST(MifEdit, TextInsertedIntoALineWithFontChangesRewritesOnlyThatText) {
+    TW_REQUIRE_MIF_SAMPLES();
     const std::string path = SamplesDir() + "/Test03.mif";
-    auto l = LoadDoc(path);
+    std::unique_ptr<Loaded> l;
+    ASSERT_NO_FATAL_FAILURE(LoadDoc(path, l));
     Document& d = *l->doc;
     Paragraph* p = FindParagraph(d, "Japanese text: 日本語 and É=E-acute.");
     ASSERT_TRUE(p);
@@ -257,7 +272,8 @@ TEST(MifEdit, DocumentsNotReadFromMifAreWrittenAsNewMif) {
     MifStore store;
     std::string error;
     ASSERT_TRUE(store.save(m, d, tmp.file("new.mif"), error)) << error;
-    auto back = LoadDoc(tmp.file("new.mif"));
+    std::unique_ptr<Loaded> back;
+    ASSERT_NO_FATAL_FAILURE(LoadDoc(tmp.file("new.mif"), back));
     EXPECT_EQ(CatalogueNames(*back->doc), CatalogueNames(d));
     EXPECT_EQ(ParagraphsInOrder(*back->doc), ParagraphsInOrder(d));
 }

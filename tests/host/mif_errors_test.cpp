@@ -145,10 +145,11 @@ TEST(MifSave, TheOutputTemplateOpensAsAnUntitledCopy) {
     EXPECT_EQ(ReadBytes(install.file("Result.mif")).find("<PgfTag `Heading1'>\n  <PgfUseNextTag"), std::string::npos);
 }
 
-TEST(MifBadInput, DamagedFilesNeverCrashTheReaderOrTheWriter) {
-    // Cut and scrambled copies of a real document: each either loads (and then saves) or is
-    // refused with an error naming the file; none may crash or read out of bounds.
-    const std::string original = ReadBytes(SamplesDir() + "/Test03.mif");
+// Cut and scrambled copies of a real document: each either loads (and then saves) or is
+// refused with an error naming the file; none may crash or read out of bounds.
+static void DamageAndLoad(const std::string& source) {
+    const std::string original = ReadBytes(source);
+    ASSERT_FALSE(original.empty()) << source;
     std::mt19937 random(12345);
     TempDir tmp;
     const std::string path = tmp.file("damaged.mif");
@@ -172,4 +173,14 @@ TEST(MifBadInput, DamagedFilesNeverCrashTheReaderOrTheWriter) {
         EXPECT_EQ(MifDocumentBytes(*r.doc), bytes) << "what loads saves back unchanged";
     }
     EXPECT_GT(refused, 0);
+}
+
+TEST(MifBadInput, DamagedFilesNeverCrashTheReaderOrTheWriter) {
+    ASSERT_NO_FATAL_FAILURE(DamageAndLoad(DataDir() + "/structured-graphics.mif"));
+    ASSERT_NO_FATAL_FAILURE(DamageAndLoad(ExampleBookDir() + "/Appendix.mif"));  // MIF 7, CRLF
+}
+
+TEST(MifBadInput, DamagedSampleFilesNeverCrashTheReaderOrTheWriter) {
+    TW_REQUIRE_MIF_SAMPLES();
+    ASSERT_NO_FATAL_FAILURE(DamageAndLoad(SamplesDir() + "/Test03.mif"));
 }
