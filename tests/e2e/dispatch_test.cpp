@@ -208,3 +208,33 @@ TEST_F(DispatchTest, ShutdownReleasesEveryHostInterface)
 
 } // namespace
 } // namespace tw::e2e
+
+namespace tw::e2e {
+namespace {
+
+// The command table as another client uses it: each message runs its own command, so a
+// command that needs a document says so when none is open, and no other does.
+TEST_F(NoDocumentTest, EveryMessageOfTheCommandTableRunsItsCommand)
+{
+    Load();
+    std::set<int32_t> numbers;
+    std::set<std::string> messages;
+    for (const TwCommandInfo& info : TwCommandInfos) {
+        EXPECT_TRUE(numbers.insert(info.number).second) << info.name;
+        EXPECT_TRUE(messages.insert(info.message).second) << info.name;
+        EXPECT_EQ(TwCommandByName(info.name), &info);
+        EXPECT_EQ(TwCommandByNumber(info.number), &info);
+        if (!(info.flags & TW_COMMAND_NEEDS_DOCUMENT))
+            continue;
+        size_t before = session.alerts().size();
+        session.message(info.message);
+        ASSERT_EQ(session.alerts().size(), before + 1) << info.message;
+        EXPECT_EQ(session.alerts().back().text, "Please open a document first.") << info.message;
+    }
+    EXPECT_EQ(numbers.size(), 20u);
+    EXPECT_EQ(TwCommandByNumber(42), nullptr);
+    EXPECT_EQ(TwCommandByName("NoSuchCommand"), nullptr);
+}
+
+} // namespace
+} // namespace tw::e2e
