@@ -31,7 +31,7 @@ TEST(MifRoundTrip, EveryDocumentAndBookSavesToTheSameBytes) {
     if (HaveSamples())
         ASSERT_GE(files.size(), 16u) << "samples, example book and test data should all be found";
     else
-        ASSERT_GE(files.size(), 6u) << "example book and test data should all be found";
+        ASSERT_GE(files.size(), 7u) << "example book and test data should all be found";
     TempDir tmp;
     for (const auto& path : files) {
         SCOPED_TRACE(path);
@@ -115,6 +115,25 @@ TEST(MifRoundTrip, TableTitlesAndCellsTakeTheTableFormatsParagraphDefaults) {
     const Row& heading = *d.row(t.rows[0]);
     EXPECT_EQ(heading.kind, RowKind::Heading);
     EXPECT_EQ(d.paragraph(d.cell(heading.cells[0])->paragraphs[0])->tag, "Mapping Table Cell");
+    EXPECT_EQ(d.paragraph(d.cell(heading.cells[1])->paragraphs[0])->text, "Paragraph Format");
+}
+
+TEST(MifRoundTrip, TitlesAndCellsWithoutATagTakeTheTableFormatsDefaultsInTestData) {
+    // The same kind of table as the sample above, in the project's own test data.
+    Model m;
+    LoadResult r = LoadMifFile(m, DataDir() + "/table-format-defaults.mif");
+    ASSERT_TRUE(r.doc) << r.error;
+    Document& d = *r.doc;
+    ASSERT_EQ(d.tables.size(), 1u);
+    const Table& t = *d.table(d.tables[0]);
+    EXPECT_EQ(t.format, "Mapping Table");
+    EXPECT_NE(t.anchor, 0u);
+    ASSERT_EQ(t.title.size(), 1u);
+    EXPECT_EQ(d.paragraph(t.title[0])->tag, "Mapping Table Title");
+    EXPECT_EQ(d.paragraph(t.title[0])->text, "Headings Table");
+    const Row& heading = *d.row(t.rows[0]);
+    EXPECT_EQ(heading.kind, RowKind::Heading);
+    EXPECT_EQ(d.paragraph(d.cell(heading.cells[1])->paragraphs[0])->tag, "Mapping Table Cell");
     EXPECT_EQ(d.paragraph(d.cell(heading.cells[1])->paragraphs[0])->text, "Paragraph Format");
 }
 
