@@ -6,6 +6,7 @@
 #include "bridge/host_ops.h"
 #include "bridge/records.h"
 #include "commands/output_document.h"
+#include "commands/paragraph_walk.h"
 #include "support/fixed.h"
 #include "support/format.h"
 #include "support/memory.h"
@@ -389,6 +390,14 @@ void ReportParagraphFormat(ObjectId doc, ObjectId format, ObjectId out)
 
 /* ---- the commands ------------------------------------------------------------------------- */
 
+static void AddFormatName(ObjectId doc, ObjectId format, const char* name, void* context)
+{
+    (void)doc;
+    (void)format;
+    if (StringListAdd((StringList*)context, name) != 0)
+        ConsoleReport(kNoMemory);
+}
+
 /* The names of the document's formats, sorted byte-wise; null when no list can be had. */
 static StringList* SortedFormatNames(ObjectId doc)
 {
@@ -397,15 +406,7 @@ static StringList* SortedFormatNames(ObjectId doc)
         ConsoleReport(kNoMemory);
         return 0;
     }
-    char* name = 0;
-    for (ObjectId format = GetIdProperty(0, doc, PROP_FIRST_PGF_FORMAT); format != 0;
-         format = GetIdProperty(doc, format, PROP_NEXT_PGF_FORMAT)) {
-        name = (char*)BridgeFree(name);
-        name = GetStringProperty(doc, format, PROP_NAME);
-        if (StringListAdd(names, name ? name : "") != 0)
-            ConsoleReport(kNoMemory);
-    }
-    BridgeFree(name);
+    WalkCatalogue(doc, CATALOGUE_WITH_NAMES, AddFormatName, names);
     StringListSort(names, StringListCompareEntries);
     return names;
 }

@@ -107,12 +107,12 @@ TEST_F(Menus, ClientMenusAreBuiltInOrderAndShareCommands)
     EXPECT_NE(st, 0); // the name is taken
 
     ObjectId sub = defineMenu("Tagwright", "Paragraphs");
-    ObjectId about = command(1000, sub, "TagwrightAbout", "About Tagwright...");
+    ObjectId about = command(TW_CMD_ABOUT, sub, "TagwrightAbout", "About Tagwright...");
     EXPECT_EQ(addCommand(sub, named(OBJ_MENU_SEPARATOR, "Separator1")), 0);
-    command(1, sub, "ListParagraphUsage", "List Paragraph Usage");
+    command(TW_CMD_LIST_USAGE, sub, "ListParagraphUsage", "List Paragraph Usage");
     EXPECT_EQ(addMenu(tools, sub), 0);
     EXPECT_EQ(labels(sub), (std::vector<std::string>{"About Tagwright...", "", "List Paragraph Usage"}));
-    EXPECT_EQ(host.model().menuItem(about)->command, 1000);
+    EXPECT_EQ(host.model().menuItem(about)->command, TW_CMD_ABOUT);
 
     ObjectId bookSub = defineMenu("TagwrightBook", "Paragraphs");
     EXPECT_EQ(addCommand(bookSub, about), 0); // one command object in two menus
