@@ -15,7 +15,7 @@
 
 #include "cli/changes.h"
 #include "cli/compare.h"
-#include "cli/printer.h"
+#include "cli/outputs.h"
 #include "cli/reporter.h"
 #include "cli/save_guard.h"
 #include "cli/stats.h"
@@ -40,41 +40,6 @@ bool ChangesDocument(const std::string& sub)
 bool DeletesFormats(const std::string& sub)
 {
     return sub == "delete-unused" || sub == "keep-listed";
-}
-
-// The paragraphs of an output document's main flow, with the tables they anchor; the last,
-// empty paragraph that every output document ends with is left out.
-std::vector<PrintedParagraph> OutputParagraphs(Session& s, ObjectId docId)
-{
-    std::vector<PrintedParagraph> out;
-    Document* d = s.model().document(docId);
-    if (!d)
-        return out;
-    for (ObjectId p = d->firstParagraphOfFlow(d->mainFlow); p; p = d->nextParagraph(p)) {
-        const Paragraph* para = d->paragraph(p);
-        PrintedParagraph pp{para->tag, para->text, {}};
-        for (ObjectId t : d->tables) {
-            const Table* table = d->table(t);
-            if (table && table->anchor == p) {
-                auto rows = s.tableTexts(docId, t);
-                pp.table.insert(pp.table.end(), rows.begin(), rows.end());
-            }
-        }
-        out.push_back(std::move(pp));
-    }
-    if (!out.empty() && out.back().text.empty() && out.back().table.empty())
-        out.pop_back();
-    return out;
-}
-
-// The file the i-th output document is saved to with -o FILE: FILE itself for the first,
-// FILE's stem with "-2", "-3", ... for the others.
-std::string OutputFile(const std::string& file, size_t i)
-{
-    if (i == 0)
-        return file;
-    std::filesystem::path p(file);
-    return (p.parent_path() / (p.stem().string() + "-" + std::to_string(i + 1) + p.extension().string())).string();
 }
 
 FileChanges Unchanged(const std::string& path)
@@ -330,21 +295,8 @@ std::optional<int> Job::readShown()
 
 void Job::showOutputs()
 {
-    const auto outputs = session_.outputDocuments();
-    for (size_t i = 0; i < outputs.size(); i++) {
-        auto paragraphs = OutputParagraphs(session_, outputs[i]);
-        if (req_.format == Format::Json)
-            PrintJson(out_, paragraphs);
-        else
-            PrintText(out_, paragraphs);
-        if (req_.output) {
-            const std::string file = OutputFile(*req_.output, i);
-            if (host_.saveFile(outputs[i], file) != 0) {
-                report_.error("could not write " + file);
-                fileFailed_ = true;
-            }
-        }
-    }
+    if (!ShowOutputDocuments(session_, session_.outputDocuments(), req_, out_, report_))
+        fileFailed_ = true;
 }
 
 // Find Next Override prints the paragraph it selected, unless it said there was none.
