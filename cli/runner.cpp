@@ -127,9 +127,8 @@ int Job::run()
                                            : " is a document; this command works on a book"));
         return kExitUsage;
     }
-    if ((req_.dryRun || req_.backup) && !ChangesDocument(req_.subcommand)) {
-        report_.error(std::string(req_.dryRun ? "--dry-run" : "--backup") +
-                      " works with delete-unused, keep-listed, convert and remove-overrides");
+    if (req_.dryRun && !ChangesDocument(req_.subcommand)) {
+        report_.error("--dry-run works with delete-unused, keep-listed, convert and remove-overrides");
         return kExitUsage;
     }
     if (auto exit = scriptAnswers())
