@@ -80,11 +80,18 @@ TEST_F(Tool, DryRunLeavesEveryFileAsItWasAndTheRealRunSaysTheSame)
     EXPECT_NE(bookBytes(), before);
 }
 
-TEST_F(Tool, DryRunWorksOnlyForChangingCommands)
+TEST_F(Tool, OptionsOutsideTheirCommandsAreUsageErrors)
 {
     Result r = run({"--dry-run", "usage", book().string()});
     EXPECT_EQ(r.exit, 1);
     EXPECT_TRUE(Contains(r.err, "--dry-run")) << r.err;
+    Result csv = run({"--format", "csv", "usage", book().string()});
+    EXPECT_EQ(csv.exit, 1);
+    EXPECT_TRUE(Contains(csv.err, "csv")) << csv.err;
+    EXPECT_EQ(run({"compare", chapter("Intro.mif").string()}).exit, 1); // no template
+    Result onBook = run({"compare", book().string(), chapter("Intro.mif").string()});
+    EXPECT_EQ(onBook.exit, 1);
+    EXPECT_TRUE(Contains(onBook.err, "is a book")) << onBook.err;
 }
 
 TEST_F(Tool, BackupKeepsEachSavedFileAsItWasBefore)
@@ -148,6 +155,20 @@ TEST_F(Tool, ABookWithAMissingFileStillSummarisesTheOthers)
     EXPECT_TRUE(Contains(r.err, "Could not open file:")) << r.err;
     EXPECT_TRUE(Contains(r.out, "reference/Tables.mif: would delete 1 format")) << r.out;
     EXPECT_EQ(bookBytes(), before);
+}
+
+TEST_F(Tool, AFileThatCannotBeSavedExitsTwoAndTheOthersAreSaved)
+{
+    // A directory where the save writes its new file makes the save fail, even for root.
+    fs::create_directory(chapter("reference") / "Tables.mif.tw-saving");
+    const std::string tables = Slurp(chapter("reference") / "Tables.mif");
+    for (const char* command : {"remove-overrides", "delete-unused"}) { // saved by the plug-in / held
+        Result r = run({"--yes", command, book().string()});
+        EXPECT_EQ(r.exit, 2) << command << ": " << r.err;
+        EXPECT_TRUE(Contains(r.err, "Tables.mif")) << r.err;
+        EXPECT_EQ(Slurp(chapter("reference") / "Tables.mif"), tables);
+    }
+    EXPECT_FALSE(Contains(Slurp(chapter("Appendix.mif")), "<PgfTag `OldStyle'>"));
 }
 
 TEST_F(Tool, ProgressBarOnATerminalOnly)
