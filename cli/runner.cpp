@@ -381,9 +381,9 @@ int Job::exitStatus() const
         if (o.status != kStatusOk && !isTemplate(o.path))
             failed = true;
     }
-    const std::string& console = host_.consoleText();
-    if (console.find("Could not save file:") != std::string::npos)
-        failed = true;
+    for (const SaveRecord& s : host_.saves())
+        if (s.status != kStatusOk)
+            failed = true;
     if (failed)
         return kExitFile;
     if (shown_.cancelled)
