@@ -130,7 +130,7 @@ std::string StatsHtml(const Stats& s)
     for (size_t i = 0; i < s.files.size(); i++)
         h += "<th data-key=\"file" + std::to_string(i + 1) + "\" data-type=\"number\" title=\"" +
              HtmlEscape(s.files[i].path) + "\">" + HtmlEscape(s.files[i].name) + "</th>";
-    h += "</tr></thead>\n<tbody>\n";
+    h += "<th data-key=\"next\">Next tag of</th></tr></thead>\n<tbody>\n";
     for (const TagStats& t : s.tags) {
         h += std::string("<tr data-tag=\"") + HtmlEscape(t.tag) + "\"" + (t.unused() ? " class=\"unused\"" : "") + ">";
         h += Cell("tag", t.tag);
@@ -146,6 +146,10 @@ std::string StatsHtml(const Stats& s)
                 h += Cell("num count", std::to_string(t.perFile[i]), " data-file=\"" + HtmlEscape(s.files[i].name) +
                                                                           "\"" + Heat(t.perFile[i], largest));
         }
+        std::string next;
+        for (const std::string& f : t.nextTagOf)
+            next += (next.empty() ? "" : ", ") + f;
+        h += Cell("next", next);
         h += "</tr>\n";
     }
     h += "</tbody>\n<tfoot><tr class=\"total\"><td>Total</td><td></td><td></td>";
@@ -158,7 +162,7 @@ std::string StatsHtml(const Stats& s)
          Cell("num", std::to_string(s.files.size()));
     for (const FileStats& f : s.files)
         h += f.opened ? Cell("num", std::to_string(f.paragraphs)) : Cell("missing", "-");
-    h += "</tr></tfoot>\n</table>\n";
+    h += "<td></td></tr></tfoot>\n</table>\n";
 
     if (!s.references.empty()) {
         h += "<h2>Next tags naming unused formats</h2>\n<ul id=\"references\">\n";
