@@ -1,6 +1,7 @@
 // delete_unused_test.cpp - deleting unused paragraph formats from a document and from every
 // file of a book: the question, what is deleted and what is spared, what is saved, and book
 // files on disk (MIF) that reload with only the unused formats gone.
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -283,6 +284,42 @@ TEST_F(MifBookDeleteTest, SavedFilesReloadWithOnlyTheUnusedFormatsGone)
         text.push_back({d.paragraph(p)->tag, d.paragraph(p)->text});
     EXPECT_EQ(text, (std::vector<ParagraphText>{{"Heading1", "Chapter one"}, {"Body", "Text with a note."}}));
     EXPECT_EQ(d.tables.size(), 1u);
+}
+
+TEST_F(MifBookDeleteTest, AChapterWithEquationsOverSeveralLinesIsReadAndSavedAsItWas)
+{
+    const std::string original = Read(std::string(TAGWRIGHT_SOURCE_DIR) + "/tests/data/equation.mif");
+    const std::string unusedFormat = " <Pgf \n  <PgfTag `Unused'>";
+    const size_t from = original.find(unusedFormat);
+    const size_t to = original.find("> # end of Pgf\n", from);
+    ASSERT_TRUE(from != std::string::npos && to != std::string::npos);
+    std::string chapter = (dir / "Equations.mif").string(), error;
+    ASSERT_TRUE(host::WriteFileAtomically(chapter, original, error)) << error;
+    BookBuilder book(model(), (dir / "Maths.book").string());
+    book.file(chapter);
+    ASSERT_TRUE(host::WriteFileAtomically((dir / "Maths.book").string(), host::MifBookBytes(*book.build()), error))
+        << error;
+    Load();
+    ObjectId opened = session.open((dir / "Maths.book").string(), &error);
+    ASSERT_NE(opened, 0u) << error;
+    session.activate(opened);
+
+    session.command(9); // usage: the chapter is read, not lost
+    EXPECT_TRUE(session.consoleLines().empty()) << session.host().consoleText();
+    auto listing = Output();
+    auto listed = [&](const std::string& text) {
+        return std::find_if(listing.begin(), listing.end(), [&](const ParagraphText& p) { return p.text == text; }) !=
+               listing.end();
+    };
+    EXPECT_TRUE(listed("Equation") && listed("Body") && listed("Unused"));
+
+    session.answerAlert(0);
+    session.command(10);
+    EXPECT_TRUE(session.consoleLines().empty()) << session.host().consoleText();
+    // Exactly the unused format's statement is gone; both equations are as they were.
+    std::string expected = original;
+    expected.erase(from, to + std::string("> # end of Pgf\n").size() - from);
+    EXPECT_EQ(Read(chapter), expected);
 }
 
 } // namespace
