@@ -280,7 +280,8 @@ TEST(MifEdit, DocumentsNotReadFromMifAreWrittenAsNewMif) {
 
 TEST(MifEdit, ALineRewrittenAroundAValueOverSeveralLinesKeepsThatValueAsItWas) {
     const std::string path = DataDir() + "/equation.mif";
-    auto l = LoadDoc(path);
+    std::unique_ptr<Loaded> l;
+    ASSERT_NO_FATAL_FAILURE(LoadDoc(path, l));
     Document& d = *l->doc;
     Paragraph* p = nullptr;
     for (auto& [id, para] : d.paragraphs)
@@ -289,7 +290,8 @@ TEST(MifEdit, ALineRewrittenAroundAValueOverSeveralLinesKeepsThatValueAsItWas) {
     InsertText(l->m, d, TextLoc{p->id, 0}, "(1)");
     std::string bytes;
     TempDir tmp;
-    auto back = SaveAndReload(*l, tmp, &bytes);
+    std::unique_ptr<Loaded> back;
+    ASSERT_NO_FATAL_FAILURE(SaveAndReload(*l, tmp, back, &bytes));
     ASSERT_TRUE(back->doc);
     // The marker's text is still one value with its line break and nothing added inside it.
     EXPECT_NE(bytes.find("<MText `an index entry long enough that it runs on\n   into a second line'>"), std::string::npos) << bytes;
