@@ -42,25 +42,24 @@ int main(int argc, char** argv)
     app.add_flag("--dry-run", r.dryRun, "Show what a changing command would change; write nothing");
     app.add_flag("--backup", r.backup, "Copy every file to FILE.bak before saving over it");
 
-    auto* usage = AddPathCommand(app, r, "usage", "List Paragraph Usage (of a document, or a book)", "Document or book");
+    auto* usage =
+        AddPathCommand(app, r, "usage", "List Paragraph Usage (of a document, or a book)", "Document or book");
     auto* each = usage->add_flag("--each-file", r.eachFile, "List Paragraph Usage - Individual (book)");
     usage->add_flag("--by-tag", r.byTag, "List Paragraph Usage - By Tag (book)")->excludes(each);
 
     AddPathCommand(app, r, "delete-unused", "Delete Unused Paragraph Tags", "Document or book");
 
     for (const char* name : {"make-list", "make-conversion"}) {
-        auto* sub = AddPathCommand(app, r, name,
-                                   name == std::string("make-list") ? "Create Paragraph Tag List"
-                                                                    : "Create Conversion Document",
-                                   "Document or book");
+        auto* sub = AddPathCommand(
+            app, r, name, name == std::string("make-list") ? "Create Paragraph Tag List" : "Create Conversion Document",
+            "Document or book");
         sub->add_option("--choice", r.choice, "Which tags: empty, in-use or all")
             ->check(CLI::IsMember({"empty", "in-use", "all"}));
     }
     for (const char* name : {"keep-listed", "convert"}) {
-        auto* sub = AddPathCommand(app, r, name,
-                                   name == std::string("convert") ? "Convert Paragraphs"
-                                                                  : "Remove Non-list Paragraph Tags",
-                                   "Document or book");
+        auto* sub = AddPathCommand(
+            app, r, name, name == std::string("convert") ? "Convert Paragraphs" : "Remove Non-list Paragraph Tags",
+            "Document or book");
         sub->add_option("--table", r.table, "Document holding the table")->required();
     }
     AddPathCommand(app, r, "remove-overrides", "Remove Overrides", "Document or book");
@@ -72,7 +71,8 @@ int main(int argc, char** argv)
 
     auto* stats = AddPathCommand(app, r, "stats", "Tag statistics: per tag and file, with totals", "Document or book");
     stats->add_option("--html", r.html, "Write the statistics as one self-contained HTML page to FILE");
-    auto* compare = AddPathCommand(app, r, "compare", "Compare a document's paragraph catalogue with a template's", "Document");
+    auto* compare =
+        AddPathCommand(app, r, "compare", "Compare a document's paragraph catalogue with a template's", "Document");
     compare->add_option("TEMPLATE", r.templatePath, "Template document")->required();
 
     try {

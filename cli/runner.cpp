@@ -37,10 +37,7 @@ bool ChangesDocument(const std::string& sub)
     return sub == "delete-unused" || sub == "keep-listed" || sub == "convert" || sub == "remove-overrides";
 }
 
-bool DeletesFormats(const std::string& sub)
-{
-    return sub == "delete-unused" || sub == "keep-listed";
-}
+bool DeletesFormats(const std::string& sub) { return sub == "delete-unused" || sub == "keep-listed"; }
 
 FileChanges Unchanged(const std::string& path)
 {
@@ -67,10 +64,14 @@ struct Shown {
 class Job {
 public:
     Job(const Request& req, std::ostream& out, std::ostream& err, const Asker& asker)
-        : req_(req), out_(out), asker_(asker), report_(err, req.quiet), guard_(files_),
-          session_(MemoryMode::TaskMemory), host_(session_.host())
-    {
-    }
+        : req_(req),
+          out_(out),
+          asker_(asker),
+          report_(err, req.quiet),
+          guard_(files_),
+          session_(MemoryMode::TaskMemory),
+          host_(session_.host())
+    { }
 
     int run();
 
@@ -358,18 +359,14 @@ void Job::summarize()
         report_.note("dry run: no file was written");
 }
 
-std::string Job::base() const
-{
-    return std::filesystem::path(NativePath(req_.path)).parent_path().string();
-}
+std::string Job::base() const { return std::filesystem::path(NativePath(req_.path)).parent_path().string(); }
 
 // The optional output template, which the plug-in tries to open for every output document.
 bool Job::isTemplate(const std::string& path) const
 {
     namespace fs = std::filesystem;
     const fs::path p = fs::path(NativePath(path)).lexically_normal();
-    return p.filename() == kTemplateName &&
-           p.parent_path() == fs::path(NativePath(installDir_)).lexically_normal();
+    return p.filename() == kTemplateName && p.parent_path() == fs::path(NativePath(installDir_)).lexically_normal();
 }
 
 int Job::exitStatus() const
@@ -432,8 +429,7 @@ Asker TerminalAsker()
             int n = std::stoi(line, &used);
             if (used == line.size() && n >= 1 && static_cast<size_t>(n) <= items.size())
                 return n - 1;
-        } catch (const std::exception&) {
-        }
+        } catch (const std::exception&) { }
         return std::nullopt;
     };
     return a;

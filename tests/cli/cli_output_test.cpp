@@ -18,8 +18,8 @@ TEST_F(Tool, JsonKeepsQuotesBackslashesAndControlCharactersOfTags)
     edit(chapter("Intro.mif"), "<PgfTag `OldStyle'>", "<PgfTag `Old\"Style\\\\x\\ty'>");
     Result r = run({"--format", "json", "usage", chapter("Intro.mif").string()});
     ASSERT_EQ(r.exit, 0) << r.err;
-    Result parsed = python("import json, sys\nprint([repr(p['text']) for p in json.load(sys.stdin) if 'Style' in p['text']])\n",
-                           r.out);
+    Result parsed = python(
+        "import json, sys\nprint([repr(p['text']) for p in json.load(sys.stdin) if 'Style' in p['text']])\n", r.out);
     ASSERT_EQ(parsed.exit, 0) << parsed.err << r.out;
     EXPECT_EQ(parsed.out, "['\\'Old\"Style\\\\\\\\x\\\\ty\\'']\n") << r.out;
 }
@@ -29,7 +29,8 @@ TEST_F(Tool, JsonQuoteEscapesEveryControlCharacter)
     std::string all;
     for (int c = 1; c < 0x20; c++)
         all += static_cast<char>(c);
-    all += "\"\\/\x7f" "caf\xc3\xa9";
+    all += "\"\\/\x7f"
+           "caf\xc3\xa9";
     const std::string quoted = cli::JsonQuote(all);
     for (char c : quoted)
         EXPECT_GE(static_cast<unsigned char>(c), 0x20) << "raw control character in " << quoted;
@@ -60,7 +61,8 @@ TEST_F(Tool, SeveralOutputDocumentsAreSavedAsFileFile2File3)
     EXPECT_EQ(cli::OutputFile("dir/x.mif", 2), "dir/x-3.mif");
 
     // Each file holds its own document, and the tool reads it back.
-    const std::pair<const char*, const char*> saved[] = {{"out.mif", "first"}, {"out-2.mif", "second"}, {"out-3.mif", "third"}};
+    const std::pair<const char*, const char*> saved[] = {
+        {"out.mif", "first"}, {"out-2.mif", "second"}, {"out-3.mif", "third"}};
     for (const auto& [name, text] : saved) {
         ASSERT_TRUE(fs::exists(file(name))) << name;
         Result usage = run({"report", "--tag", "Heading1", file(name).string()});
