@@ -1,11 +1,14 @@
 // commands.h - the subcommands of the tagwright tool and the plug-in command each one runs.
-// One table says, per subcommand, which command number serves a document and which a book.
+// Per subcommand, which command of the boundary's command table serves a document and which a
+// book.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "bridge/boundary.h"
 
 namespace tw::cli {
 
@@ -41,6 +44,9 @@ struct CommandNumbers {
 
 // Which command numbers serve the request; nullopt for an unknown subcommand.
 std::optional<CommandNumbers> CommandsFor(const Request& request);
+
+// The menu label of a plug-in command, from the command table ("" for none).
+std::string CommandLabel(int32_t number);
 
 // The list-dialog item index for --choice, or nullopt when the word is not one of
 // empty, in-use, all.

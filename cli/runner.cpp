@@ -28,8 +28,6 @@ using namespace tw::host;
 
 namespace {
 
-constexpr int32_t kNextOverride = 8;
-constexpr int32_t kAbout = 1000;
 constexpr const char* kTemplateName = "VellOutput.fm";
 
 bool ChangesDocument(const std::string& sub)
@@ -241,7 +239,7 @@ std::optional<int> Job::scriptAnswers()
 // Find Next Override starts at the selection: --from N puts it at paragraph N.
 std::optional<int> Job::placeSelection()
 {
-    if (number_ != kNextOverride || !doc_)
+    if (number_ != TW_CMD_FIND_NEXT_OVERRIDE || !doc_)
         return std::nullopt;
     int32_t n = req_.from.value_or(1);
     ObjectId p = doc_->firstParagraphOfFlow(doc_->mainFlow);
@@ -273,7 +271,7 @@ std::optional<int> Job::readShown()
         else if (a.kind == 3) {
             report_.warning(a.text);
             shown_.warned = true;
-        } else if (a.kind == 2 && number_ == kAbout)
+        } else if (a.kind == 2 && number_ == TW_CMD_ABOUT)
             out_ << a.text << '\n';
         else if (a.kind == 2) {
             report_.note(a.text);
@@ -302,7 +300,7 @@ void Job::showOutputs()
 // Find Next Override prints the paragraph it selected, unless it said there was none.
 void Job::showSelection()
 {
-    if (number_ != kNextOverride || !doc_ || shown_.noted)
+    if (number_ != TW_CMD_FIND_NEXT_OVERRIDE || !doc_ || shown_.noted)
         return;
     if (const Paragraph* selected = doc_->paragraph(doc_->selection.begin.object))
         out_ << selected->text << '\n';

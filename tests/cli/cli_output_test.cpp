@@ -105,3 +105,42 @@ TEST(ProgressBar, ReporterCountsPerWalkAndClearsBeforeMessages)
 
 } // namespace
 } // namespace tw::cli_test
+
+namespace tw::cli_test {
+namespace {
+
+// Each subcommand runs, on a document, a command of the table that works on documents, and on
+// a book one that works on books.
+TEST(Subcommands, RunCommandsOfTheRightKindFromTheTable)
+{
+    for (const char* name : {"usage", "delete-unused", "make-list", "keep-listed", "make-conversion", "convert",
+                             "remove-overrides", "next-override", "report"}) {
+        for (int variant = 0; variant < 3; variant++) {
+            cli::Request r;
+            r.subcommand = name;
+            r.eachFile = variant == 1;
+            r.byTag = variant == 2;
+            if (variant == 1 && std::string(name) == "report")
+                r.tag = "Body";
+            auto numbers = cli::CommandsFor(r);
+            ASSERT_TRUE(numbers) << name;
+            if (numbers->document) {
+                const TwCommandInfo* info = TwCommandByNumber(numbers->document);
+                ASSERT_NE(info, nullptr) << name;
+                EXPECT_EQ(info->flags & TW_COMMAND_ON_BOOK, 0) << name << " runs " << info->name;
+            }
+            if (numbers->book) {
+                const TwCommandInfo* info = TwCommandByNumber(numbers->book);
+                ASSERT_NE(info, nullptr) << name;
+                EXPECT_NE(info->flags & TW_COMMAND_ON_BOOK, 0) << name << " runs " << info->name;
+            }
+            EXPECT_TRUE(numbers->document || numbers->book) << name;
+        }
+    }
+    cli::Request unknown;
+    unknown.subcommand = "frobnicate";
+    EXPECT_FALSE(cli::CommandsFor(unknown));
+}
+
+} // namespace
+} // namespace tw::cli_test
