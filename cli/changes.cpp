@@ -114,16 +114,13 @@ std::string DisplayName(const std::string& path, const std::string& base)
 
 std::string ReferenceWarning(const std::string& shownName, const NextTagReference& ref)
 {
-    return shownName + ": format '" + ref.format + "' names '" + ref.nextTag +
-           "' as its next tag, and '" + ref.nextTag + "' is deleted";
+    return shownName + ": format '" + ref.format + "' names '" + ref.nextTag + "' as its next tag, and '" +
+           ref.nextTag + "' is deleted";
 }
 
 namespace {
 
-std::string Plural(int n, const char* one, const char* many)
-{
-    return std::to_string(n) + " " + (n == 1 ? one : many);
-}
+std::string Plural(int n, const char* one, const char* many) { return std::to_string(n) + " " + (n == 1 ? one : many); }
 
 void PrintText(std::ostream& out, const std::vector<FileChanges>& files, const std::string& base, bool dryRun)
 {

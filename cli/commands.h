@@ -1,5 +1,6 @@
 // commands.h - the subcommands of the tagwright tool and the plug-in command each one runs.
-// One table says, per subcommand, which command number serves a document and which a book.
+// Per subcommand, which command of the boundary's command table serves a document and which a
+// book.
 #pragma once
 
 #include <cstdint>
@@ -7,16 +8,18 @@
 #include <string>
 #include <vector>
 
+#include "bridge/boundary.h"
+
 namespace tw::cli {
 
 enum class Format { Text, Json, Csv };
 
 // Everything the command line said.
 struct Request {
-    std::string subcommand;         // "usage", "delete-unused", ..., "stats", "compare"
-    std::string path;               // the document or book (empty for "about")
-    bool eachFile = false;          // usage --each-file
-    bool byTag = false;             // usage --by-tag
+    std::string subcommand;            // "usage", "delete-unused", ..., "stats", "compare"
+    std::string path;                  // the document or book (empty for "about")
+    bool eachFile = false;             // usage --each-file
+    bool byTag = false;                // usage --by-tag
     std::optional<std::string> choice; // make-list / make-conversion: empty|in-use|all
     std::optional<std::string> table;  // keep-listed / convert: the table document
     std::optional<int32_t> from;       // next-override: paragraph number, from 1
@@ -27,10 +30,10 @@ struct Request {
     Format format = Format::Text;
     std::optional<std::string> hostDir;
     bool quiet = false;
-    bool dryRun = false;               // --dry-run: record saves, write nothing
-    bool backup = false;               // --backup: FILE.bak before every save
-    std::optional<std::string> html;   // stats --html FILE
-    std::string templatePath;          // compare DOC TEMPLATE
+    bool dryRun = false;             // --dry-run: record saves, write nothing
+    bool backup = false;             // --backup: FILE.bak before every save
+    std::optional<std::string> html; // stats --html FILE
+    std::string templatePath;        // compare DOC TEMPLATE
 };
 
 // The plug-in command numbers a subcommand runs on a document and on a book (0: not offered).
@@ -41,6 +44,9 @@ struct CommandNumbers {
 
 // Which command numbers serve the request; nullopt for an unknown subcommand.
 std::optional<CommandNumbers> CommandsFor(const Request& request);
+
+// The menu label of a plug-in command, from the command table ("" for none).
+std::string CommandLabel(int32_t number);
 
 // The list-dialog item index for --choice, or nullopt when the word is not one of
 // empty, in-use, all.

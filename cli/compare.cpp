@@ -20,10 +20,7 @@ namespace {
 
 // Properties the report measures in the document's display unit; other lengths are in the
 // font-size unit.
-bool InDisplayUnit(int32_t number)
-{
-    return number == 555 || number == 556 || number == 570;
-}
+bool InDisplayUnit(int32_t number) { return number == 555 || number == 556 || number == 570; }
 
 std::string DisplayUnitName(int32_t unit)
 {
@@ -104,10 +101,7 @@ const PgfFormat* Named(const std::vector<const PgfFormat*>& formats, const std::
     return nullptr;
 }
 
-std::string ShownName(const std::string& path)
-{
-    return std::filesystem::path(NativePath(path)).filename().string();
-}
+std::string ShownName(const std::string& path) { return std::filesystem::path(NativePath(path)).filename().string(); }
 
 } // namespace
 
@@ -123,19 +117,15 @@ std::string PropertyText(const Document& doc, const PropertyInfo& info, const Pr
     }
     const int32_t v = std::get<int32_t>(value);
     switch (info.type) {
-    case PropType::Bool:
-        return v == 1 ? "True" : "False";
+    case PropType::Bool: return v == 1 ? "True" : "False";
     case PropType::Enum: {
         const char* name = KeywordName(info, v);
         return name ? name : std::to_string(v);
     }
     case PropType::Metric:
-    case PropType::CellMargin:
-        return Measure(doc, info.number, v);
-    case PropType::Percent:
-        return Printf("%.2f", Quotient(v, 0x10000) * 100.0) + "%";
-    default:
-        return std::to_string(v);
+    case PropType::CellMargin: return Measure(doc, info.number, v);
+    case PropType::Percent: return Printf("%.2f", Quotient(v, 0x10000) * 100.0) + "%";
+    default: return std::to_string(v);
     }
 }
 
@@ -162,8 +152,8 @@ CatalogueComparison CompareCatalogues(const Document& doc, const Document& templ
             const PropValue& vb = b != t->props.end() ? b->second : info.initial;
             if (va == vb)
                 continue;
-            c.different.push_back({m->name, Label(info), info.number, PropertyText(doc, info, va),
-                                   PropertyText(doc, info, vb)});
+            c.different.push_back(
+                {m->name, Label(info), info.number, PropertyText(doc, info, va), PropertyText(doc, info, vb)});
         }
     }
     return c;
@@ -186,9 +176,10 @@ void PrintComparison(std::ostream& out, const CatalogueComparison& c, Format for
         out << ",\n \"different\": [";
         for (size_t i = 0; i < c.different.size(); i++) {
             const auto& d = c.different[i];
-            out << (i ? ",\n  " : "\n  ") << "{\"format\": " << JsonQuote(d.format) << ", \"property\": "
-                << JsonQuote(d.property) << ", \"number\": " << d.number << ", \"document\": "
-                << JsonQuote(d.documentValue) << ", \"template\": " << JsonQuote(d.templateValue) << '}';
+            out << (i ? ",\n  " : "\n  ") << "{\"format\": " << JsonQuote(d.format)
+                << ", \"property\": " << JsonQuote(d.property) << ", \"number\": " << d.number
+                << ", \"document\": " << JsonQuote(d.documentValue) << ", \"template\": " << JsonQuote(d.templateValue)
+                << '}';
         }
         out << "]}\n";
         return;
@@ -200,8 +191,8 @@ void PrintComparison(std::ostream& out, const CatalogueComparison& c, Format for
         for (const auto& name : c.extra)
             out << "extra," << CsvField(name) << ",,,\r\n";
         for (const auto& d : c.different)
-            out << "different," << CsvField(d.format) << ',' << CsvField(d.property) << ','
-                << CsvField(d.documentValue) << ',' << CsvField(d.templateValue) << "\r\n";
+            out << "different," << CsvField(d.format) << ',' << CsvField(d.property) << ',' << CsvField(d.documentValue)
+                << ',' << CsvField(d.templateValue) << "\r\n";
         return;
     }
     out << "# " << c.document << " against " << c.templ << '\n';

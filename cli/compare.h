@@ -24,7 +24,7 @@ struct PropertyDifference {
 };
 
 struct CatalogueComparison {
-    std::string document, templ; // shown names
+    std::string document, templ;      // shown names
     std::vector<std::string> missing; // in the template's catalogue order
     std::vector<std::string> extra;   // in the document's catalogue order
     std::vector<PropertyDifference> different;

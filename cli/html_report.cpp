@@ -77,7 +77,8 @@ std::string Heat(int count, int largest)
     const int g = static_cast<int>(255 - f * (255 - 102));
     const int b = static_cast<int>(255 - f * (255 - 172));
     char style[64];
-    std::snprintf(style, sizeof style, " style=\"background: rgb(%d,%d,%d);%s\"", r, g, b, f > 0.6 ? " color: #fff;" : "");
+    std::snprintf(style, sizeof style, " style=\"background: rgb(%d,%d,%d);%s\"", r, g, b,
+                  f > 0.6 ? " color: #fff;" : "");
     return style;
 }
 
@@ -114,7 +115,8 @@ std::string StatsHtml(const Stats& s)
     std::string h = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n";
     h += "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; style-src 'unsafe-inline'; "
          "script-src 'unsafe-inline'\">\n";
-    h += "<title>Paragraph tags of " + HtmlEscape(s.title) + "</title>\n<style>" + kStyle + "</style>\n</head>\n<body>\n";
+    h += "<title>Paragraph tags of " + HtmlEscape(s.title) + "</title>\n<style>" + kStyle +
+         "</style>\n</head>\n<body>\n";
     h += "<h1>Paragraph tags of " + HtmlEscape(s.title) + "</h1>\n";
     for (const FileStats& f : s.files)
         if (!f.opened)
@@ -143,8 +145,8 @@ std::string StatsHtml(const Stats& s)
             if (!s.files[i].opened)
                 h += Cell("missing", "-", " data-value=\"-1\"");
             else
-                h += Cell("num count", std::to_string(t.perFile[i]), " data-file=\"" + HtmlEscape(s.files[i].name) +
-                                                                          "\"" + Heat(t.perFile[i], largest));
+                h += Cell("num count", std::to_string(t.perFile[i]),
+                          " data-file=\"" + HtmlEscape(s.files[i].name) + "\"" + Heat(t.perFile[i], largest));
         }
         std::string next;
         for (const std::string& f : t.nextTagOf)
@@ -167,16 +169,18 @@ std::string StatsHtml(const Stats& s)
     if (!s.references.empty()) {
         h += "<h2>Next tags naming unused formats</h2>\n<ul id=\"references\">\n";
         for (const StatsReference& r : s.references)
-            h += "<li>" + HtmlEscape(r.file) + ": " + HtmlEscape(r.format) + " &rarr; " + HtmlEscape(r.nextTag) + "</li>\n";
+            h += "<li>" + HtmlEscape(r.file) + ": " + HtmlEscape(r.format) + " &rarr; " + HtmlEscape(r.nextTag) +
+                 "</li>\n";
         h += "</ul>\n";
     }
 
     h += "<h2>Tags</h2>\n";
     for (const TagStats& t : s.tags) {
         h += "<details><summary>" + HtmlEscape(t.tag) + "</summary>\n<ul>\n";
-        h += std::string("<li>") + (t.inCatalogue ? (t.unused() ? "In the catalogue, used by no paragraph"
-                                                                : "In the catalogue")
-                                                  : "Not in the catalogue") + "</li>\n";
+        h += std::string("<li>") +
+             (t.inCatalogue ? (t.unused() ? "In the catalogue, used by no paragraph" : "In the catalogue")
+                            : "Not in the catalogue") +
+             "</li>\n";
         h += "<li>" + std::to_string(t.paragraphs) + " paragraphs, " + std::to_string(t.overrides) +
              " with overrides</li>\n";
         for (size_t i = 0; i < s.files.size(); i++)

@@ -14,7 +14,8 @@ namespace {
 
 constexpr const char* kVersion = "tagwright " TAGWRIGHT_VERSION;
 
-CLI::App* AddPathCommand(CLI::App& app, Request& r, const char* name, const char* help, const char* what)
+CLI::App* AddPathCommand(CLI::App& app, Request& r, const std::string& name, const std::string& help,
+                         const std::string& what)
 {
     CLI::App* sub = app.add_subcommand(name, help);
     sub->add_option("PATH", r.path, what)->required();
@@ -42,37 +43,39 @@ int main(int argc, char** argv)
     app.add_flag("--dry-run", r.dryRun, "Show what a changing command would change; write nothing");
     app.add_flag("--backup", r.backup, "Copy every file to FILE.bak before saving over it");
 
-    auto* usage = AddPathCommand(app, r, "usage", "List Paragraph Usage (of a document, or a book)", "Document or book");
-    auto* each = usage->add_flag("--each-file", r.eachFile, "List Paragraph Usage - Individual (book)");
-    usage->add_flag("--by-tag", r.byTag, "List Paragraph Usage - By Tag (book)")->excludes(each);
+    // Help texts are the plug-in's menu labels, from the command table.
+    const std::string docOrBook = "Document or book";
+    auto* usage =
+        AddPathCommand(app, r, "usage", CommandLabel(TW_CMD_LIST_USAGE) + " (of a document, or a book)", docOrBook);
+    auto* each = usage->add_flag("--each-file", r.eachFile, CommandLabel(TW_CMD_LIST_USAGE_BOOK_FILES) + " (book)");
+    usage->add_flag("--by-tag", r.byTag, CommandLabel(TW_CMD_LIST_USAGE_BOOK_BY_TAG) + " (book)")->excludes(each);
 
-    AddPathCommand(app, r, "delete-unused", "Delete Unused Paragraph Tags", "Document or book");
-
-    for (const char* name : {"make-list", "make-conversion"}) {
-        auto* sub = AddPathCommand(app, r, name,
-                                   name == std::string("make-list") ? "Create Paragraph Tag List"
-                                                                    : "Create Conversion Document",
-                                   "Document or book");
+    AddPathCommand(app, r, "delete-unused", CommandLabel(TW_CMD_DELETE_UNUSED), docOrBook);
+    for (auto [name, command] :
+         {std::pair{"make-list", TW_CMD_CREATE_LIST}, std::pair{"make-conversion", TW_CMD_CREATE_CONVERSION}}) {
+        auto* sub = AddPathCommand(app, r, name, CommandLabel(command), docOrBook);
         sub->add_option("--choice", r.choice, "Which tags: empty, in-use or all")
             ->check(CLI::IsMember({"empty", "in-use", "all"}));
     }
-    for (const char* name : {"keep-listed", "convert"}) {
-        auto* sub = AddPathCommand(app, r, name,
-                                   name == std::string("convert") ? "Convert Paragraphs"
-                                                                  : "Remove Non-list Paragraph Tags",
-                                   "Document or book");
+    for (auto [name, command] :
+         {std::pair{"keep-listed", TW_CMD_REMOVE_NONLIST}, std::pair{"convert", TW_CMD_CONVERT}}) {
+        auto* sub = AddPathCommand(app, r, name, CommandLabel(command), docOrBook);
         sub->add_option("--table", r.table, "Document holding the table")->required();
     }
-    AddPathCommand(app, r, "remove-overrides", "Remove Overrides", "Document or book");
-    auto* next = AddPathCommand(app, r, "next-override", "Find Next Override", "Document");
+    AddPathCommand(app, r, "remove-overrides", CommandLabel(TW_CMD_REMOVE_OVERRIDES), docOrBook);
+    auto* next = AddPathCommand(app, r, "next-override", CommandLabel(TW_CMD_FIND_NEXT_OVERRIDE), "Document");
     next->add_option("--from", r.from, "Start at paragraph N of the main flow (1 = first)")->check(CLI::PositiveNumber);
-    auto* report = AddPathCommand(app, r, "report", "Paragraph Tag Report: All Tags, or one with --tag", "Document");
-    report->add_option("--tag", r.tag, "Report only this paragraph format (Selected Tag...)");
-    app.add_subcommand("about", "About Tagwright");
+    auto* report =
+        AddPathCommand(app, r, "report",
+                       "Paragraph Tag Report: " + CommandLabel(TW_CMD_TAG_REPORT) + ", or one with --tag", "Document");
+    report->add_option("--tag", r.tag,
+                       "Report only this paragraph format (" + CommandLabel(TW_CMD_TAG_REPORT_SINGLE) + ")");
+    app.add_subcommand("about", CommandLabel(TW_CMD_ABOUT));
 
     auto* stats = AddPathCommand(app, r, "stats", "Tag statistics: per tag and file, with totals", "Document or book");
     stats->add_option("--html", r.html, "Write the statistics as one self-contained HTML page to FILE");
-    auto* compare = AddPathCommand(app, r, "compare", "Compare a document's paragraph catalogue with a template's", "Document");
+    auto* compare =
+        AddPathCommand(app, r, "compare", "Compare a document's paragraph catalogue with a template's", "Document");
     compare->add_option("TEMPLATE", r.templatePath, "Template document")->required();
 
     try {

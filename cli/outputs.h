@@ -21,7 +21,7 @@ std::vector<PrintedParagraph> OutputParagraphs(host::Session& s, ObjectId doc);
 std::string OutputFile(const std::string& file, size_t i);
 
 // Prints every output document and saves each with -o; false when a save failed (reported).
-bool ShowOutputDocuments(host::Session& s, const std::vector<ObjectId>& outputs, const Request& req,
-                         std::ostream& out, Reporter& report);
+bool ShowOutputDocuments(host::Session& s, const std::vector<ObjectId>& outputs, const Request& req, std::ostream& out,
+                         Reporter& report);
 
 } // namespace tw::cli

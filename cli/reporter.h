@@ -13,7 +13,7 @@ std::string ProgressBar(int k, int n, const std::string& status, int width = 20)
 
 class Reporter {
 public:
-    Reporter(std::ostream& err, bool quiet) : err_(err), quiet_(quiet) {}
+    Reporter(std::ostream& err, bool quiet) : err_(err), quiet_(quiet) { }
 
     void error(const std::string& text);
     void warning(const std::string& text);

@@ -28,8 +28,6 @@ using namespace tw::host;
 
 namespace {
 
-constexpr int32_t kNextOverride = 8;
-constexpr int32_t kAbout = 1000;
 constexpr const char* kTemplateName = "VellOutput.fm";
 
 bool ChangesDocument(const std::string& sub)
@@ -37,10 +35,7 @@ bool ChangesDocument(const std::string& sub)
     return sub == "delete-unused" || sub == "keep-listed" || sub == "convert" || sub == "remove-overrides";
 }
 
-bool DeletesFormats(const std::string& sub)
-{
-    return sub == "delete-unused" || sub == "keep-listed";
-}
+bool DeletesFormats(const std::string& sub) { return sub == "delete-unused" || sub == "keep-listed"; }
 
 FileChanges Unchanged(const std::string& path)
 {
@@ -67,10 +62,14 @@ struct Shown {
 class Job {
 public:
     Job(const Request& req, std::ostream& out, std::ostream& err, const Asker& asker)
-        : req_(req), out_(out), asker_(asker), report_(err, req.quiet), guard_(files_),
-          session_(MemoryMode::TaskMemory), host_(session_.host())
-    {
-    }
+        : req_(req),
+          out_(out),
+          asker_(asker),
+          report_(err, req.quiet),
+          guard_(files_),
+          session_(MemoryMode::TaskMemory),
+          host_(session_.host())
+    { }
 
     int run();
 
@@ -240,7 +239,7 @@ std::optional<int> Job::scriptAnswers()
 // Find Next Override starts at the selection: --from N puts it at paragraph N.
 std::optional<int> Job::placeSelection()
 {
-    if (number_ != kNextOverride || !doc_)
+    if (number_ != TW_CMD_FIND_NEXT_OVERRIDE || !doc_)
         return std::nullopt;
     int32_t n = req_.from.value_or(1);
     ObjectId p = doc_->firstParagraphOfFlow(doc_->mainFlow);
@@ -272,7 +271,7 @@ std::optional<int> Job::readShown()
         else if (a.kind == 3) {
             report_.warning(a.text);
             shown_.warned = true;
-        } else if (a.kind == 2 && number_ == kAbout)
+        } else if (a.kind == 2 && number_ == TW_CMD_ABOUT)
             out_ << a.text << '\n';
         else if (a.kind == 2) {
             report_.note(a.text);
@@ -301,7 +300,7 @@ void Job::showOutputs()
 // Find Next Override prints the paragraph it selected, unless it said there was none.
 void Job::showSelection()
 {
-    if (number_ != kNextOverride || !doc_ || shown_.noted)
+    if (number_ != TW_CMD_FIND_NEXT_OVERRIDE || !doc_ || shown_.noted)
         return;
     if (const Paragraph* selected = doc_->paragraph(doc_->selection.begin.object))
         out_ << selected->text << '\n';
@@ -358,18 +357,14 @@ void Job::summarize()
         report_.note("dry run: no file was written");
 }
 
-std::string Job::base() const
-{
-    return std::filesystem::path(NativePath(req_.path)).parent_path().string();
-}
+std::string Job::base() const { return std::filesystem::path(NativePath(req_.path)).parent_path().string(); }
 
 // The optional output template, which the plug-in tries to open for every output document.
 bool Job::isTemplate(const std::string& path) const
 {
     namespace fs = std::filesystem;
     const fs::path p = fs::path(NativePath(path)).lexically_normal();
-    return p.filename() == kTemplateName &&
-           p.parent_path() == fs::path(NativePath(installDir_)).lexically_normal();
+    return p.filename() == kTemplateName && p.parent_path() == fs::path(NativePath(installDir_)).lexically_normal();
 }
 
 int Job::exitStatus() const
@@ -432,8 +427,7 @@ Asker TerminalAsker()
             int n = std::stoi(line, &used);
             if (used == line.size() && n >= 1 && static_cast<size_t>(n) <= items.size())
                 return n - 1;
-        } catch (const std::exception&) {
-        }
+        } catch (const std::exception&) { }
         return std::nullopt;
     };
     return a;

@@ -17,7 +17,7 @@ namespace tw::cli {
 
 class SaveGuard : public host::DocumentStore {
 public:
-    explicit SaveGuard(host::DocumentStore& files) : files_(files) {}
+    explicit SaveGuard(host::DocumentStore& files) : files_(files) { }
 
     bool dryRun = false;       // record saves, write nothing
     bool backup = false;       // copy FILE to FILE.bak before the first save over it

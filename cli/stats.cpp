@@ -25,7 +25,7 @@ constexpr int32_t kPropNextTag = 552;
 
 // What one document holds, before the book-wide numbers are known.
 struct DocumentTally {
-    std::map<std::string, std::pair<int, int>> tags; // paragraphs, overrides
+    std::map<std::string, std::pair<int, int>> tags;          // paragraphs, overrides
     std::vector<std::pair<std::string, std::string>> formats; // name, next tag
 };
 

@@ -15,23 +15,23 @@
 namespace tw::cli {
 
 struct FileStats {
-    std::string path;  // as the book names it (resolved), or the document's path
-    std::string name;  // shown name, relative to the target's folder
+    std::string path; // as the book names it (resolved), or the document's path
+    std::string name; // shown name, relative to the target's folder
     bool opened = false;
     std::string error; // why it could not be read
     int paragraphs = 0;
     int overrides = 0;
-    int formats = 0;   // catalogue formats
-    int unused = 0;    // catalogue formats no paragraph of the document or book uses
+    int formats = 0; // catalogue formats
+    int unused = 0;  // catalogue formats no paragraph of the document or book uses
 };
 
 struct TagStats {
     std::string tag;
-    bool inCatalogue = false;          // some file's catalogue has a format of this name
+    bool inCatalogue = false; // some file's catalogue has a format of this name
     int paragraphs = 0;
     int overrides = 0;
-    int files = 0;                     // files with at least one paragraph using it
-    std::vector<int> perFile;          // paragraphs per file, in FileStats order
+    int files = 0;                      // files with at least one paragraph using it
+    std::vector<int> perFile;           // paragraphs per file, in FileStats order
     std::vector<std::string> nextTagOf; // formats naming it as next tag (each name once)
     bool unused() const { return inCatalogue && paragraphs == 0; }
 };

@@ -18,8 +18,8 @@ TEST_F(Tool, JsonKeepsQuotesBackslashesAndControlCharactersOfTags)
     edit(chapter("Intro.mif"), "<PgfTag `OldStyle'>", "<PgfTag `Old\"Style\\\\x\\ty'>");
     Result r = run({"--format", "json", "usage", chapter("Intro.mif").string()});
     ASSERT_EQ(r.exit, 0) << r.err;
-    Result parsed = python("import json, sys\nprint([repr(p['text']) for p in json.load(sys.stdin) if 'Style' in p['text']])\n",
-                           r.out);
+    Result parsed = python(
+        "import json, sys\nprint([repr(p['text']) for p in json.load(sys.stdin) if 'Style' in p['text']])\n", r.out);
     ASSERT_EQ(parsed.exit, 0) << parsed.err << r.out;
     EXPECT_EQ(parsed.out, "['\\'Old\"Style\\\\\\\\x\\\\ty\\'']\n") << r.out;
 }
@@ -29,7 +29,8 @@ TEST_F(Tool, JsonQuoteEscapesEveryControlCharacter)
     std::string all;
     for (int c = 1; c < 0x20; c++)
         all += static_cast<char>(c);
-    all += "\"\\/\x7f" "caf\xc3\xa9";
+    all += "\"\\/\x7f"
+           "caf\xc3\xa9";
     const std::string quoted = cli::JsonQuote(all);
     for (char c : quoted)
         EXPECT_GE(static_cast<unsigned char>(c), 0x20) << "raw control character in " << quoted;
@@ -60,7 +61,8 @@ TEST_F(Tool, SeveralOutputDocumentsAreSavedAsFileFile2File3)
     EXPECT_EQ(cli::OutputFile("dir/x.mif", 2), "dir/x-3.mif");
 
     // Each file holds its own document, and the tool reads it back.
-    const std::pair<const char*, const char*> saved[] = {{"out.mif", "first"}, {"out-2.mif", "second"}, {"out-3.mif", "third"}};
+    const std::pair<const char*, const char*> saved[] = {
+        {"out.mif", "first"}, {"out-2.mif", "second"}, {"out-3.mif", "third"}};
     for (const auto& [name, text] : saved) {
         ASSERT_TRUE(fs::exists(file(name))) << name;
         Result usage = run({"report", "--tag", "Heading1", file(name).string()});
@@ -99,6 +101,45 @@ TEST(ProgressBar, ReporterCountsPerWalkAndClearsBeforeMessages)
                          "\r\033[K[####################] 2/2 Examining: b.mif"
                          "\r\033[K[##########----------] 1/2 Removing Unused Tags: a.mif"
                          "\r\033[Ktagwright: warning: careful\n");
+}
+
+} // namespace
+} // namespace tw::cli_test
+
+namespace tw::cli_test {
+namespace {
+
+// Each subcommand runs, on a document, a command of the table that works on documents, and on
+// a book one that works on books.
+TEST(Subcommands, RunCommandsOfTheRightKindFromTheTable)
+{
+    for (const char* name : {"usage", "delete-unused", "make-list", "keep-listed", "make-conversion", "convert",
+                             "remove-overrides", "next-override", "report"}) {
+        for (int variant = 0; variant < 3; variant++) {
+            cli::Request r;
+            r.subcommand = name;
+            r.eachFile = variant == 1;
+            r.byTag = variant == 2;
+            if (variant == 1 && std::string(name) == "report")
+                r.tag = "Body";
+            auto numbers = cli::CommandsFor(r);
+            ASSERT_TRUE(numbers) << name;
+            if (numbers->document) {
+                const TwCommandInfo* info = TwCommandByNumber(numbers->document);
+                ASSERT_NE(info, nullptr) << name;
+                EXPECT_EQ(info->flags & TW_COMMAND_ON_BOOK, 0) << name << " runs " << info->name;
+            }
+            if (numbers->book) {
+                const TwCommandInfo* info = TwCommandByNumber(numbers->book);
+                ASSERT_NE(info, nullptr) << name;
+                EXPECT_NE(info->flags & TW_COMMAND_ON_BOOK, 0) << name << " runs " << info->name;
+            }
+            EXPECT_TRUE(numbers->document || numbers->book) << name;
+        }
+    }
+    cli::Request unknown;
+    unknown.subcommand = "frobnicate";
+    EXPECT_FALSE(cli::CommandsFor(unknown));
 }
 
 } // namespace

@@ -41,12 +41,15 @@ TEST_F(Tool, DryRunLeavesEveryFileAsItWasAndTheRealRunSaysTheSame)
         std::string expected; // a line of the text summary
     };
     const std::vector<Case> cases = {
-        {{"delete-unused", book().string()}, "Intro.mif: would delete 1 format, retag 0 paragraphs, remove 0 overrides\n"
-                                             "  formats deleted: OldStyle\n"},
-        {{"remove-overrides", book().string()}, "reference/Tables.mif: would delete 0 formats, retag 0 paragraphs, remove 1 override\n"},
+        {{"delete-unused", book().string()},
+         "Intro.mif: would delete 1 format, retag 0 paragraphs, remove 0 overrides\n"
+         "  formats deleted: OldStyle\n"},
+        {{"remove-overrides", book().string()},
+         "reference/Tables.mif: would delete 0 formats, retag 0 paragraphs, remove 1 override\n"},
         {{"convert", book().string(), "--table", file("conversion.mif").string()},
          "Intro.mif: would delete 0 formats, retag 2 paragraphs, remove 0 overrides\n  retagged Bulleted -> Body: 2\n"},
-        {{"--write", "delete-unused", chapter("Intro.mif").string()}, "Intro.mif: would delete 2 formats, retag 0 paragraphs"},
+        {{"--write", "delete-unused", chapter("Intro.mif").string()},
+         "Intro.mif: would delete 2 formats, retag 0 paragraphs"},
         {{"--write", "remove-overrides", chapter("Intro.mif").string()}, "remove 2 overrides\n"},
         {{"--write", "keep-listed", chapter("Appendix.mif").string(), "--table", file("conversion.mif").string()}, ""},
     };

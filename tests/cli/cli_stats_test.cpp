@@ -47,7 +47,8 @@ print([f["file"] for f in s["files"]], s["book"])
 body = [t for t in s["tags"] if t["tag"] == "Body"][0]
 print(body["perFile"], body["overrides"], body["nextTagOf"])
 print(sum(f["paragraphs"] for f in s["files"]), sum(t["paragraphs"] for t in s["tags"]))
-)", json.out);
+)",
+                           json.out);
     ASSERT_EQ(parsed.exit, 0) << parsed.err << json.out;
     EXPECT_EQ(parsed.out, "['Intro.mif', 'reference/Tables.mif', 'Appendix.mif'] True\n"
                           "[6, 5, 4] 3 ['Heading1', 'Heading2']\n60 60\n");
@@ -87,7 +88,8 @@ import json, sys
 s = json.load(sys.stdin)
 print([(f["file"].split("/")[-1], f["opened"]) for f in s["files"]])
 print([t["perFile"] for t in s["tags"] if t["tag"] == "Body"][0])
-)", r.out);
+)",
+                           r.out);
     ASSERT_EQ(parsed.exit, 0) << parsed.err << r.out;
     EXPECT_EQ(parsed.out, "[('Intro.mif', True), ('Tables.mif', True), ('Appendix.fm', False)]\n"
                           "[6, 5, None]\n");
@@ -113,8 +115,8 @@ TEST_F(Tool, CsvAndJsonQuoteWhatNeedsQuoting)
     edit(chapter("Intro.mif"), "<PgfTag `OldStyle'>", "<PgfTag `Old, \"Style\\\\'>");
     Result csv = run({"--format", "csv", "stats", chapter("Intro.mif").string()});
     ASSERT_EQ(csv.exit, 0) << csv.err;
-    Result fromCsv = python("import csv, sys\nprint([r[1] for r in csv.reader(sys.stdin) if r[1].startswith('Old')])\n",
-                            csv.out);
+    Result fromCsv =
+        python("import csv, sys\nprint([r[1] for r in csv.reader(sys.stdin) if r[1].startswith('Old')])\n", csv.out);
     EXPECT_EQ(fromCsv.out, "['Old, \"Style\\\\']\n") << fromCsv.err << csv.out;
     Result json = run({"--format", "json", "stats", chapter("Intro.mif").string()});
     Result fromJson = python(
@@ -152,7 +154,8 @@ c = json.load(sys.stdin)
 print(c["equal"], c["missing"], c["extra"])
 for d in c["different"]:
     print(d["format"], d["property"], d["document"], "|", d["template"])
-)", json.out);
+)",
+                           json.out);
     ASSERT_EQ(parsed.exit, 0) << parsed.err << json.out;
     EXPECT_EQ(parsed.out, "False ['Quote'] ['OldStyle']\n"
                           "Body FSize 10.00 points | 11.00 points\n"
@@ -205,7 +208,8 @@ TEST_F(Tool, StatsHtmlRendersAndSortsInChromium)
 
     const std::string flags = " --headless --no-sandbox --disable-gpu --disable-quic --no-first-run"
                               " --disable-background-networking --disable-component-update --disable-sync"
-                              " --user-data-dir=" + Quote(file("profile").string());
+                              " --user-data-dir=" +
+                              Quote(file("profile").string());
     const std::string url = "file://" + file("stats.html").string() + "#sort=-paragraphs";
     std::string cmd = Quote(chromium) + flags + " --virtual-time-budget=2000 --dump-dom " + Quote(url) + " >" +
                       Quote(file("dom.html").string()) + " 2>" + Quote(file("chromium.txt").string());
@@ -232,8 +236,10 @@ TEST_F(Tool, StatsHtmlRendersAndSortsInChromium)
     fs::create_directories(TAGWRIGHT_ARTEFACT_DIR);
     const fs::path shot = fs::path(TAGWRIGHT_ARTEFACT_DIR) / "stats-heatmap.png";
     fs::remove(shot);
-    cmd = Quote(chromium) + flags + " --hide-scrollbars --window-size=1100,700 --virtual-time-budget=2000"
-          " --screenshot=" + Quote(shot.string()) + " " + Quote(url) + " >/dev/null 2>&1";
+    cmd = Quote(chromium) + flags +
+          " --hide-scrollbars --window-size=1100,700 --virtual-time-budget=2000"
+          " --screenshot=" +
+          Quote(shot.string()) + " " + Quote(url) + " >/dev/null 2>&1";
     EXPECT_EQ(std::system(cmd.c_str()), 0);
     ASSERT_TRUE(fs::exists(shot));
     EXPECT_EQ(Slurp(shot).substr(1, 3), "PNG");

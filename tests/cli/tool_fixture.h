@@ -20,7 +20,6 @@ namespace tw::cli_test {
 
 namespace fs = std::filesystem;
 
-
 struct Result {
     int exit = -1;
     std::string out;
