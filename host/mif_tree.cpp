@@ -52,6 +52,9 @@ bool CheckHeader(std::string_view bytes, const std::string& fileName, MifSource&
     } else if (startsWith("<Book")) {
         out.kind = MifFileKind::Book;
         name = "<Book";
+    } else if (head.empty()) {
+        error.message = bytes.empty() ? "is empty, not a MIF file" : "holds only blank space, not a MIF file";
+        return false;
     } else {
         bool binary = memchr(bytes.data(), 0, bytes.size() < 4096 ? bytes.size() : 4096) != nullptr;
         error.line = 1;
