@@ -263,8 +263,12 @@ int Run(const Request& req, std::ostream& out, std::ostream& err, const Asker& a
         }
     }
 
-    // Book files the plug-in could not open or save: it said which on the console.
+    // Book files the plug-in could not open or save: it said which on the console; the
+    // host knows why it could not open them.
     const std::string& console = host.consoleText();
+    for (const OpenRecord& open : host.opens())
+        if (!open.result && !open.error.empty() && console.find("Could not open file:" + open.path) != std::string::npos)
+            report.error(open.error);
     if (console.find("Could not open file:") != std::string::npos ||
         console.find("Could not save file:") != std::string::npos)
         status = kExitFile;

@@ -175,7 +175,17 @@ static TwResult TW_STDCALL SlotOpenDocument(HostApi* self, const char* fileName,
     bool copy = IntParam(params, OPEN_PARAM_AS_NEW_DOCUMENT, 0) != 0;
     int32_t s = kStatusOk;
     std::string error;
+    const bool bookWasOpen = m.bookByPath(NativePath(path)) != nullptr;
     ObjectId id = path.empty() ? (s = kBadParameter, 0) : h.openFile(path, copy, s, &error);
+    if (s == kStatusOk && m.book(id)) {
+        // This slot opens documents: a book named here (a book listing itself among its
+        // files, say) is refused, and one it had to read is let go again.
+        if (!bookWasOpen)
+            h.closeFile(id, true);
+        error = NativePath(path) + ": is a book, not a document";
+        s = kFileError;
+        id = 0;
+    }
     h.impl().recordOpen(path, id, s, error);
     FillReturnList(h, returned, path, s);
     *status = s;
