@@ -177,12 +177,10 @@ static TwResult TW_STDCALL SlotOpenDocument(HostApi* self, const char* fileName,
     std::string error;
     const bool bookWasOpen = m.bookByPath(NativePath(path)) != nullptr;
     ObjectId id = path.empty() ? (s = kBadParameter, 0) : h.openFile(path, copy, s, &error);
-    if (s == kStatusOk && m.book(id)) {
-        // This slot opens documents: a book named here (a book listing itself among its
-        // files, say) is refused, and one it had to read is let go again.
-        if (!bookWasOpen)
-            h.closeFile(id, true);
-        error = NativePath(path) + ": is a book, not a document";
+    if (s == kStatusOk && bookWasOpen && m.book(id)) {
+        // A book that is open already (one that lists itself among its files, say) is not
+        // handed out again as if it were a document: its walk would close it halfway.
+        error = NativePath(path) + ": is a book that is open already, not a document";
         s = kFileError;
         id = 0;
     }
