@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "cli/printer.h"
+#include "host/file_lock.h"
 #include "host/mif_store.h"
 #include "host/session.h"
 
@@ -154,6 +155,22 @@ int Run(const Request& req, std::ostream& out, std::ostream& err, const Asker& a
     session.activate(0);
     if (target)
         session.activate(target);
+
+    // A run that changes files holds a lock on each of them until it ends, so that a second
+    // run that would change the same files refuses instead of overwriting this one's work.
+    FileLocks locks;
+    if (ChangesDocument(req.subcommand) && (isBook || req.write)) {
+        std::vector<std::string> paths{NativePath(req.path)};
+        if (const Book* book = session.model().book(target))
+            for (const auto& [id, component] : book->components)
+                if (component.kind == kComponentFile)
+                    paths.push_back(component.path);
+        for (const std::string& path : paths)
+            if (!locks.lock(path, error)) {
+                report.error(error);
+                return kExitFile;
+            }
+    }
 
     // Answers the command line gave; anything else is asked, or cancelled off a terminal.
     if (req.yes)
