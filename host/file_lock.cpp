@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -17,6 +18,15 @@ FileLocks::~FileLocks() {
 bool FileLocks::lock(const std::string& path, std::string& error) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return true;
+    struct stat st;
+    if (::fstat(fd, &st) == 0)
+        for (int held : fds_) {  // named twice (a book listing itself): locked already
+            struct stat other;
+            if (::fstat(held, &other) == 0 && other.st_dev == st.st_dev && other.st_ino == st.st_ino) {
+                ::close(fd);
+                return true;
+            }
+        }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         int saved = errno;
         ::close(fd);
