@@ -65,7 +65,7 @@ std::string Read(const fs::path& p) {
 // calls or allocations, the first and last included). TAGWRIGHT_FAULT_LIMIT=0 runs every k.
 int64_t Limit() {
     const char* v = std::getenv("TAGWRIGHT_FAULT_LIMIT");
-    return v ? std::atoll(v) : 40;
+    return v ? std::atoll(v) : 25;
 }
 
 std::vector<int64_t> KValues(int64_t total) {
