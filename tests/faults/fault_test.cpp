@@ -1,5 +1,5 @@
 // fault_test.cpp - every command on a small book and document, run once for every k: the host
-// failing its k-th call (an error result, or busy), and the plug-in's allocator failing its
+// failing its k-th call (an error result, busy, or success with nothing written back), and the plug-in's allocator failing its
 // k-th allocation that may fail. Nothing crashes or leaks (the sanitizer build checks), every
 // file on disk is either as it was or exactly what a run without faults writes, and a failed
 // string list says so on the console.
@@ -27,6 +27,7 @@ namespace {
 
 constexpr TwResult kHostFailed = static_cast<TwResult>(0x80004005);
 constexpr TwResult kHostBusy = static_cast<TwResult>(0x8001010A);
+constexpr TwResult kHostSilent = TW_S_OK;
 
 struct Scenario {
     const char* name;
@@ -200,10 +201,12 @@ TEST_F(Faults, TheHostFailingItsKthCallIsSurvived) {
     for (const Scenario& s : kScenarios) {
         Run clean = RunScenario(s, Session::DefaultPluginPath(), [](Session&) {});
         ASSERT_GT(clean.hostCalls, 0) << s.name;
-        for (TwResult code : {kHostFailed, kHostBusy})
+        // Failed, busy, or answered with success but nothing written back: the status the
+        // client set stays (-1, a nonzero status) and every answer stays empty or zero.
+        for (TwResult code : {kHostFailed, kHostBusy, kHostSilent})
             for (int64_t k : KValues(clean.hostCalls)) {
                 std::string what = std::string(s.name) + " with host call " + std::to_string(k) + " of " +
-                                   std::to_string(clean.hostCalls) + (code == kHostBusy ? " busy" : " failing");
+                                   std::to_string(clean.hostCalls) + (code == kHostBusy ? " busy" : code == kHostSilent ? " answering nothing" : " failing");
                 Run faulted = RunScenario(s, Session::DefaultPluginPath(), [&](Session& session) {
                     session.host().failCall(k, code);
                 });
