@@ -19,6 +19,7 @@
 #include "cli/reporter.h"
 #include "cli/save_guard.h"
 #include "cli/stats.h"
+#include "host/file_lock.h"
 #include "host/mif_store.h"
 #include "host/session.h"
 
@@ -95,6 +96,7 @@ private:
     Reporter report_;
     MifStore files_;
     SaveGuard guard_;
+    FileLocks locks_; // on the files this run changes
     Session session_;
     Host& host_;
 
@@ -201,6 +203,21 @@ std::optional<int> Job::openFiles()
     session_.activate(0);
     if (target_)
         session_.activate(target_);
+
+    // A run that changes files holds a lock on each of them until it ends, so that a second
+    // run that would change the same files refuses instead of overwriting this one's work.
+    if (ChangesDocument(req_.subcommand) && !req_.dryRun && (isBook_ || req_.write)) {
+        std::vector<std::string> paths{NativePath(req_.path)};
+        if (const Book* book = session_.model().book(target_))
+            for (const auto& [id, component] : book->components)
+                if (component.kind == kComponentFile)
+                    paths.push_back(component.path);
+        for (const std::string& path : paths)
+            if (!locks_.lock(path, error)) {
+                report_.error(error);
+                return kExitFile;
+            }
+    }
     return std::nullopt;
 }
 
@@ -264,6 +281,12 @@ void Job::runCommand()
 
 std::optional<int> Job::readShown()
 {
+    // The plug-in names a book file it could not open on the console; the host knows why.
+    for (size_t i = opensBefore_; i < host_.opens().size(); i++) {
+        const OpenRecord& o = host_.opens()[i];
+        if (!o.result && !o.error.empty() && !isTemplate(o.path))
+            report_.error(o.error);
+    }
     for (size_t i = alertsBefore_; i < host_.alerts().size(); i++) {
         const AlertRecord& a = host_.alerts()[i];
         if (a.kind == 1 && a.answer != 0)

@@ -129,10 +129,16 @@ Host::Impl::~Impl()
 bool Host::Impl::begin(int32_t slot, TwResult& injected)
 {
     calls[slot]++;
+    totalCalls++;
     for (void* p : previousArena)
         std::free(p);
     previousArena = std::move(arena);
     arena.clear();
+    if (failAt != 0 && totalCalls == failAt) {
+        failAt = 0;
+        injected = failAtCode;
+        return false;
+    }
     auto it = failures.find(slot);
     if (it != failures.end() && it->second.second > 0) {
         injected = it->second.first;
@@ -207,6 +213,17 @@ int32_t Host::outstandingReferences() const
 void Host::failSlot(int32_t slot, TwResult code, int32_t times)
 {
     impl_->failures[slot] = {code, times};
+}
+
+void Host::failCall(int64_t nth, TwResult code)
+{
+    impl_->failAt = nth > 0 ? impl_->totalCalls + nth : 0;
+    impl_->failAtCode = code;
+}
+
+int64_t Host::totalCalls() const
+{
+    return impl_->totalCalls;
 }
 
 int32_t Host::callCount(int32_t slot) const

@@ -106,6 +106,12 @@ public:
     void failSlot(int32_t slot, TwResult code, int32_t times = 1);
     // Number of calls per slot so far.
     int32_t callCount(int32_t slot) const;
+    // Makes the `nth` API call from now (any slot; 1 = the next) fail with `code`, e.g. a
+    // failure or busy; with TW_S_OK the call does nothing and writes nothing back (the
+    // client's status stays as it set it, its answers empty). nth 0 cancels. Calls made so
+    // far, over all slots:
+    void failCall(int64_t nth, TwResult code);
+    int64_t totalCalls() const;
 
     // ---- scripted user ----
     // Answers for question alerts (kind 1), in order; 0 = OK, anything else = Cancel. With

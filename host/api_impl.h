@@ -45,6 +45,9 @@ struct Host::Impl {
     std::vector<void*> arena, previousArena;
     std::map<int32_t, std::pair<TwResult, int32_t>> failures;
     std::map<int32_t, int32_t> calls;
+    int64_t totalCalls = 0;
+    int64_t failAt = 0; // failCall: the total call number that fails, 0 for none
+    TwResult failAtCode = TW_S_OK;
 
     UConverter* converter = nullptr;
     bool converterTried = false;

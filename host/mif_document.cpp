@@ -172,7 +172,14 @@ private:
             PgfState s = base_;
             ReadPgfStatements(ctx_, c, &s.tag, s.props, &s.encoding);
             encodings_[fmt.name] = s.encoding;
-            if (s.tag != fmt.name) src_.setValue(src_.firstChild(c, "PgfTag"), EncodeMifString(fmt.name, src_.legacy));
+            if (s.tag != fmt.name) {
+                std::string tag = EncodeMifString(fmt.name, src_.legacy);
+                if (int32_t t = src_.firstChild(c, "PgfTag"); t >= 0) src_.setValue(t, tag);
+                else {  // a format read without a <PgfTag> and renamed since: give it one
+                    auto kids = src_.children(c);
+                    src_.insert(c, kids.empty() ? -1 : kids[0], "<PgfTag " + tag + ">");
+                }
+            }
             if (s.props != fmt.props) WritePgfStatements(src_, c, fmt.props, s.props);
         }
         // New formats go before the next format that is already in the file, else at the end.
@@ -217,7 +224,8 @@ private:
 
     // ---- pages and frames ------------------------------------------------------------------
     void readPage(int32_t node) {
-        std::string_view type = src_.firstToken(src_.firstChild(node, "PageType"));
+        int32_t typeNode = src_.firstChild(node, "PageType");  // a page without one is a body page
+        std::string_view type = typeNode < 0 ? std::string_view() : src_.firstToken(typeNode);
         PageKind kind = PageKind::Body;
         if (type == "ReferencePage") kind = PageKind::Reference;
         else if (type.find("MasterPage") != std::string_view::npos) kind = PageKind::Master;
@@ -577,6 +585,12 @@ int32_t TopLevel(MifSource& src, const std::string& name, std::initializer_list<
 // their <Para> next to their neighbours, so that the paragraph walk can then check them all.
 void PlaceNewObjects(Document& d) {
     MifSource& src = *d.mif;
+    // New formats are written into the catalogue: a file read without one gets it.
+    for (ObjectId f : d.catalogue)
+        if (const PgfFormat* fmt = d.format(f); fmt && fmt->mifNode < 0) {
+            TopLevel(src, "PgfCatalog", {"FontCatalog", "RulingCatalog", "TblCatalog", "Document", "AFrames", "Tbls", "Page", "TextFlow"});
+            break;
+        }
     int32_t maxTblId = 0;
     for (ObjectId t : d.tables) maxTblId = std::max(maxTblId, d.table(t)->mifId);
     for (ObjectId tid : d.tables) {

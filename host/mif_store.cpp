@@ -1,14 +1,15 @@
-// mif_store.cpp - loading MIF documents and books from disk, saving them atomically.
+// mif_store.cpp - loading MIF documents and books from disk, saving them atomically unless
+// another program changed them meanwhile.
 #include "host/mif_store.h"
 
-#include <fcntl.h>
-#include <unistd.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 #include "host/mif_book.h"
@@ -38,10 +39,6 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& err
     ss << in.rdbuf();
     bytes = ss.str();
     return true;
-}
-
-std::string SaveError(const std::string& path, const char* what) {
-    return path + ": could not be saved (" + what + ": " + std::strerror(errno) + "); the file on disk is unchanged";
 }
 
 }  // namespace
@@ -101,83 +98,44 @@ std::string MifBookBytes(const Book& book) {
     return text;
 }
 
-bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string& error,
-                         const std::function<bool(SaveStage)>& fail) {
-    namespace fs = std::filesystem;
-    auto failed = [&](SaveStage s) { return fail && fail(s); };
-    fs::path target(path);
-    fs::path temp = target;
-    temp += ".tw-saving";
-    if (failed(SaveStage::Open)) {
-        errno = EIO;
-        error = SaveError(path, "cannot create the new file");
+namespace {
+
+std::optional<MifStore::Stamp> StampOf(const std::string& path) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+    return MifStore::Stamp{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino),
+                           static_cast<uint64_t>(st.st_size),
+                           static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
+}  // namespace
+
+LoadResult MifStore::load(Model& m, const std::string& path) {
+    std::string native = NativePath(path);
+    RemoveStaleSave(native);  // left by a save that was killed halfway
+    auto stamp = StampOf(native);
+    LoadResult r = LoadMifFile(m, native);
+    if (stamp && (r.doc || r.book)) stamps_[native] = *stamp;
+    return r;
+}
+
+bool MifStore::save(const std::string& native, const std::string& bytes, std::string& error) {
+    if (auto it = stamps_.find(native); it != stamps_.end() && StampOf(native) != it->second) {
+        error = native + ": was changed on disk by another program after it was opened; not saved, so that "
+                         "those changes are not lost (open it again to work on the new version)";
         return false;
     }
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (fd < 0) {
-        error = SaveError(path, "cannot create the new file");
-        return false;
-    }
-    auto abandon = [&](const char* what) {
-        int saved = errno;
-        ::close(fd);
-        ::unlink(temp.c_str());
-        errno = saved;
-        error = SaveError(path, what);
-        return false;
-    };
-    size_t done = 0;
-    while (done < bytes.size()) {
-        if (failed(SaveStage::Write)) {  // an interrupted write: part of the file is out
-            (void)::write(fd, bytes.data(), bytes.size() / 2);
-            errno = ENOSPC;
-            return abandon("writing");
-        }
-        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return abandon("writing");
-        }
-        done += static_cast<size_t>(n);
-    }
-    if (failed(SaveStage::Sync)) {
-        errno = EIO;
-        return abandon("flushing to disk");
-    }
-    if (::fsync(fd) != 0) return abandon("flushing to disk");
-    if (::close(fd) != 0) {
-        ::unlink(temp.c_str());
-        error = SaveError(path, "closing");
-        return false;
-    }
-    if (failed(SaveStage::Rename) || ::rename(temp.c_str(), target.c_str()) != 0) {
-        if (errno == 0) errno = EIO;
-        int saved = errno;
-        ::unlink(temp.c_str());
-        errno = saved;
-        error = SaveError(path, "replacing the old file");
-        return false;
-    }
-    // Make the rename itself durable.
-    fs::path dir = target.parent_path().empty() ? fs::path(".") : target.parent_path();
-    int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
-    if (dfd >= 0) {
-        ::fsync(dfd);
-        ::close(dfd);
-    }
+    if (!WriteFileAtomically(native, bytes, error, failSave)) return false;
+    if (auto stamp = StampOf(native)) stamps_[native] = *stamp;
     return true;
 }
 
-LoadResult MifStore::load(Model& m, const std::string& path) {
-    return LoadMifFile(m, NativePath(path));
-}
-
 bool MifStore::save(const Model&, const Document& doc, const std::string& path, std::string& error) {
-    return WriteFileAtomically(NativePath(path), MifDocumentBytes(doc), error, failSave);
+    return save(NativePath(path), MifDocumentBytes(doc), error);
 }
 
 bool MifStore::save(const Model&, const Book& book, const std::string& path, std::string& error) {
-    return WriteFileAtomically(NativePath(path), MifBookBytes(book), error, failSave);
+    return save(NativePath(path), MifBookBytes(book), error);
 }
 
 }  // namespace tw::host

@@ -3,9 +3,12 @@
 // beside the old file, flushed, renamed over it) so a failed save leaves the original intact.
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 
+#include "host/file_save.h"
 #include "host/mif_tree.h"
 #include "host/store.h"
 
@@ -19,15 +22,9 @@ LoadResult LoadMifFile(Model& m, const std::string& path);
 std::string MifDocumentBytes(const Document& doc);
 std::string MifBookBytes(const Book& book);
 
-// Stages of an atomic save at which a test can make it fail.
-enum class SaveStage { Open, Write, Sync, Rename };
-
-// Writes `bytes` to `path` atomically. `fail` (tests) is asked at each stage and makes the save
-// fail there when it answers true. False with `error` set on failure; the old file is untouched.
-bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string& error,
-                         const std::function<bool(SaveStage)>& fail = {});
-
 // The document store the host uses for real files.
+// A file that another program replaced or changed after it was read is not overwritten: the
+// store remembers what each file was when it read or saved it.
 class MifStore : public DocumentStore {
 public:
     LoadResult load(Model& m, const std::string& path) override;
@@ -36,6 +33,17 @@ public:
 
     // Tests: consulted at each stage of every save.
     std::function<bool(SaveStage)> failSave;
+
+    // Identity and version of a file on disk: device, inode, size, modification time (ns).
+    struct Stamp {
+        uint64_t device = 0, inode = 0, size = 0;
+        int64_t modified = 0;
+        bool operator==(const Stamp&) const = default;
+    };
+
+private:
+    bool save(const std::string& path, const std::string& bytes, std::string& error);
+    std::map<std::string, Stamp> stamps_;  // by the path the file was read from
 };
 
 }  // namespace tw::host

@@ -53,6 +53,9 @@ bool CheckHeader(std::string_view bytes, const std::string& fileName, MifSource&
     } else if (startsWith("<Book")) {
         out.kind = MifFileKind::Book;
         name = "<Book";
+    } else if (head.empty()) {
+        error.message = bytes.empty() ? "is empty, not a MIF file" : "holds only blank space, not a MIF file";
+        return false;
     } else {
         bool binary = memchr(bytes.data(), 0, bytes.size() < 4096 ? bytes.size() : 4096) != nullptr;
         error.line = 1;
@@ -304,14 +307,20 @@ std::string SerializeMifNodeReindented(const MifSource& source, int32_t node, st
     return out;
 }
 
+bool MifSource::has(int32_t node) const {
+    return node >= 0 && static_cast<size_t>(node) < nodes.size();
+}
+
 std::vector<int32_t> MifSource::children(int32_t node, std::string_view name) const {
     std::vector<int32_t> result;
+    if (!has(node)) return result;
     for (const MifPiece& p : nodes[node].body)
         if (p.kind == MifPiece::Child && (name.empty() || nodes[p.child].name == name)) result.push_back(p.child);
     return result;
 }
 
 int32_t MifSource::firstChild(int32_t node, std::string_view name) const {
+    if (!has(node)) return -1;
     for (const MifPiece& p : nodes[node].body)
         if (p.kind == MifPiece::Child && nodes[p.child].name == name) return p.child;
     return -1;
@@ -319,18 +328,21 @@ int32_t MifSource::firstChild(int32_t node, std::string_view name) const {
 
 std::vector<std::string_view> MifSource::tokens(int32_t node) const {
     std::vector<std::string_view> result;
+    if (!has(node)) return result;
     for (const MifPiece& p : nodes[node].body)
         if (p.kind == MifPiece::Token) result.push_back(p.text);
     return result;
 }
 
 std::string_view MifSource::firstToken(int32_t node) const {
+    if (!has(node)) return {};
     for (const MifPiece& p : nodes[node].body)
         if (p.kind == MifPiece::Token) return p.text;
     return {};
 }
 
 void MifSource::setValue(int32_t node, std::string token) {
+    if (!has(node)) return;
     auto& body = nodes[node].body;
     size_t first = body.size();
     for (size_t i = 0; i < body.size(); ++i)
@@ -354,6 +366,7 @@ void MifSource::setValue(int32_t node, std::string token) {
 }
 
 void MifSource::remove(int32_t node) {
+    if (!has(node)) return;
     int32_t parentIndex = nodes[node].parent;
     if (parentIndex < 0) return;
     auto& body = nodes[parentIndex].body;
@@ -388,6 +401,7 @@ void MifSource::remove(int32_t node) {
 }
 
 std::string MifSource::trailingComment(int32_t node) const {
+    if (!has(node)) return {};
     int32_t parent = nodes[node].parent;
     if (parent < 0) return {};
     const auto& body = nodes[parent].body;
@@ -399,6 +413,7 @@ std::string MifSource::trailingComment(int32_t node) const {
 }
 
 std::string MifSource::childIndent(int32_t node) const {
+    if (!has(node)) return {};
     const MifNode& n = nodes[node];
     for (size_t i = 1; i < n.body.size(); ++i) {
         if (n.body[i].kind != MifPiece::Child || n.body[i - 1].kind != MifPiece::Space) continue;
@@ -406,7 +421,7 @@ std::string MifSource::childIndent(int32_t node) const {
         size_t nl = sp.rfind('\n');
         if (nl != std::string::npos) return sp.substr(nl + 1);
     }
-    if (node == 0) return "";
+    if (node == 0 || !has(n.parent)) return "";
     // No child on its own line yet: one more space than the statement itself.
     const MifNode& parent = nodes[n.parent];
     int32_t at = PieceIndexOf(parent, node);
@@ -420,6 +435,7 @@ std::string MifSource::childIndent(int32_t node) const {
 }
 
 std::vector<int32_t> MifSource::insert(int32_t parent, int32_t before, std::string_view text) {
+    if (!has(parent)) return {};
     MifSource fragment;
     fragment.legacy = true;  // the text was produced here; its encoding is already right
     fragment.newline = newline;
@@ -470,7 +486,9 @@ std::vector<int32_t> MifSource::insert(int32_t parent, int32_t before, std::stri
         bool ownLine = at > 0 && body[at - 1].kind == MifPiece::Space && body[at - 1].text.find('\n') != std::string::npos;
         for (size_t k = 0; k < added.size(); ++k) {
             pieces.push_back(MifPiece{MifPiece::Child, added[k], {}});
-            pieces.push_back(MifPiece{MifPiece::Space, -1, trailing[k] + (ownLine ? lineBreak : std::string(" "))});
+            // A trailing comment runs to the end of its line: what follows goes on the next one.
+            bool breakLine = ownLine || !trailing[k].empty();
+            pieces.push_back(MifPiece{MifPiece::Space, -1, trailing[k] + (breakLine ? lineBreak : std::string(" "))});
         }
         body.insert(body.begin() + at, pieces.begin(), pieces.end());
         return added;
@@ -490,7 +508,9 @@ std::vector<int32_t> MifSource::insert(int32_t parent, int32_t before, std::stri
         for (size_t k = 0; k < added.size(); ++k) {
             pieces.push_back(MifPiece{MifPiece::Space, -1, parent == 0 ? newline : std::string(" ")});
             pieces.push_back(MifPiece{MifPiece::Child, added[k], {}});
-            if (!trailing[k].empty()) pieces.push_back(MifPiece{MifPiece::Space, -1, trailing[k]});
+            // the comment ends its line, so the closing '>' that follows is not commented out
+            if (!trailing[k].empty() && parent != 0) pieces.push_back(MifPiece{MifPiece::Space, -1, trailing[k] + newline});
+            else if (!trailing[k].empty()) pieces.push_back(MifPiece{MifPiece::Space, -1, trailing[k]});
         }
         if (parent == 0) pieces.push_back(MifPiece{MifPiece::Space, -1, newline});
     }

@@ -56,6 +56,10 @@ struct MifSource {
     MifEncoding encoding = MifEncoding::Utf8;
     std::string newline = "\n"; // the file's line end, used for new statements
 
+    // Every accessor and edit below takes a node that may be absent (-1, as firstChild gives
+    // for a missing statement): it then reads as a statement without children or values, and
+    // edits of it do nothing.
+    bool has(int32_t node) const; // a node of this tree
     // Children of a node named `name` (all when name is empty), in order.
     std::vector<int32_t> children(int32_t node, std::string_view name = {}) const;
     int32_t firstChild(int32_t node, std::string_view name) const; // -1 when none

@@ -175,7 +175,15 @@ static TwResult TW_STDCALL SlotOpenDocument(HostApi* self, const char* fileName,
     bool copy = IntParam(params, OPEN_PARAM_AS_NEW_DOCUMENT, 0) != 0;
     int32_t s = kStatusOk;
     std::string error;
+    const bool bookWasOpen = m.bookByPath(NativePath(path)) != nullptr;
     ObjectId id = path.empty() ? (s = kBadParameter, 0) : h.openFile(path, copy, s, &error);
+    if (s == kStatusOk && bookWasOpen && m.book(id)) {
+        // A book that is open already (one that lists itself among its files, say) is not
+        // handed out again as if it were a document: its walk would close it halfway.
+        error = NativePath(path) + ": is a book that is open already, not a document";
+        s = kFileError;
+        id = 0;
+    }
     h.impl().recordOpen(path, id, s, error);
     FillReturnList(h, returned, path, s);
     *status = s;

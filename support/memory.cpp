@@ -30,6 +30,31 @@ void FatalError(void)
     RaiseStructuredException(1);
 }
 
+#ifdef TAGWRIGHT_ALLOCATION_FAULTS
+/* Test builds of the library only: the n-th allocation that may fail (no fatal flag) fails,
+ * so that every path that handles a failed allocation can be taken in turn. */
+static long faultCountdown = 0;
+static long faultCandidates = 0;
+
+extern "C" __attribute__((visibility("default"))) long TagwrightFailAllocation(long nth)
+{
+    long seen = faultCandidates;
+    faultCandidates = 0;
+    faultCountdown = nth;
+    return seen;
+}
+
+static int InjectedFailure(uint32_t flags)
+{
+    if (flags & MEM_FATAL_ON_FAILURE)
+        return 0;
+    faultCandidates++;
+    return faultCountdown > 0 && --faultCountdown == 0;
+}
+#else
+#define InjectedFailure(flags) 0
+#endif
+
 /* The shared failure path: null comes back to the caller unless the fatal flag is set. */
 static void* AllocationFailed(size_t size, uint32_t flags)
 {
@@ -43,13 +68,13 @@ static void* AllocationFailed(size_t size, uint32_t flags)
 
 void* MemAlloc(size_t size, uint32_t flags)
 {
-    void* block = malloc(size);
+    void* block = InjectedFailure(flags) ? NULL : malloc(size);
     return block ? block : AllocationFailed(size, flags);
 }
 
 void* MemAllocZeroed(size_t count, size_t size, uint32_t flags)
 {
-    void* block = calloc(count, size);
+    void* block = InjectedFailure(flags) ? NULL : calloc(count, size);
     return block ? block : AllocationFailed(count * size, flags);
 }
 
@@ -57,7 +82,7 @@ void* MemRealloc(void* block, size_t size, uint32_t flags)
 {
     /* realloc to 0 bytes may release the block and return null, which the caller would
      * read as a failure with its old block still valid; keep one byte instead. */
-    void* resized = realloc(block, size ? size : 1);
+    void* resized = InjectedFailure(flags) ? NULL : realloc(block, size ? size : 1);
     return resized ? resized : AllocationFailed(size, flags);
 }
 
@@ -85,17 +110,17 @@ char* StrAlloc(size_t n)
 
 void* BridgeAlloc(size_t size)
 {
-    return malloc(size);
+    return InjectedFailure(0) ? NULL : malloc(size);
 }
 
 void* BridgeAllocZeroed(size_t count, size_t size)
 {
-    return calloc(count, size);
+    return InjectedFailure(0) ? NULL : calloc(count, size);
 }
 
 void* BridgeRealloc(void* block, size_t size)
 {
-    return realloc(block, size ? size : 1);
+    return InjectedFailure(0) ? NULL : realloc(block, size ? size : 1);
 }
 
 void* BridgeFree(void* block)

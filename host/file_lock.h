@@ -1,0 +1,27 @@
+// file_lock.h - advisory locks on the files a command is about to change, so that a second
+// run that would change the same files refuses instead of overwriting the first one's work.
+// Runs that only read files take no lock and are never blocked.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tw::host {
+
+class FileLocks {
+public:
+    FileLocks() = default;
+    FileLocks(const FileLocks&) = delete;
+    FileLocks& operator=(const FileLocks&) = delete;
+    ~FileLocks(); // releases every lock
+
+    // Locks `path` (the file a symbolic link names) until this object goes. A file that does
+    // not exist or cannot be opened is passed over (its own open or save reports it). False,
+    // with `error` naming the file, when another process holds the lock.
+    bool lock(const std::string& path, std::string& error);
+
+private:
+    std::vector<int> fds_;
+};
+
+}  // namespace tw::host
