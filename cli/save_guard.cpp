@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "host/file_save.h"
 #include "host/mif_store.h"
 
 namespace tw::cli {
@@ -41,6 +42,10 @@ bool SaveGuard::backUp(const std::string& path, std::string& error)
 
 bool SaveGuard::save(const Model& m, const Document& doc, const std::string& path, std::string& error)
 {
+    // A save held back until the tool commits must still fail now where it is bound to fail,
+    // so that the plug-in reports the file and the summary does not count it.
+    if (hold && !host::CheckReplaceable(path, error))
+        return false;
     FileChanges change;
     if (trackChanges)
         change = ChangesAgainstFile(files_, doc, path);

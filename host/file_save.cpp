@@ -117,6 +117,35 @@ void RemoveStaleSave(const std::string& path) {
     if (FollowLinks(path, target, ignored)) RemoveUnlocked(SavingTempPath(target));
 }
 
+namespace {
+
+// Read-only: no write permission for anyone, or none for this user.
+bool IsReadOnly(const struct stat& st, const std::string& target)
+{
+    return (st.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0;
+}
+
+} // namespace
+
+bool CheckReplaceable(const std::string& path, std::string& error)
+{
+    std::string target;
+    if (!FollowLinks(path, target, error))
+        return false;
+    struct stat st;
+    if (::stat(target.c_str(), &st) != 0)
+        return true; // a new file
+    if (S_ISDIR(st.st_mode)) {
+        error = path + ": is a folder, not a file; not saved";
+        return false;
+    }
+    if (S_ISREG(st.st_mode) && IsReadOnly(st, target)) {
+        error = path + ": is read-only (no permission to write it); not saved";
+        return false;
+    }
+    return true;
+}
+
 bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string& error,
                          const std::function<bool(SaveStage)>& fail) {
     auto failed = [&](SaveStage s) { return fail && fail(s); };
@@ -136,8 +165,7 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, std:
             error = path + ": is not a regular file; not saved";
             return false;
         }
-        // Read-only: no write permission for anyone, or none for this user.
-        if ((old.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0) {
+        if (IsReadOnly(old, target)) {
             error = path + ": is read-only (no permission to write it); not saved";
             return false;
         }

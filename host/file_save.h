@@ -23,6 +23,10 @@ std::string SavingTempPath(const std::string& path);
 bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string& error,
                          const std::function<bool(SaveStage)>& fail = {});
 
+// What WriteFileAtomically would refuse before writing anything: a folder, or a file without
+// write permission. True where a save may go ahead; false with `error` naming the file.
+bool CheckReplaceable(const std::string& path, std::string& error);
+
 // Removes the temporary file that a save of `path` killed halfway left beside it. A save in
 // progress in another process holds a lock on its temporary file and is left alone.
 void RemoveStaleSave(const std::string& path);
