@@ -104,7 +104,7 @@ public:
 
     void run() {
         for (int32_t c : src_.children(0)) {
-            const std::string& name = src_.nodes[c].name;
+            std::string_view name = src_.nodes[c].name;
             if (name == "Units") readUnits(c);
             else if (name == "CharUnits" && !write_) d_.fontSizeUnits = src_.firstToken(c) == "CUQ" ? 46443 : 0x10000; // Q = 0.25 mm
             else if (name == "ColorCatalog" && !write_) readColors(c);
@@ -200,7 +200,7 @@ private:
 
     void readTableFormat(int32_t node) {
         for (int32_t c : src_.children(node)) {
-            const std::string& name = src_.nodes[c].name;
+            std::string_view name = src_.nodes[c].name;
             if (name == "TblTitlePgf1") applyPgf(c, cur_);
             if (name != "TblColumn") continue;
             for (int32_t sec : src_.children(c))
@@ -229,7 +229,7 @@ private:
 
     void collectTextRects(int32_t node, ObjectId page) {
         for (int32_t c : src_.children(node)) {
-            const std::string& name = src_.nodes[c].name;
+            std::string_view name = src_.nodes[c].name;
             if (name == "TextRect") {
                 ObjectId frame = m_->newId();
                 TextFrame f;
@@ -312,7 +312,7 @@ private:
     // A cell, table title or footnote: its <Notes> and then its paragraphs.
     void readTextHolderContent(int32_t node, PgfHome home, ObjectId container) {
         for (int32_t c : src_.children(node)) {
-            const std::string& name = src_.nodes[c].name;
+            std::string_view name = src_.nodes[c].name;
             if (name == "Notes") readNotes(c);
             else if (name == "Para") readPara(c, home, container);
         }
@@ -351,7 +351,7 @@ private:
         flow_ = flowId;
         frame_ = 0;
         for (int32_t c : src_.children(node)) {
-            const std::string& name = src_.nodes[c].name;
+            std::string_view name = src_.nodes[c].name;
             if (name == "Notes") readNotes(c);
             else if (name == "Para") readPara(c, PgfHome::Frame, 0);
         }
@@ -386,7 +386,7 @@ private:
     PgfState stateOf(int32_t para) {
         PgfState s = cur_;
         for (int32_t c : src_.children(para)) {
-            const std::string& name = src_.nodes[c].name;
+            std::string_view name = src_.nodes[c].name;
             if (name == "PgfTag") {
                 s.tag = StringValue(src_, c);
                 if (const PgfFormat* fmt = d_.formatByName(s.tag)) s.props = fmt->props;
@@ -443,7 +443,7 @@ private:
 
     void readLine(int32_t line, Paragraph& p, MifEncoding& enc, MifEncoding pgfEncoding, int32_t& firstRect) {
         for (int32_t c : src_.children(line)) {
-            const std::string& name = src_.nodes[c].name;
+            std::string_view name = src_.nodes[c].name;
             auto item = [&](InlineItem::Kind kind, ObjectId object) {
                 p.items.push_back(InlineItem{CharCount(p.text), kind, object, c});
             };

@@ -202,12 +202,12 @@ void ReadPgfStatements(const MifReadContext& ctx, int32_t pgfNode, std::string* 
     std::vector<TabStop> tabs;
     bool sawTabs = false;
     for (int32_t c : src.children(pgfNode)) {
-        const std::string& name = src.nodes[c].name;
+        std::string_view name = src.nodes[c].name;
         if (name == "PgfTag") {
             if (tag) *tag = DecodeString(src, src.firstToken(c));
         } else if (name == "PgfFont") {
             for (int32_t f : src.children(c)) {
-                const std::string& fname = src.nodes[f].name;
+                std::string_view fname = src.nodes[f].name;
                 if (fname == "FEncoding") {
                     if (encoding && src.legacy) *encoding = MifEncodingFromFont(DecodeString(src, src.firstToken(f)));
                     continue;
@@ -222,7 +222,7 @@ void ReadPgfStatements(const MifReadContext& ctx, int32_t pgfNode, std::string* 
             sawTabs = true;
             TabStop tab;
             for (int32_t t : src.children(c)) {
-                const std::string& tname = src.nodes[t].name;
+                std::string_view tname = src.nodes[t].name;
                 auto tokens = src.tokens(t);
                 if (tokens.empty()) continue;
                 if (tname == "TSX") tab.position = ParseMifMetric(tokens, ctx.unitPoints).value_or(0);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,7 +23,8 @@ struct MifError {
     std::string text() const;
 };
 
-// One piece of a statement's body, in file order.
+// One piece of a statement's body, in file order. Texts are views into the file's bytes or
+// into texts an edit made, both kept alive by the MifSource (and shared by its copies).
 struct MifPiece {
     enum Kind : uint8_t {
         Space, // whitespace, comments and facet data: kept, never interpreted
@@ -30,14 +32,13 @@ struct MifPiece {
         Child, // a nested statement
     };
     Kind kind = Space;
-    int32_t child = -1; // Child: node index
-    std::string text;   // Space and Token: the bytes as read
+    int32_t child = -1;    // Child: node index
+    std::string_view text; // Space and Token: the bytes as read
 };
 
 // One statement: "<" name, its body pieces, ">". Node 0 is the file itself (no brackets).
 struct MifNode {
-    std::string name;
-    std::string open; // "<Name" exactly as read
+    std::string_view name; // as read; written back as "<" name
     std::vector<MifPiece> body;
     int32_t parent = -1;
     int32_t line = 0; // line of the "<"
@@ -55,6 +56,10 @@ struct MifSource {
     // top-level <MIFEncoding> names (text in paragraphs follows the fonts' encodings).
     MifEncoding encoding = MifEncoding::Utf8;
     std::string newline = "\n"; // the file's line end, used for new statements
+    // What the pieces' texts point into: the file's bytes and the texts edits made. Shared
+    // with copies of the tree; never changed once added.
+    std::vector<std::shared_ptr<const std::string>> texts;
+    std::string_view keep(std::string text);
 
     // Children of a node named `name` (all when name is empty), in order.
     std::vector<int32_t> children(int32_t node, std::string_view name = {}) const;
@@ -84,6 +89,8 @@ struct MifSource {
 // kMifMaxDepth.
 constexpr int kMifMaxDepth = 256;
 bool ParseMif(std::string_view bytes, const std::string& fileName, MifSource& out, MifError& error);
+// The same without copying the bytes: the tree keeps `bytes` and points into it.
+bool ParseMif(std::shared_ptr<const std::string> bytes, const std::string& fileName, MifSource& out, MifError& error);
 
 // Writes the tree back to bytes.
 std::string SerializeMif(const MifSource& source);

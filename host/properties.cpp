@@ -170,11 +170,15 @@ const char* KeywordName(const PropertyInfo& info, int32_t value)
 
 PgfProps DefaultParagraphProps()
 {
-    PgfProps props;
-    for (const auto& info : PropertyTable())
-        if (info.type != PropType::Name)
-            props[info.number] = info.initial;
-    return props;
+    // Built once; every copy shares it until it is changed.
+    static const PgfProps defaults = [] {
+        PgfProps props;
+        for (const auto& info : PropertyTable())
+            if (info.type != PropType::Name)
+                props[info.number] = info.initial;
+        return props;
+    }();
+    return defaults;
 }
 
 } // namespace tw::host
