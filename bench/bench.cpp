@@ -283,6 +283,8 @@ int LoadOnly(const std::vector<std::string>& files)
 int HostCalls(const std::string& book)
 {
     Bench b(MemoryMode::Shared);
+    if (const char* mb = std::getenv("TAGWRIGHT_CACHE_MB"); mb && *mb)
+        b.host().cache().setBudget(static_cast<size_t>(std::strtoul(mb, nullptr, 10)) << 20);
     ObjectId id = b.open(book);
     auto total = [&] {
         int64_t n = 0;

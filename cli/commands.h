@@ -26,6 +26,7 @@ struct Request {
     std::optional<std::string> output; // -o FILE
     Format format = Format::Text;
     std::optional<std::string> hostDir;
+    std::optional<long> cacheMb; // memory for documents kept between opens; 0: off
     bool quiet = false;
 };
 

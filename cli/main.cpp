@@ -38,6 +38,9 @@ int main(int argc, char** argv)
     app.add_option("--format", format, "Output form: text or json")->check(CLI::IsMember({"text", "json"}));
     app.add_option("--host-dir", r.hostDir, "The host's installation directory (icu_data, VellOutput.fm)");
     app.add_flag("--quiet", r.quiet, "No notes and no progress line");
+    app.add_option("--cache-mb", r.cacheMb,
+                   "Memory in MB for book files kept between opens (default 256, or TAGWRIGHT_CACHE_MB); 0: off")
+        ->check(CLI::Range(0L, 1L << 20));
 
     auto* usage = AddPathCommand(app, r, "usage", "List Paragraph Usage (of a document, or a book)", "Document or book");
     auto* each = usage->add_flag("--each-file", r.eachFile, "List Paragraph Usage - Individual (book)");

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -108,6 +109,21 @@ int Run(const Request& req, std::ostream& out, std::ostream& err, const Asker& a
     Host& host = session.host();
     session.setStore(&store);
     session.setInstallDir(req.hostDir ? *req.hostDir : DefaultInstallDir());
+    // Book commands open every file once per pass; unchanged files come back from memory.
+    long cacheMb = static_cast<long>(kDefaultCacheMb);
+    if (req.cacheMb) {
+        cacheMb = *req.cacheMb;
+    } else if (const char* env = std::getenv("TAGWRIGHT_CACHE_MB"); env && *env) {
+        char* end = nullptr;
+        long v = std::strtol(env, &end, 10);
+        if (*end != '\0' || v < 0) {
+            report.error(std::string("TAGWRIGHT_CACHE_MB must be a number of megabytes (0 turns the cache off), not '") +
+                         env + "'");
+            return kExitUsage;
+        }
+        cacheMb = v;
+    }
+    host.cache().setBudget(static_cast<size_t>(cacheMb) << 20);
     // The plug-in takes its converters from <install dir>/icu_data. A --host-dir that only
     // holds a template has none: the tool then points ICU at the build's own converter data,
     // as an installed host would have it, instead of letting every conversion fail.

@@ -326,6 +326,8 @@ struct Model {
     Document& newCustomDocument(int32_t width, int32_t height); // default columns and margins
     std::unique_ptr<Document> copyDocument(const Document& doc); // untitled copy, not yet adopted
     void closeDocument(ObjectId id);
+    // Closes a document and hands it over instead of destroying it (null when not open).
+    std::unique_ptr<Document> releaseDocument(ObjectId id);
     void closeBook(ObjectId id);
 
     // Menus.
