@@ -19,21 +19,39 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(HERE)
 
 
+# On a shared machine wall-clock time waits for other work; the CPU time a process used
+# (user + system) does not, so both are kept and the table shows both.
+CPU = {}
+
+
+# A child forked from this script starts with the script's own memory, and getrusage counts
+# that as the child's peak; GNU time (a small process) runs the command so that the peak is the
+# command's own.
+GNU_TIME = "/usr/bin/time"
+
+
 def run(cmd, stdout=subprocess.DEVNULL, env=None):
-    """Runs a command; returns (seconds, peak resident memory in bytes, exit status)."""
+    """Runs a command; returns (seconds, peak resident memory in bytes, exit status, stderr)."""
+    fd, peak_file = tempfile.mkstemp(prefix="tw-peak-")
+    os.close(fd)
     t0 = time.perf_counter()
-    p = subprocess.Popen(cmd, stdout=stdout, stderr=subprocess.PIPE, env=env)
+    p = subprocess.Popen([GNU_TIME, "-q", "-f", "%M", "-o", peak_file] + cmd, stdout=stdout, stderr=subprocess.PIPE,
+                         env=env)
+    err = p.stderr.read().decode(errors="replace")
     _, status, usage = os.wait4(p.pid, 0)
     seconds = time.perf_counter() - t0
-    err = p.stderr.read().decode(errors="replace")
     p.stderr.close()
     code = os.waitstatus_to_exitcode(status)
-    return seconds, usage.ru_maxrss * 1024, code, err
+    CPU["last"] = usage.ru_utime + usage.ru_stime
+    with open(peak_file) as f:
+        lines = [l for l in f.read().split() if l.isdigit()]
+    os.unlink(peak_file)
+    return seconds, int(lines[-1]) * 1024 if lines else 0, code, err
 
 
-def timed(cmd, repeats, env=None, ok=(0,), prepare=None):
-    """Median time and the largest peak memory of `repeats` runs."""
-    times, peaks = [], []
+def timed(cmd, repeats, env=None, ok=(0,), prepare=None, key=None):
+    """Median wall time and the largest peak memory of `repeats` runs (median CPU time in CPU[key])."""
+    times, peaks, cpus = [], [], []
     for _ in range(repeats):
         if prepare:
             prepare()
@@ -42,6 +60,9 @@ def timed(cmd, repeats, env=None, ok=(0,), prepare=None):
             sys.exit("real_books: %s exited %d: %s" % (" ".join(cmd), code, err[-2000:]))
         times.append(s)
         peaks.append(peak)
+        cpus.append(CPU["last"])
+    if key:
+        CPU[key] = statistics.median(cpus)
     return statistics.median(times), max(peaks)
 
 
@@ -87,12 +108,16 @@ def measure(build, label, book, files, repeats, byTag=True, cacheMb=None):
     if cacheMb is not None:
         env["TAGWRIGHT_CACHE_MB"] = str(cacheMb)
     row["cat"], _ = timed(["cat"] + files, repeats)
-    row["grep"], _ = timed(["grep", "-c", "<PgfTag"] + files, repeats, ok=(0, 1))
+    row["grep"], _ = timed(["grep", "-c", "<PgfTag"] + files, repeats, ok=(0, 1), key="grep")
+    row["grep_cpu"] = CPU["grep"]
     out = subprocess.run([bench, "--load-only"] + files, check=True, capture_output=True, text=True).stdout
     row["load"] = float(out.split()[0])
-    row["usage"], row["peak"] = timed([tool, "--quiet", "usage", book], repeats, env=env)
+    row["usage"], row["peak"] = timed([tool, "--quiet", "usage", book], repeats, env=env, key="usage")
+    row["usage_cpu"] = CPU["usage"]
     if byTag:
-        row["bytag"], row["bytag_peak"] = timed([tool, "--quiet", "usage", "--by-tag", book], max(1, repeats // 2), env=env)
+        row["bytag"], row["bytag_peak"] = timed([tool, "--quiet", "usage", "--by-tag", book], max(1, repeats // 2), env=env,
+                                                key="bytag")
+        row["bytag_cpu"] = CPU["bytag"]
         out = subprocess.run([bench, "--host-calls", book], check=True, capture_output=True, text=True, env=env).stdout
         row["calls"], row["calls_s"] = (float(x) for x in out.split()[:2])
     copy = tempfile.mkdtemp(prefix="tw-delete-")
@@ -115,6 +140,8 @@ def main():
     ap.add_argument("--quick", action="store_true", help="leave out the large synthetic book")
     ap.add_argument("--keep", help="generate into this folder and keep it")
     a = ap.parse_args()
+    if not os.path.exists(GNU_TIME):
+        sys.exit("real_books: needs GNU time (%s; Debian package time, installed by scripts/setup)" % GNU_TIME)
     build = os.path.abspath(a.build)
     tool = os.path.join(build, "cli", "tagwright")
     for exe in (tool, os.path.join(build, "bench", "tw_bench"), os.path.join(build, "bench", "tw_generate")):
@@ -149,17 +176,24 @@ def main():
     def fmt(s):
         return "%.2f s" % s if s >= 1 else "%.0f ms" % (s * 1e3)
 
-    print("Tagwright against cat and grep, same files, median of %d runs; %s" % (a.repeats, os.uname().nodename))
-    print("%-32s %5s %7s %8s %8s %9s %9s %9s %9s %9s %8s %8s %7s %7s %9s" % (
-        "book", "files", "MB", "cat", "grep -c", "load MB/s", "usage", "MB/s", "x grep", "by-tag", "x usage",
-        "delete", "peak MB", "x file", "calls/s"))
+    print("Tagwright against cat and grep, same files, median of %d runs; machine %s, %d cores" % (
+        a.repeats, os.uname().nodename, os.cpu_count()))
+    print("wall: elapsed time, process start included; cpu: user + system time of the process")
+    head = ("book", "files", "MB", "cat", "grep -c", "load MB/s", "usage", "MB/s", "cpu MB/s", "x grep",
+            "by-tag", "x usage", "cpu x", "delete", "peak MB", "x file", "calls/s")
+    line = "%-30s %5s %6s %7s %8s %9s %8s %6s %8s %7s %8s %7s %6s %8s %7s %6s %8s"
+    print(line % head)
     for r in rows:
         peak_doc = (r["peak"] - idle) / 1e6
-        print("%-32s %5d %7.1f %8s %8s %9.0f %9s %9.0f %9.1f %9s %8s %8s %7.0f %7.1f %9s" % (
-            r["book"], r["files"], r["MB"], fmt(r["cat"]), fmt(r["grep"]), r["MB"] / r["load"], fmt(r["usage"]),
-            r["MB"] / r["usage"], r["usage"] / r["grep"], fmt(r["bytag"]) if "bytag" in r else "-",
-            "%.1f" % (r["bytag"] / r["usage"]) if "bytag" in r else "-", fmt(r["delete"]), peak_doc,
-            peak_doc * 1e6 / r["largest"], "%.2g" % r["calls_s"] if "calls_s" in r else "-"))
+        print(line % (
+            r["book"], r["files"], "%.1f" % r["MB"], fmt(r["cat"]), fmt(r["grep"]), "%.0f" % (r["MB"] / r["load"]),
+            fmt(r["usage"]), "%.0f" % (r["MB"] / r["usage"]), "%.0f" % (r["MB"] / max(r["usage_cpu"], 1e-3)),
+            "%.1f" % (r["usage"] / r["grep"]),
+            fmt(r["bytag"]) if "bytag" in r else "-",
+            "%.1f" % (r["bytag"] / r["usage"]) if "bytag" in r else "-",
+            "%.1f" % (r["bytag_cpu"] / max(r["usage_cpu"], 1e-3)) if "bytag" in r else "-",
+            fmt(r["delete"]), "%.1f" % peak_doc, "%.1f" % (peak_doc * 1e6 / r["largest"]),
+            "%.2g" % r["calls_s"] if "calls_s" in r else "-"))
     print("peak MB: peak resident memory of `usage` less that of the tool with no document (%.0f MB); "
           "x file: that over the largest file" % (idle / 1e6))
     print("total %.0f s" % (time.perf_counter() - t0))

@@ -385,7 +385,7 @@ private:
     // The tag, properties and encoding a <Para> reads as, given the current state.
     PgfState stateOf(int32_t para) {
         PgfState s = cur_;
-        for (int32_t c : src_.children(para)) {
+        for (int32_t c : src_.each(para)) {
             std::string_view name = src_.nodes[c].name;
             if (name == "PgfTag") {
                 s.tag = StringValue(src_, c);
@@ -419,7 +419,7 @@ private:
         p.mifNode = node;
         MifEncoding enc = s.encoding;
         int32_t firstRect = -1;
-        for (int32_t line : src_.children(node, "ParaLine")) readLine(line, p, enc, s.encoding, firstRect);
+        for (int32_t line : src_.each(node, "ParaLine")) readLine(line, p, enc, s.encoding, firstRect);
         if (home == PgfHome::Frame) {
             container = useFrame(firstRect);
             d_.frames[container].paragraphs.push_back(p.id);
@@ -442,7 +442,7 @@ private:
     }
 
     void readLine(int32_t line, Paragraph& p, MifEncoding& enc, MifEncoding pgfEncoding, int32_t& firstRect) {
-        for (int32_t c : src_.children(line)) {
+        for (int32_t c : src_.each(line)) {
             std::string_view name = src_.nodes[c].name;
             auto item = [&](InlineItem::Kind kind, ObjectId object) {
                 p.items.push_back(InlineItem{CharCount(p.text), kind, object, c});
@@ -466,7 +466,7 @@ private:
             } else if (name == "ATbl") {
                 auto it = tableById_.find(IntValue(src_, c));
                 item(InlineItem::TableAnchor, it == tableById_.end() ? 0 : it->second);
-            } else if (name == "FNote" && src_.children(c).empty()) {
+            } else if (name == "FNote" && !(src_.each(c).begin() != src_.each(c).end())) {
                 auto it = noteById_.find(IntValue(src_, c));
                 item(InlineItem::FootnoteAnchor, it == noteById_.end() ? 0 : it->second);
             } else if (name == "AFrame") {
@@ -502,7 +502,7 @@ private:
         Paragraph scratch;
         MifEncoding enc = encoding;
         int32_t firstRect = -1;
-        for (int32_t line : src_.children(node, "ParaLine")) readLine(line, scratch, enc, encoding, firstRect);
+        for (int32_t line : src_.each(node, "ParaLine")) readLine(line, scratch, enc, encoding, firstRect);
         bool newAnchor = false;
         for (const InlineItem& item : p.items) newAnchor |= item.kind == InlineItem::TableAnchor && item.mifNode < 0;
         if (scratch.text == p.text && !newAnchor) return;

@@ -46,6 +46,37 @@ struct MifNode {
 
 enum class MifFileKind : uint8_t { Document, Book };
 
+struct MifSource;
+
+// The children of a node (those of one name, or all), visited in order without making a list.
+// Valid while the tree is not edited.
+class MifChildren {
+public:
+    class iterator {
+    public:
+        iterator(const MifSource* src, const MifPiece* at, const MifPiece* end, std::string_view name)
+            : src_(src), at_(at), end_(end), name_(name) { skip(); }
+        int32_t operator*() const { return at_->child; }
+        iterator& operator++() { ++at_; skip(); return *this; }
+        bool operator!=(const iterator& other) const { return at_ != other.at_; }
+    private:
+        void skip();
+        const MifSource* src_;
+        const MifPiece* at_;
+        const MifPiece* end_;
+        std::string_view name_;
+    };
+    MifChildren(const MifSource* src, const MifNode& node, std::string_view name)
+        : src_(src), begin_(node.body.data()), end_(node.body.data() + node.body.size()), name_(name) {}
+    iterator begin() const { return iterator(src_, begin_, end_, name_); }
+    iterator end() const { return iterator(src_, end_, end_, name_); }
+private:
+    const MifSource* src_;
+    const MifPiece* begin_;
+    const MifPiece* end_;
+    std::string_view name_;
+};
+
 // A parsed MIF file (documents and books carry it as their MifSource).
 struct MifSource {
     std::vector<MifNode> nodes; // nodes[0]: the file
@@ -63,6 +94,8 @@ struct MifSource {
 
     // Children of a node named `name` (all when name is empty), in order.
     std::vector<int32_t> children(int32_t node, std::string_view name = {}) const;
+    // The same without a list, for reading (not while editing the tree).
+    MifChildren each(int32_t node, std::string_view name = {}) const { return MifChildren(this, nodes[node], name); }
     int32_t firstChild(int32_t node, std::string_view name) const; // -1 when none
     // Value tokens of a node, in order.
     std::vector<std::string_view> tokens(int32_t node) const;
@@ -98,5 +131,9 @@ std::string SerializeMifNode(const MifSource& source, int32_t node);
 // One statement with the indentation `from` after each line break between its values replaced
 // by `to`, and no carriage returns there; the values themselves are written as read.
 std::string SerializeMifNodeReindented(const MifSource& source, int32_t node, std::string_view from, std::string_view to);
+
+inline void MifChildren::iterator::skip() {
+    while (at_ != end_ && (at_->kind != MifPiece::Child || (!name_.empty() && src_->nodes[at_->child].name != name_))) ++at_;
+}
 
 }  // namespace tw::host
