@@ -9,11 +9,11 @@
 
 namespace tw::cli {
 
-enum class Format { Text, Json };
+enum class Format { Text, Json, Csv };
 
 // Everything the command line said.
 struct Request {
-    std::string subcommand;         // "usage", "delete-unused", ...
+    std::string subcommand;         // "usage", "delete-unused", ..., "stats", "compare"
     std::string path;               // the document or book (empty for "about")
     bool eachFile = false;          // usage --each-file
     bool byTag = false;             // usage --by-tag
@@ -28,6 +28,10 @@ struct Request {
     std::optional<std::string> hostDir;
     std::optional<long> cacheMb; // memory for documents kept between opens; 0: off
     bool quiet = false;
+    bool dryRun = false;               // --dry-run: record saves, write nothing
+    bool backup = false;               // --backup: FILE.bak before every save
+    std::optional<std::string> html;   // stats --html FILE
+    std::string templatePath;          // compare DOC TEMPLATE
 };
 
 // The plug-in command numbers a subcommand runs on a document and on a book (0: not offered).

@@ -398,6 +398,14 @@ private:
         return s;
     }
 
+    // Whether the paragraph's own <Pgf> holds a property statement besides its tag.
+    bool hasOwnProps(int32_t para) {
+        for (int32_t c : src_.children(para, "Pgf"))
+            for (int32_t statement : src_.children(c))
+                if (src_.nodes[statement].name != "PgfTag") return true;
+        return false;
+    }
+
     void readPara(int32_t node, PgfHome home, ObjectId container) {
         PgfState s = stateOf(node);
         if (write_) {
@@ -415,6 +423,7 @@ private:
         p.id = m_->newId();
         p.tag = s.tag;
         p.props = s.props;
+        p.ownProps = hasOwnProps(node);
         p.home = home;
         p.mifNode = node;
         MifEncoding enc = s.encoding;

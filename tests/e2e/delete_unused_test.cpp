@@ -38,7 +38,7 @@ TEST_F(DeleteUnusedTest, ConfirmedDeletesOnlyFormatsNoParagraphUses)
     ObjectId id = Open(doc);
     Load();
     session.answerAlert(0);
-    session.command(2);
+    session.command(TW_CMD_DELETE_UNUSED);
     ASSERT_EQ(session.alerts().size(), 1u);
     EXPECT_EQ(session.alerts()[0].text, kDocumentQuestion);
     EXPECT_EQ(session.alerts()[0].kind, 1);
@@ -59,12 +59,12 @@ TEST_F(DeleteUnusedTest, CancelledOrAllUsedChangesNothing)
 
     session.activate(id);
     session.answerAlert(1);
-    session.command(2);
+    session.command(TW_CMD_DELETE_UNUSED);
     EXPECT_EQ(Catalogue(id), (std::vector<std::string>{"Body", "Note"}));
 
     session.activate(fullId);
     session.answerAlert(0);
-    session.command(2);
+    session.command(TW_CMD_DELETE_UNUSED);
     EXPECT_EQ(Catalogue(fullId), (std::vector<std::string>{"Body", "Note"}));
     EXPECT_FALSE(model().document(fullId)->modified);
 }
@@ -77,7 +77,7 @@ TEST_F(DeleteUnusedTest, FormatDifferingOnlyInCaseFromAUsedTagIsSpared)
     ObjectId id = Open(doc);
     Load();
     session.answerAlert(0);
-    session.command(2);
+    session.command(TW_CMD_DELETE_UNUSED);
     EXPECT_EQ(Catalogue(id), (std::vector<std::string>{"Body", "body"}));
 }
 
@@ -88,11 +88,11 @@ TEST_F(DeleteUnusedTest, QuestionThatCannotBeShownDeletesNothing)
     ObjectId id = Open(doc);
     Load();
     session.host().failSlot(HOST_SLOT_SHOW_ALERT, TW_E_RETRYLATER);
-    session.command(2);
+    session.command(TW_CMD_DELETE_UNUSED);
     EXPECT_EQ(Catalogue(id), (std::vector<std::string>{"Body", "Note"}));
     // The next question is shown and answered normally.
     session.answerAlert(0);
-    session.command(2);
+    session.command(TW_CMD_DELETE_UNUSED);
     EXPECT_EQ(Catalogue(id), (std::vector<std::string>{"Body"}));
 }
 
@@ -121,7 +121,7 @@ protected:
 TEST_F(BookDeleteTest, UnusedMeansUnusedInEveryFileAndEachFileIsSaved)
 {
     session.answerAlert(0);
-    session.command(10);
+    session.command(TW_CMD_DELETE_UNUSED_BOOK);
     ASSERT_EQ(session.alerts().size(), 1u);
     EXPECT_EQ(session.alerts()[0].text, kBookQuestion);
     EXPECT_EQ(Stored("ch1.fm"), (std::vector<std::string>{"Body", "Note"}));
@@ -135,7 +135,7 @@ TEST_F(BookDeleteTest, UnusedMeansUnusedInEveryFileAndEachFileIsSaved)
 TEST_F(BookDeleteTest, CancelLeavesEveryFileUntouched)
 {
     session.answerAlert(1);
-    session.command(10);
+    session.command(TW_CMD_DELETE_UNUSED_BOOK);
     EXPECT_EQ(store.saves(Path("ch1.fm")), 0);
     EXPECT_EQ(store.saves(Path("ch2.fm")), 0);
     EXPECT_EQ(Stored("ch2.fm"), (std::vector<std::string>{"Body", "Old", "Note"}));
@@ -149,7 +149,7 @@ TEST_F(BookDeleteTest, FileTheFirstWalkCouldNotOpenIsLeftAsItWas)
     // were never looked at, so nothing may be deleted from it.
     store.failingLoads[host::NativePath(Path("ch2.fm"))] = 1;
     session.answerAlert(0);
-    session.command(10);
+    session.command(TW_CMD_DELETE_UNUSED_BOOK);
     EXPECT_EQ(session.host().consoleText(), "Could not open file:" + Path("ch2.fm") + "\n");
     EXPECT_EQ(Stored("ch1.fm"), (std::vector<std::string>{"Body", "Note"}));
     EXPECT_EQ(Stored("ch2.fm"), (std::vector<std::string>{"Body", "Old", "Note"}));
@@ -167,12 +167,12 @@ TEST_F(BookDeleteTest, BookFileTheUserHasOpenStaysOpenWithItsEdits)
     ASSERT_NE(end.object, 0u);
     session.activate(model().openBooks.front());
 
-    session.command(9); // a read-only walk
+    session.command(TW_CMD_LIST_USAGE_BOOK); // a read-only walk
     ASSERT_NE(model().document(ch1), nullptr) << "the listing closed the user's document";
     EXPECT_EQ(session.paragraphs(ch1).front().text, "edited a");
 
     session.answerAlert(0);
-    session.command(10); // a walk that saves
+    session.command(TW_CMD_DELETE_UNUSED_BOOK); // a walk that saves
     ASSERT_NE(model().document(ch1), nullptr) << "deleting closed the user's document";
     EXPECT_EQ(store.saves(Path("ch1.fm")), 1);
     EXPECT_EQ(Stored("ch1.fm"), (std::vector<std::string>{"Body", "Note"}));
@@ -260,7 +260,7 @@ TEST_F(MifBookDeleteTest, SavedFilesReloadWithOnlyTheUnusedFormatsGone)
     session.activate(opened);
 
     session.answerAlert(0);
-    session.command(10);
+    session.command(TW_CMD_DELETE_UNUSED_BOOK);
     EXPECT_TRUE(session.consoleLines().empty()) << session.host().consoleText();
 
     EXPECT_EQ(Read(ch1Path), Expected(ch1Before, {"Old"}));
