@@ -138,6 +138,7 @@ public:
     }
 
     const std::vector<tw::host::ParagraphText>& output() const { return output_; }
+    tw::host::Host& host() { return session_.host(); }
     int opens() const { return opens_; } // files the last command opened
 
 private:
@@ -261,6 +262,43 @@ private:
 
 int RunBenchmarks(const Options& o);
 
+// The host's MIF load alone, every file once (for the side-by-side table of real_books.py).
+int LoadOnly(const std::vector<std::string>& files)
+{
+    double bytes = 0;
+    double t = Seconds([&] {
+        for (const auto& f : files) {
+            tw::host::Model m;
+            auto r = tw::host::LoadMifFile(m, f);
+            if (!r.doc && !r.book)
+                Fail(r.error);
+            bytes += static_cast<double>(fs::file_size(f));
+        }
+    });
+    std::printf("%.6f %.0f\n", t, bytes);
+    return 0;
+}
+
+// Calls through the host interface during one usage --by-tag listing, and their rate.
+int HostCalls(const std::string& book)
+{
+    Bench b(MemoryMode::Shared);
+    if (const char* mb = std::getenv("TAGWRIGHT_CACHE_MB"); mb && *mb)
+        b.host().cache().setBudget(static_cast<size_t>(std::strtoul(mb, nullptr, 10)) << 20);
+    ObjectId id = b.open(book);
+    auto total = [&] {
+        int64_t n = 0;
+        for (int32_t slot = 0; slot < 1024; ++slot)
+            n += b.host().callCount(slot);
+        return n;
+    };
+    const int64_t before = total();
+    double t = b.run(kUsageByTag, id);
+    const int64_t calls = total() - before;
+    std::printf("%lld %.0f %.6f\n", static_cast<long long>(calls), calls / t, t);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -286,7 +324,20 @@ int main(int argc, char** argv)
         ->check(CLI::Range(1, 100))->capture_default_str();
     app.add_option("--seed", o.seed, "Seed of the generated text")->capture_default_str();
     app.add_option("--keep", o.keep, "Generate into this folder and keep it");
+    std::vector<std::string> loadOnly;
+    std::string hostCallsBook;
+    app.add_option("--load-only", loadOnly, "Only load these MIF files in the host; print seconds and bytes");
+    app.add_option("--host-calls", hostCallsBook, "Only run usage --by-tag on this book; print host calls and calls per second");
     CLI11_PARSE(app, argc, argv);
+    try {
+        if (!loadOnly.empty())
+            return LoadOnly(loadOnly);
+        if (!hostCallsBook.empty())
+            return HostCalls(hostCallsBook);
+    } catch (const BenchError& e) {
+        std::cerr << "tw_bench: " << e.what() << '\n';
+        return 2;
+    }
     if (o.chapterParagraphs < o.tags || o.docParagraphs < o.tags || o.tags > 20) {
         std::cerr << "tw_bench: --paragraphs and --doc-paragraphs must be at least --tags, and --tags at most 20\n";
         return 1;

@@ -29,6 +29,7 @@ struct Request {
     std::optional<std::string> output; // -o FILE
     Format format = Format::Text;
     std::optional<std::string> hostDir;
+    std::optional<long> cacheMb; // memory for documents kept between opens; 0: off
     bool quiet = false;
     bool dryRun = false;             // --dry-run: record saves, write nothing
     bool backup = false;             // --backup: FILE.bak before every save

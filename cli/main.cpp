@@ -40,6 +40,9 @@ int main(int argc, char** argv)
         ->check(CLI::IsMember({"text", "json", "csv"}));
     app.add_option("--host-dir", r.hostDir, "The host's installation directory (icu_data, VellOutput.fm)");
     app.add_flag("--quiet", r.quiet, "No notes and no progress bar");
+    app.add_option("--cache-mb", r.cacheMb,
+                   "Memory in MB for book files kept between opens (default 256, or TAGWRIGHT_CACHE_MB); 0: off")
+        ->check(CLI::Range(0L, 1L << 20));
     app.add_flag("--dry-run", r.dryRun, "Show what a changing command would change; write nothing");
     app.add_flag("--backup", r.backup, "Copy every file to FILE.bak before saving over it");
 

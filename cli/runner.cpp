@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -151,6 +152,21 @@ std::optional<int> Job::startHost()
     session_.setStore(&guard_);
     installDir_ = req_.hostDir ? *req_.hostDir : DefaultInstallDir();
     session_.setInstallDir(installDir_);
+    // Book commands open every file once per pass; unchanged files come back from memory.
+    long cacheMb = static_cast<long>(kDefaultCacheMb);
+    if (req_.cacheMb) {
+        cacheMb = *req_.cacheMb;
+    } else if (const char* env = std::getenv("TAGWRIGHT_CACHE_MB"); env && *env) {
+        char* end = nullptr;
+        long v = std::strtol(env, &end, 10);
+        if (*end != '\0' || v < 0) {
+            report_.error(std::string("TAGWRIGHT_CACHE_MB must be a number of megabytes (0 turns the cache off), not '") +
+                          env + "'");
+            return kExitUsage;
+        }
+        cacheMb = v;
+    }
+    host_.cache().setBudget(static_cast<size_t>(cacheMb) << 20);
     // The plug-in takes its converters from <install dir>/icu_data. A --host-dir that only
     // holds a template has none: the tool then points ICU at the build's own converter data,
     // as an installed host would have it, instead of letting every conversion fail.

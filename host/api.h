@@ -15,6 +15,7 @@
 
 #include "bridge/boundary.h"
 #include "host/model.h"
+#include "host/doc_cache.h"
 #include "host/store.h"
 
 namespace tw::host {
@@ -91,6 +92,8 @@ public:
     // naming the file. Every save is recorded (saves()).
     int32_t saveFile(ObjectId docOrBook, const std::string& path); // status
     int32_t closeFile(ObjectId docOrBook, bool evenIfModified);     // status
+    // Documents closed unchanged, answered from memory when their file is opened again unchanged.
+    DocumentCache& cache() { return cache_; }
 
     // ---- the COM side ----
     TwComObject* hostObject(); // what F_ApiClientInit receives; also the host API interface
@@ -161,6 +164,7 @@ private:
     Model model_;
     MemoryMode mode_;
     DocumentStore* store_ = nullptr;
+    DocumentCache cache_;
     std::unique_ptr<Impl> impl_;
 
     TwComObject* sink_ = nullptr;

@@ -18,14 +18,18 @@ ObjectId Host::openFile(const std::string& path, bool untitledCopy, int32_t& sta
         return status = kStatusOk, b->id;
     }
     std::unique_ptr<Document> doc;
+    FileIdentity identity;
     if (open) {
         doc = model_.copyDocument(*open);
+    } else if (!untitledCopy && (doc = cache_.take(native))) {
+        identity = FileIdentity::Of(native); // the same as when it was read
     } else {
         if (!store_) {
             if (error)
                 *error = "No document store to open " + path;
             return status = kFileNotFound, 0;
         }
+        identity = FileIdentity::Of(native); // before reading: a change while reading is seen later
         LoadResult r = store_->load(model_, native);
         if (r.book) {
             r.book->path = native;
@@ -44,7 +48,10 @@ ObjectId Host::openFile(const std::string& path, bool untitledCopy, int32_t& sta
             doc->modified = false;
         }
     }
-    return status = kStatusOk, model_.adoptDocument(std::move(doc)).id;
+    Document& adopted = model_.adoptDocument(std::move(doc));
+    if (!adopted.path.empty() && identity.valid)
+        cache_.opened(adopted, native, identity);
+    return status = kStatusOk, adopted.id;
 }
 
 int32_t Host::saveFile(ObjectId id, const std::string& path)
@@ -61,6 +68,8 @@ int32_t Host::storeFile(ObjectId id, const std::string& path, std::string& error
     if (Document* d = model_.document(id)) {
         if (!store_)
             return kFileError;
+        cache_.forget(id); // saved: no longer kept when closed
+        cache_.fileWritten(native);
         if (!store_->save(model_, *d, native, error)) {
             impl_->recordConsole(error + "\n");
             return kFileError;
@@ -72,6 +81,7 @@ int32_t Host::storeFile(ObjectId id, const std::string& path, std::string& error
     if (Book* b = model_.book(id)) {
         if (!store_)
             return kFileError;
+        cache_.fileWritten(native);
         if (!store_->save(model_, *b, native, error)) {
             impl_->recordConsole(error + "\n");
             return kFileError;
@@ -87,7 +97,8 @@ int32_t Host::closeFile(ObjectId id, bool evenIfModified)
     if (Document* d = model_.document(id)) {
         if (d->modified && !evenIfModified)
             return kDocModified;
-        model_.closeDocument(id);
+        std::unique_ptr<Document> doc = model_.releaseDocument(id);
+        cache_.closing(doc);
         return kStatusOk;
     }
     if (model_.book(id)) {

@@ -44,7 +44,7 @@ std::string ResolveComponent(const std::string& bookPath, const std::string& nam
 void ReadComponents(Model& m, Book& book, const MifSource& src, int32_t node, ObjectId parent,
                     std::vector<ObjectId>& list) {
     for (int32_t c : src.children(node)) {
-        const std::string& name = src.nodes[c].name;
+        std::string_view name = src.nodes[c].name;
         BookComponent comp;
         if (name == "BookComponent") {
             comp.kind = kComponentFile;

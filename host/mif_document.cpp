@@ -104,7 +104,7 @@ public:
 
     void run() {
         for (int32_t c : src_.children(0)) {
-            const std::string& name = src_.nodes[c].name;
+            std::string_view name = src_.nodes[c].name;
             if (name == "Units") readUnits(c);
             else if (name == "CharUnits" && !write_) d_.fontSizeUnits = src_.firstToken(c) == "CUQ" ? 46443 : 0x10000; // Q = 0.25 mm
             else if (name == "ColorCatalog" && !write_) readColors(c);
@@ -207,7 +207,7 @@ private:
 
     void readTableFormat(int32_t node) {
         for (int32_t c : src_.children(node)) {
-            const std::string& name = src_.nodes[c].name;
+            std::string_view name = src_.nodes[c].name;
             if (name == "TblTitlePgf1") applyPgf(c, cur_);
             if (name != "TblColumn") continue;
             for (int32_t sec : src_.children(c))
@@ -237,7 +237,7 @@ private:
 
     void collectTextRects(int32_t node, ObjectId page) {
         for (int32_t c : src_.children(node)) {
-            const std::string& name = src_.nodes[c].name;
+            std::string_view name = src_.nodes[c].name;
             if (name == "TextRect") {
                 ObjectId frame = m_->newId();
                 TextFrame f;
@@ -320,7 +320,7 @@ private:
     // A cell, table title or footnote: its <Notes> and then its paragraphs.
     void readTextHolderContent(int32_t node, PgfHome home, ObjectId container) {
         for (int32_t c : src_.children(node)) {
-            const std::string& name = src_.nodes[c].name;
+            std::string_view name = src_.nodes[c].name;
             if (name == "Notes") readNotes(c);
             else if (name == "Para") readPara(c, home, container);
         }
@@ -359,7 +359,7 @@ private:
         flow_ = flowId;
         frame_ = 0;
         for (int32_t c : src_.children(node)) {
-            const std::string& name = src_.nodes[c].name;
+            std::string_view name = src_.nodes[c].name;
             if (name == "Notes") readNotes(c);
             else if (name == "Para") readPara(c, PgfHome::Frame, 0);
         }
@@ -393,8 +393,8 @@ private:
     // The tag, properties and encoding a <Para> reads as, given the current state.
     PgfState stateOf(int32_t para) {
         PgfState s = cur_;
-        for (int32_t c : src_.children(para)) {
-            const std::string& name = src_.nodes[c].name;
+        for (int32_t c : src_.each(para)) {
+            std::string_view name = src_.nodes[c].name;
             if (name == "PgfTag") {
                 s.tag = StringValue(src_, c);
                 if (const PgfFormat* fmt = d_.formatByName(s.tag)) s.props = fmt->props;
@@ -436,7 +436,7 @@ private:
         p.mifNode = node;
         MifEncoding enc = s.encoding;
         int32_t firstRect = -1;
-        for (int32_t line : src_.children(node, "ParaLine")) readLine(line, p, enc, s.encoding, firstRect);
+        for (int32_t line : src_.each(node, "ParaLine")) readLine(line, p, enc, s.encoding, firstRect);
         if (home == PgfHome::Frame) {
             container = useFrame(firstRect);
             d_.frames[container].paragraphs.push_back(p.id);
@@ -459,8 +459,8 @@ private:
     }
 
     void readLine(int32_t line, Paragraph& p, MifEncoding& enc, MifEncoding pgfEncoding, int32_t& firstRect) {
-        for (int32_t c : src_.children(line)) {
-            const std::string& name = src_.nodes[c].name;
+        for (int32_t c : src_.each(line)) {
+            std::string_view name = src_.nodes[c].name;
             auto item = [&](InlineItem::Kind kind, ObjectId object) {
                 p.items.push_back(InlineItem{CharCount(p.text), kind, object, c});
             };
@@ -483,7 +483,7 @@ private:
             } else if (name == "ATbl") {
                 auto it = tableById_.find(IntValue(src_, c));
                 item(InlineItem::TableAnchor, it == tableById_.end() ? 0 : it->second);
-            } else if (name == "FNote" && src_.children(c).empty()) {
+            } else if (name == "FNote" && !(src_.each(c).begin() != src_.each(c).end())) {
                 auto it = noteById_.find(IntValue(src_, c));
                 item(InlineItem::FootnoteAnchor, it == noteById_.end() ? 0 : it->second);
             } else if (name == "AFrame") {
@@ -519,7 +519,7 @@ private:
         Paragraph scratch;
         MifEncoding enc = encoding;
         int32_t firstRect = -1;
-        for (int32_t line : src_.children(node, "ParaLine")) readLine(line, scratch, enc, encoding, firstRect);
+        for (int32_t line : src_.each(node, "ParaLine")) readLine(line, scratch, enc, encoding, firstRect);
         bool newAnchor = false;
         for (const InlineItem& item : p.items) newAnchor |= item.kind == InlineItem::TableAnchor && item.mifNode < 0;
         if (scratch.text == p.text && !newAnchor) return;

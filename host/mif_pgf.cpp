@@ -63,6 +63,23 @@ std::string JoinTokens(const std::vector<std::string_view>& tokens) {
 // Reads one leaf statement's value as the property's type; nullopt when it cannot be read.
 std::optional<PropValue> ReadValue(const MifReadContext& ctx, const PropertyInfo& info, int32_t node) {
     const MifSource& src = *ctx.src;
+    if (info.type != PropType::Metric && info.type != PropType::Percent) {  // one value: no list needed
+        std::string_view first = src.firstToken(node);
+        if (first.empty()) return std::nullopt;
+        switch (info.type) {
+            case PropType::Int: return PropValue{static_cast<int32_t>(std::strtol(std::string(first).c_str(), nullptr, 10))};
+            case PropType::Bool: return PropValue{int32_t{first == "Yes" ? 1 : 0}};
+            case PropType::Enum: {
+                auto v = KeywordValue(info, first);
+                if (!v) return std::nullopt;
+                return PropValue{*v};
+            }
+            case PropType::String:
+            case PropType::ColorName:
+            case PropType::FontIndex: return PropValue{DecodeString(src, first)};
+            default: return std::nullopt;
+        }
+    }
     auto tokens = src.tokens(node);
     if (tokens.empty()) return std::nullopt;
     switch (info.type) {
@@ -201,13 +218,13 @@ void ReadPgfStatements(const MifReadContext& ctx, int32_t pgfNode, std::string* 
     const MifSource& src = *ctx.src;
     std::vector<TabStop> tabs;
     bool sawTabs = false;
-    for (int32_t c : src.children(pgfNode)) {
-        const std::string& name = src.nodes[c].name;
+    for (int32_t c : src.each(pgfNode)) {
+        std::string_view name = src.nodes[c].name;
         if (name == "PgfTag") {
             if (tag) *tag = DecodeString(src, src.firstToken(c));
         } else if (name == "PgfFont") {
-            for (int32_t f : src.children(c)) {
-                const std::string& fname = src.nodes[f].name;
+            for (int32_t f : src.each(c)) {
+                std::string_view fname = src.nodes[f].name;
                 if (fname == "FEncoding") {
                     if (encoding && src.legacy) *encoding = MifEncodingFromFont(DecodeString(src, src.firstToken(f)));
                     continue;
@@ -221,8 +238,8 @@ void ReadPgfStatements(const MifReadContext& ctx, int32_t pgfNode, std::string* 
         } else if (name == "TabStop") {
             sawTabs = true;
             TabStop tab;
-            for (int32_t t : src.children(c)) {
-                const std::string& tname = src.nodes[t].name;
+            for (int32_t t : src.each(c)) {
+                std::string_view tname = src.nodes[t].name;
                 auto tokens = src.tokens(t);
                 if (tokens.empty()) continue;
                 if (tname == "TSX") tab.position = ParseMifMetric(tokens, ctx.unitPoints).value_or(0);

@@ -2,7 +2,9 @@
 // another program changed them meanwhile.
 #include "host/mif_store.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -30,14 +32,30 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& err
         error = path + ": is a folder, not a file";
         return false;
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    // One read into a buffer of the file's size: no stream copies.
+    int fd = ::open(path.c_str(), O_RDONLY);
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0) {
         error = path + ": cannot be read (" + std::strerror(errno) + ")";
+        if (fd >= 0) ::close(fd);
         return false;
     }
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    bytes = ss.str();
+    bytes.resize(static_cast<size_t>(st.st_size));
+    size_t done = 0;
+    while (true) {
+        if (done == bytes.size()) bytes.resize(bytes.size() + 65536);  // the file grew, or reports no size
+        ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            error = path + ": cannot be read (" + std::strerror(errno) + ")";
+            ::close(fd);
+            return false;
+        }
+        if (n == 0) break;
+        done += static_cast<size_t>(n);
+    }
+    bytes.resize(done);
+    ::close(fd);
     return true;
 }
 
@@ -45,11 +63,11 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& err
 
 LoadResult LoadMifFile(Model& m, const std::string& path) {
     LoadResult result;
-    std::string bytes;
-    if (!ReadWholeFile(path, bytes, result.error, result.missing)) return result;
+    auto bytes = std::make_shared<std::string>();
+    if (!ReadWholeFile(path, *bytes, result.error, result.missing)) return result;
     auto src = std::make_shared<MifSource>();
     MifError error;
-    if (!ParseMif(bytes, path, *src, error)) {
+    if (!ParseMif(std::shared_ptr<const std::string>(std::move(bytes)), path, *src, error)) {
         result.error = error.text();
         return result;
     }

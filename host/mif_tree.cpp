@@ -25,10 +25,15 @@ bool IsNameChar(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
 }
 
-// Appends text to the last piece when it is space too, so that space runs stay whole.
-void AddSpace(MifNode& node, std::string_view text) {
-    if (!node.body.empty() && node.body.back().kind == MifPiece::Space) node.body.back().text.append(text);
-    else node.body.push_back(MifPiece{MifPiece::Space, -1, std::string(text)});
+// Joins text to the last piece when it is space that ends where the text begins, so that
+// space runs read from a file stay whole.
+void AddSpace(std::vector<MifPiece>& body, std::string_view text) {
+    if (!body.empty() && body.back().kind == MifPiece::Space && body.back().text.data() + body.back().text.size() == text.data()) {
+        std::string_view& last = body.back().text;
+        last = std::string_view(last.data(), last.size() + text.size());
+    } else {
+        body.push_back(MifPiece{MifPiece::Space, -1, text});
+    }
 }
 
 // Recognises what a file is from its first statement, before any parsing.
@@ -81,17 +86,21 @@ public:
 
     bool run() {
         out_.nodes.clear();
+        out_.nodes.reserve(static_cast<size_t>(std::count(s_.begin(), s_.end(), '<')) + 1);
         out_.nodes.push_back(MifNode{});
         std::vector<int32_t> stack{0};
+        // The body of each open statement is gathered here and moved into its node, at its
+        // size, when the statement closes: one allocation per statement.
+        std::vector<std::vector<MifPiece>> open(1);
         bool lineStart = true;
         size_t pos = 0;
         if (s_.substr(0, 3) == "\xEF\xBB\xBF") {
-            AddSpace(out_.nodes[0], s_.substr(0, 3));
+            AddSpace(open[0], s_.substr(0, 3));
             pos = 3;
         }
         while (pos < s_.size()) {
             char c = s_[pos];
-            MifNode* cur = &out_.nodes[stack.back()];
+            std::vector<MifPiece>* cur = &open[stack.size() - 1];
             if (lineStart && (c == '=' || c == '&')) {
                 size_t end = c == '=' ? facetEnd(pos) : lineEnd(pos);
                 if (end == std::string_view::npos) return false;
@@ -124,17 +133,19 @@ public:
                 if (static_cast<int>(stack.size()) > kMifMaxDepth)
                     return fail(line_, "statements are nested more than " + std::to_string(kMifMaxDepth) + " deep");
                 MifNode node;
-                node.name = std::string(s_.substr(pos + 1, end - pos - 1));
-                node.open = std::string(s_.substr(pos, end - pos));
+                node.name = s_.substr(pos + 1, end - pos - 1);
                 node.parent = stack.back();
                 node.line = line_;
                 int32_t index = static_cast<int32_t>(out_.nodes.size());
                 out_.nodes.push_back(std::move(node));
-                out_.nodes[stack.back()].body.push_back(MifPiece{MifPiece::Child, index, {}});
+                cur->push_back(MifPiece{MifPiece::Child, index, {}});
                 stack.push_back(index);
+                if (open.size() < stack.size()) open.emplace_back();
                 pos = end;
             } else if (c == '>') {
                 if (stack.size() == 1) return fail(line_, "'>' closes no statement (unbalanced '>')");
+                out_.nodes[stack.back()].body.assign(cur->begin(), cur->end());
+                cur->clear();
                 stack.pop_back();
                 ++pos;
             } else if (c == '`') {
@@ -163,10 +174,11 @@ public:
             }
         }
         if (stack.size() > 1) {
-            const MifNode& open = out_.nodes[stack.back()];
-            return fail(line_, "the file ends inside <" + open.name + "> opened at line " + std::to_string(open.line) +
-                                   " (truncated or unbalanced statements)");
+            const MifNode& unclosed = out_.nodes[stack.back()];
+            return fail(line_, "the file ends inside <" + std::string(unclosed.name) + "> opened at line " +
+                                   std::to_string(unclosed.line) + " (truncated or unbalanced statements)");
         }
+        out_.nodes[0].body.assign(open[0].begin(), open[0].end());
         return true;
     }
 
@@ -220,9 +232,9 @@ private:
         }
         return true;
     }
-    void addText(MifNode& node, size_t begin, size_t end, bool token) {
-        if (token) node.body.push_back(MifPiece{MifPiece::Token, -1, std::string(s_.substr(begin, end - begin))});
-        else AddSpace(node, s_.substr(begin, end - begin));
+    void addText(std::vector<MifPiece>& body, size_t begin, size_t end, bool token) {
+        if (token) body.push_back(MifPiece{MifPiece::Token, -1, s_.substr(begin, end - begin)});
+        else AddSpace(body, s_.substr(begin, end - begin));
     }
 
     std::string_view s_;
@@ -234,7 +246,10 @@ private:
 
 void Serialize(const MifSource& src, int32_t index, std::string& out) {
     const MifNode& node = src.nodes[index];
-    out += node.open;
+    if (index != 0) {
+        out += '<';
+        out += node.name;
+    }
     for (const MifPiece& piece : node.body) {
         if (piece.kind == MifPiece::Child) Serialize(src, piece.child, out);
         else out += piece.text;
@@ -247,7 +262,10 @@ void Serialize(const MifSource& src, int32_t index, std::string& out) {
 void SerializeReindented(const MifSource& src, int32_t index, std::string_view from, std::string_view to,
                          std::string& out) {
     const MifNode& node = src.nodes[index];
-    out += node.open;
+    if (index != 0) {
+        out += '<';
+        out += node.name;
+    }
     for (const MifPiece& piece : node.body) {
         if (piece.kind == MifPiece::Child) {
             SerializeReindented(src, piece.child, from, to, out);
@@ -277,8 +295,14 @@ int32_t PieceIndexOf(const MifNode& parent, int32_t child) {
 }  // namespace
 
 bool ParseMif(std::string_view bytes, const std::string& fileName, MifSource& out, MifError& error) {
-    if (!CheckHeader(bytes, fileName, out, error)) return false;
-    Parser parser(bytes, fileName, out, error);
+    return ParseMif(std::make_shared<const std::string>(bytes), fileName, out, error);
+}
+
+bool ParseMif(std::shared_ptr<const std::string> bytes, const std::string& fileName, MifSource& out, MifError& error) {
+    if (!CheckHeader(*bytes, fileName, out, error)) return false;
+    out.texts.clear();
+    out.texts.push_back(bytes);
+    Parser parser(*bytes, fileName, out, error);
     if (!parser.run()) return false;
     out.encoding = out.legacy ? MifEncoding::FrameRoman : MifEncoding::Utf8;
     if (int32_t e = out.legacy ? out.firstChild(0, "MIFEncoding") : -1; e >= 0) {
@@ -309,6 +333,11 @@ std::string SerializeMifNodeReindented(const MifSource& source, int32_t node, st
 
 bool MifSource::has(int32_t node) const {
     return node >= 0 && static_cast<size_t>(node) < nodes.size();
+}
+
+std::string_view MifSource::keep(std::string text) {
+    texts.push_back(std::make_shared<const std::string>(std::move(text)));
+    return *texts.back();
 }
 
 std::vector<int32_t> MifSource::children(int32_t node, std::string_view name) const {
@@ -350,12 +379,13 @@ void MifSource::setValue(int32_t node, std::string token) {
             first = i;
             break;
         }
+    std::string_view kept = keep(std::move(token));
     if (first == body.size()) {  // no value yet: "<Name value>"
-        body.insert(body.begin(), MifPiece{MifPiece::Token, -1, std::move(token)});
+        body.insert(body.begin(), MifPiece{MifPiece::Token, -1, kept});
         body.insert(body.begin(), MifPiece{MifPiece::Space, -1, " "});
         return;
     }
-    body[first].text = std::move(token);
+    body[first].text = kept;
     for (size_t i = body.size(); i-- > first + 1;) {
         if (body[i].kind != MifPiece::Token) continue;
         body.erase(body.begin() + static_cast<std::ptrdiff_t>(i));
@@ -378,18 +408,14 @@ void MifSource::remove(int32_t node) {
     if (prevHasLine && nextIsSpace) {
         // The statement has its own line: cut its indentation, and its trailing space and
         // comment through the end of the line.
-        std::string& prev = body[at - 1].text;
-        prev.erase(prev.rfind('\n') + 1);
-        std::string& next = body[at + 1].text;
+        std::string_view prev = body[at - 1].text;
+        prev = prev.substr(0, prev.rfind('\n') + 1);
+        std::string_view next = body[at + 1].text;
         size_t nl = next.find('\n');
-        if (nl != std::string::npos) {
-            next.erase(0, nl + 1);
-        } else {
-            next.clear();
-        }
+        next = nl != std::string_view::npos ? next.substr(nl + 1) : std::string_view();
         // "\r\n" line ends: the '\r' before the cut newline belongs to the removed line
-        if (!prev.empty() && prev.back() == '\n' && next.empty() == false && next[0] == '\r') next.erase(0, 1);
-        prev += next;
+        if (!prev.empty() && prev.back() == '\n' && !next.empty() && next[0] == '\r') next.remove_prefix(1);
+        body[at - 1].text = next.empty() ? prev : keep(std::string(prev) + std::string(next));
         body.erase(body.begin() + at, body.begin() + at + 2);
         return;
     }
@@ -407,7 +433,7 @@ std::string MifSource::trailingComment(int32_t node) const {
     const auto& body = nodes[parent].body;
     int32_t at = PieceIndexOf(nodes[parent], node);
     if (at < 0 || at + 1 >= static_cast<int32_t>(body.size()) || body[at + 1].kind != MifPiece::Space) return {};
-    std::string tail = body[at + 1].text.substr(0, body[at + 1].text.find('\n'));
+    std::string tail(body[at + 1].text.substr(0, body[at + 1].text.find('\n')));
     while (!tail.empty() && (tail.back() == ' ' || tail.back() == '\r')) tail.pop_back();
     return tail.find('#') == std::string::npos ? std::string() : tail;
 }
@@ -417,9 +443,9 @@ std::string MifSource::childIndent(int32_t node) const {
     const MifNode& n = nodes[node];
     for (size_t i = 1; i < n.body.size(); ++i) {
         if (n.body[i].kind != MifPiece::Child || n.body[i - 1].kind != MifPiece::Space) continue;
-        const std::string& sp = n.body[i - 1].text;
+        std::string_view sp = n.body[i - 1].text;
         size_t nl = sp.rfind('\n');
-        if (nl != std::string::npos) return sp.substr(nl + 1);
+        if (nl != std::string_view::npos) return std::string(sp.substr(nl + 1));
     }
     if (node == 0 || !has(n.parent)) return "";
     // No child on its own line yet: one more space than the statement itself.
@@ -427,9 +453,9 @@ std::string MifSource::childIndent(int32_t node) const {
     int32_t at = PieceIndexOf(parent, node);
     std::string indent;
     if (at > 0 && parent.body[at - 1].kind == MifPiece::Space) {
-        const std::string& sp = parent.body[at - 1].text;
+        std::string_view sp = parent.body[at - 1].text;
         size_t nl = sp.rfind('\n');
-        if (nl != std::string::npos) indent = sp.substr(nl + 1);
+        if (nl != std::string_view::npos) indent = std::string(sp.substr(nl + 1));
     }
     return indent + " ";
 }
@@ -440,7 +466,8 @@ std::vector<int32_t> MifSource::insert(int32_t parent, int32_t before, std::stri
     fragment.legacy = true;  // the text was produced here; its encoding is already right
     fragment.newline = newline;
     MifError ignored;
-    Parser parser(text, "(generated)", fragment, ignored);
+    std::string_view own = keep(std::string(text));
+    Parser parser(own, "(generated)", fragment, ignored);
     std::vector<int32_t> added;
     if (!parser.run()) return added;
 
@@ -453,13 +480,13 @@ std::vector<int32_t> MifSource::insert(int32_t parent, int32_t before, std::stri
         node.parent = node.parent == 0 ? parent : node.parent + offset;
         for (MifPiece& p : node.body) {
             if (p.kind == MifPiece::Child) p.child += offset;
-            if (p.kind != MifPiece::Space) continue;
+            if (p.kind != MifPiece::Space || p.text.find('\n') == std::string_view::npos) continue;
             std::string re;
             for (char c : p.text) {
                 if (c == '\n') re += lineBreak;
                 else re += c;
             }
-            p.text = std::move(re);
+            p.text = keep(std::move(re));
         }
         nodes.push_back(std::move(node));
     }
@@ -471,8 +498,8 @@ std::vector<int32_t> MifSource::insert(int32_t parent, int32_t before, std::stri
         added.push_back(top[i].child + offset);
         std::string tail;
         if (i + 1 < top.size() && top[i + 1].kind == MifPiece::Space) {
-            const std::string& sp = top[i + 1].text;
-            tail = sp.substr(0, sp.find('\n'));
+            std::string_view sp = top[i + 1].text;
+            tail = std::string(sp.substr(0, sp.find('\n')));
             while (!tail.empty() && (tail.back() == ' ' || tail.back() == '\r')) tail.pop_back();
         }
         trailing.push_back(tail);
@@ -488,31 +515,31 @@ std::vector<int32_t> MifSource::insert(int32_t parent, int32_t before, std::stri
             pieces.push_back(MifPiece{MifPiece::Child, added[k], {}});
             // A trailing comment runs to the end of its line: what follows goes on the next one.
             bool breakLine = ownLine || !trailing[k].empty();
-            pieces.push_back(MifPiece{MifPiece::Space, -1, trailing[k] + (breakLine ? lineBreak : std::string(" "))});
+            pieces.push_back(MifPiece{MifPiece::Space, -1, keep(trailing[k] + (breakLine ? lineBreak : std::string(" ")))});
         }
         body.insert(body.begin() + at, pieces.begin(), pieces.end());
         return added;
     }
     // At the end: after the last line break, before the closing indentation.
     if (!body.empty() && body.back().kind == MifPiece::Space && body.back().text.find('\n') != std::string::npos) {
-        std::string& last = body.back().text;
+        std::string_view last = body.back().text;
         size_t nl = last.rfind('\n');
-        std::string closing = last.substr(nl + 1);
-        last.erase(nl + 1);
-        last += indent;
+        std::string closing(last.substr(nl + 1));
+        body.back().text = keep(std::string(last.substr(0, nl + 1)) + indent);
         for (size_t k = 0; k < added.size(); ++k) {
             pieces.push_back(MifPiece{MifPiece::Child, added[k], {}});
-            pieces.push_back(MifPiece{MifPiece::Space, -1, trailing[k] + (k + 1 < added.size() ? lineBreak : newline + closing)});
+            pieces.push_back(
+                MifPiece{MifPiece::Space, -1, keep(trailing[k] + (k + 1 < added.size() ? lineBreak : newline + closing))});
         }
     } else {
         for (size_t k = 0; k < added.size(); ++k) {
-            pieces.push_back(MifPiece{MifPiece::Space, -1, parent == 0 ? newline : std::string(" ")});
+            pieces.push_back(MifPiece{MifPiece::Space, -1, parent == 0 ? keep(newline) : std::string_view(" ")});
             pieces.push_back(MifPiece{MifPiece::Child, added[k], {}});
             // the comment ends its line, so the closing '>' that follows is not commented out
-            if (!trailing[k].empty() && parent != 0) pieces.push_back(MifPiece{MifPiece::Space, -1, trailing[k] + newline});
-            else if (!trailing[k].empty()) pieces.push_back(MifPiece{MifPiece::Space, -1, trailing[k]});
+            if (!trailing[k].empty() && parent != 0) pieces.push_back(MifPiece{MifPiece::Space, -1, keep(trailing[k] + newline)});
+            else if (!trailing[k].empty()) pieces.push_back(MifPiece{MifPiece::Space, -1, keep(trailing[k])});
         }
-        if (parent == 0) pieces.push_back(MifPiece{MifPiece::Space, -1, newline});
+        if (parent == 0) pieces.push_back(MifPiece{MifPiece::Space, -1, keep(newline)});
     }
     body.insert(body.end(), pieces.begin(), pieces.end());
     return added;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,7 +23,8 @@ struct MifError {
     std::string text() const;
 };
 
-// One piece of a statement's body, in file order.
+// One piece of a statement's body, in file order. Texts are views into the file's bytes or
+// into texts an edit made, both kept alive by the MifSource (and shared by its copies).
 struct MifPiece {
     enum Kind : uint8_t {
         Space, // whitespace, comments and facet data: kept, never interpreted
@@ -30,20 +32,50 @@ struct MifPiece {
         Child, // a nested statement
     };
     Kind kind = Space;
-    int32_t child = -1; // Child: node index
-    std::string text;   // Space and Token: the bytes as read
+    int32_t child = -1;    // Child: node index
+    std::string_view text; // Space and Token: the bytes as read
 };
 
 // One statement: "<" name, its body pieces, ">". Node 0 is the file itself (no brackets).
 struct MifNode {
-    std::string name;
-    std::string open; // "<Name" exactly as read
+    std::string_view name; // as read; written back as "<" name
     std::vector<MifPiece> body;
     int32_t parent = -1;
     int32_t line = 0; // line of the "<"
 };
 
 enum class MifFileKind : uint8_t { Document, Book };
+
+struct MifSource;
+
+// The children of a node (those of one name, or all), visited in order without making a list.
+// Valid while the tree is not edited.
+class MifChildren {
+public:
+    class iterator {
+    public:
+        iterator(const MifSource* src, const MifPiece* at, const MifPiece* end, std::string_view name)
+            : src_(src), at_(at), end_(end), name_(name) { skip(); }
+        int32_t operator*() const { return at_->child; }
+        iterator& operator++() { ++at_; skip(); return *this; }
+        bool operator!=(const iterator& other) const { return at_ != other.at_; }
+    private:
+        void skip();
+        const MifSource* src_;
+        const MifPiece* at_;
+        const MifPiece* end_;
+        std::string_view name_;
+    };
+    MifChildren(const MifSource* src, const MifNode& node, std::string_view name)
+        : src_(src), begin_(node.body.data()), end_(node.body.data() + node.body.size()), name_(name) {}
+    iterator begin() const { return iterator(src_, begin_, end_, name_); }
+    iterator end() const { return iterator(src_, end_, end_, name_); }
+private:
+    const MifSource* src_;
+    const MifPiece* begin_;
+    const MifPiece* end_;
+    std::string_view name_;
+};
 
 // A parsed MIF file (documents and books carry it as their MifSource).
 struct MifSource {
@@ -55,6 +87,10 @@ struct MifSource {
     // top-level <MIFEncoding> names (text in paragraphs follows the fonts' encodings).
     MifEncoding encoding = MifEncoding::Utf8;
     std::string newline = "\n"; // the file's line end, used for new statements
+    // What the pieces' texts point into: the file's bytes and the texts edits made. Shared
+    // with copies of the tree; never changed once added.
+    std::vector<std::shared_ptr<const std::string>> texts;
+    std::string_view keep(std::string text);
 
     // Every accessor and edit below takes a node that may be absent (-1, as firstChild gives
     // for a missing statement): it then reads as a statement without children or values, and
@@ -62,6 +98,8 @@ struct MifSource {
     bool has(int32_t node) const; // a node of this tree
     // Children of a node named `name` (all when name is empty), in order.
     std::vector<int32_t> children(int32_t node, std::string_view name = {}) const;
+    // The same without a list, for reading (not while editing the tree).
+    MifChildren each(int32_t node, std::string_view name = {}) const { return MifChildren(this, nodes[node], name); }
     int32_t firstChild(int32_t node, std::string_view name) const; // -1 when none
     // Value tokens of a node, in order.
     std::vector<std::string_view> tokens(int32_t node) const;
@@ -88,6 +126,8 @@ struct MifSource {
 // kMifMaxDepth.
 constexpr int kMifMaxDepth = 256;
 bool ParseMif(std::string_view bytes, const std::string& fileName, MifSource& out, MifError& error);
+// The same without copying the bytes: the tree keeps `bytes` and points into it.
+bool ParseMif(std::shared_ptr<const std::string> bytes, const std::string& fileName, MifSource& out, MifError& error);
 
 // Writes the tree back to bytes.
 std::string SerializeMif(const MifSource& source);
@@ -95,5 +135,9 @@ std::string SerializeMifNode(const MifSource& source, int32_t node);
 // One statement with the indentation `from` after each line break between its values replaced
 // by `to`, and no carriage returns there; the values themselves are written as read.
 std::string SerializeMifNodeReindented(const MifSource& source, int32_t node, std::string_view from, std::string_view to);
+
+inline void MifChildren::iterator::skip() {
+    while (at_ != end_ && (at_->kind != MifPiece::Child || (!name_.empty() && src_->nodes[at_->child].name != name_))) ++at_;
+}
 
 }  // namespace tw::host

@@ -399,6 +399,16 @@ void Model::closeDocument(ObjectId id)
         activeDoc = openDocs.empty() ? 0 : openDocs.back();
 }
 
+std::unique_ptr<Document> Model::releaseDocument(ObjectId id)
+{
+    auto it = documents.find(id);
+    if (it == documents.end())
+        return nullptr;
+    std::unique_ptr<Document> doc = std::move(it->second);
+    closeDocument(id);
+    return doc;
+}
+
 void Model::closeBook(ObjectId id)
 {
     std::erase(openBooks, id);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "bridge/boundary.h"
+#include "host/pgf_props.h"
 
 namespace tw::host {
 
@@ -34,7 +35,8 @@ using PropValue = std::variant<int32_t, std::string, std::vector<TabStop>>;
 
 // Every modelled paragraph property by number (see properties.h for the table). The tag
 // (property 20) is kept outside, in Paragraph::tag / PgfFormat::name.
-using PgfProps = std::map<int32_t, PropValue>;
+// Copies share one map until one of them changes (pgf_props.h).
+using PgfProps = SharedPropMap<PropValue>;
 
 // ---- object kinds ---------------------------------------------------------------------
 
@@ -325,6 +327,8 @@ struct Model {
     Document& newCustomDocument(int32_t width, int32_t height); // default columns and margins
     std::unique_ptr<Document> copyDocument(const Document& doc); // untitled copy, not yet adopted
     void closeDocument(ObjectId id);
+    // Closes a document and hands it over instead of destroying it (null when not open).
+    std::unique_ptr<Document> releaseDocument(ObjectId id);
     void closeBook(ObjectId id);
 
     // Menus.

@@ -3,6 +3,10 @@
 #include "host/properties.h"
 
 #include <array>
+#include <cstring>
+#include <deque>
+#include <string>
+#include <unordered_map>
 
 namespace tw::host {
 namespace {
@@ -144,12 +148,28 @@ const PropertyInfo* FindParagraphProperty(int32_t number)
 
 const PropertyInfo* FindParagraphPropertyByMif(std::string_view parent, std::string_view mifName)
 {
-    for (const auto& info : PropertyTable()) {
-        std::string_view p = info.parent ? info.parent : "";
-        if (p == parent && mifName == info.mif)
-            return &info;
-    }
-    return nullptr;
+    // Asked for every statement of every <Pgf> read: one hash lookup, not a walk of the table.
+    static const std::deque<std::string> keys = [] {
+        std::deque<std::string> k;
+        for (const auto& info : PropertyTable())
+            k.push_back(std::string(info.parent ? info.parent : "") + '/' + info.mif);
+        return k;
+    }();
+    static const std::unordered_map<std::string_view, const PropertyInfo*> byName = [] {
+        std::unordered_map<std::string_view, const PropertyInfo*> m;
+        size_t i = 0;
+        for (const auto& info : PropertyTable())
+            m.emplace(keys[i++], &info);
+        return m;
+    }();
+    char key[96];
+    if (parent.size() + mifName.size() + 1 > sizeof key)
+        return nullptr;
+    std::memcpy(key, parent.data(), parent.size());
+    key[parent.size()] = '/';
+    std::memcpy(key + parent.size() + 1, mifName.data(), mifName.size());
+    auto it = byName.find(std::string_view(key, parent.size() + 1 + mifName.size()));
+    return it == byName.end() ? nullptr : it->second;
 }
 
 std::optional<int32_t> KeywordValue(const PropertyInfo& info, std::string_view keyword)
@@ -170,11 +190,15 @@ const char* KeywordName(const PropertyInfo& info, int32_t value)
 
 PgfProps DefaultParagraphProps()
 {
-    PgfProps props;
-    for (const auto& info : PropertyTable())
-        if (info.type != PropType::Name)
-            props[info.number] = info.initial;
-    return props;
+    // Built once; every copy shares it until it is changed.
+    static const PgfProps defaults = [] {
+        PgfProps props;
+        for (const auto& info : PropertyTable())
+            if (info.type != PropType::Name)
+                props[info.number] = info.initial;
+        return props;
+    }();
+    return defaults;
 }
 
 } // namespace tw::host

@@ -141,6 +141,25 @@ TEST_F(Tool, ADocumentWithEquationsOverSeveralLinesIsListedAndSavedAsItWas)
     EXPECT_EQ(Slurp(doc), expected);
 }
 
+TEST_F(Tool, ByTagListsTheSameWithTheCacheOffOrSetByTheEnvironment)
+{
+    Result cached = run({"usage", "--by-tag", book().string()});
+    ASSERT_EQ(cached.exit, 0) << cached.err;
+    Result off = run({"--cache-mb", "0", "usage", "--by-tag", book().string()});
+    ASSERT_EQ(off.exit, 0) << off.err;
+    EXPECT_EQ(off.out, cached.out);
+    ::setenv("TAGWRIGHT_CACHE_MB", "0", 1);
+    Result envOff = run({"usage", "--by-tag", book().string()});
+    ::setenv("TAGWRIGHT_CACHE_MB", "lots", 1);
+    Result bad = run({"usage", book().string()});
+    ::unsetenv("TAGWRIGHT_CACHE_MB");
+    EXPECT_EQ(envOff.exit, 0) << envOff.err;
+    EXPECT_EQ(envOff.out, cached.out);
+    EXPECT_EQ(bad.exit, 1);
+    EXPECT_TRUE(Contains(bad.err, "TAGWRIGHT_CACHE_MB")) << bad.err;
+    EXPECT_EQ(run({"--cache-mb", "-1", "usage", book().string()}).exit, 1);
+}
+
 // ---- errors -------------------------------------------------------------------------------
 
 TEST_F(Tool, FilesThatCannotBeReadNameTheFileAndExitTwo)

@@ -1,0 +1,56 @@
+// pgf_props.h - a paragraph property set shared between copies until one of them changes (copy
+// on write): a paragraph and its format, or the running state of a MIF reader and each paragraph
+// it makes, hold one map until a property of one of them is set.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <map>
+#include <memory>
+#include <utility>
+
+namespace tw::host {
+
+template <class Value>
+class SharedPropMap {
+public:
+    using Map = std::map<int32_t, Value>;
+    using value_type = typename Map::value_type;
+    using const_iterator = typename Map::const_iterator;
+
+    SharedPropMap() = default;
+    SharedPropMap(std::initializer_list<value_type> init) : map_(std::make_shared<Map>(init)) {}
+
+    // Reading never copies. Iterators are read-only; they stay valid until this set is changed.
+    const_iterator find(int32_t key) const { return map().find(key); }
+    const_iterator begin() const { return map().begin(); }
+    const_iterator end() const { return map().end(); }
+    size_t count(int32_t key) const { return map().count(key); }
+    size_t size() const { return map().size(); }
+    bool empty() const { return map().empty(); }
+    const Value& at(int32_t key) const { return map().at(key); }
+
+    // Changing: the map is copied first when another set still shares it.
+    Value& operator[](int32_t key) { return own()[key]; }
+    size_t erase(int32_t key) { return map().count(key) ? own().erase(key) : 0; }
+    void clear() { map_.reset(); }
+
+    // Two sets sharing one map are equal without comparing it.
+    bool operator==(const SharedPropMap& other) const { return map_ == other.map_ || map() == other.map(); }
+    // Whether two sets share their map (tests).
+    bool sharesWith(const SharedPropMap& other) const { return map_ && map_ == other.map_; }
+
+private:
+    const Map& map() const {
+        static const Map empty;
+        return map_ ? *map_ : empty;
+    }
+    Map& own() {
+        if (!map_) map_ = std::make_shared<Map>();
+        else if (map_.use_count() > 1) map_ = std::make_shared<Map>(*map_);
+        return *map_;
+    }
+    std::shared_ptr<Map> map_;
+};
+
+}  // namespace tw::host

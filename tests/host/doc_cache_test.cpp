@@ -1,0 +1,206 @@
+// doc_cache_test.cpp - documents closed unchanged come back from memory when their file is
+// opened again unchanged, exactly as a fresh read gives them; a file changed on disk, a changed
+// or saved document, a full budget and a cache turned off all mean reading the file again.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "host/api.h"
+#include "host/mif_store.h"
+#include "host/session.h"
+#include "mif_test_util.h"
+
+using namespace tw::host;
+using namespace mif_test;
+
+namespace {
+
+// The MIF store, counting what it read from disk.
+class CountingStore : public MifStore {
+public:
+    LoadResult load(Model& m, const std::string& path) override {
+        ++loads[path];
+        return MifStore::load(m, path);
+    }
+    std::map<std::string, int> loads;
+};
+
+// Everything a reader of the document sees: paragraphs, formats with their properties, and
+// the bytes it saves as.
+void ExpectSameDocument(const Document& got, const Document& fresh) {
+    std::vector<std::string> a, b;
+    for (ObjectId f : got.catalogue) a.push_back(got.format(f)->name);
+    for (ObjectId f : fresh.catalogue) b.push_back(fresh.format(f)->name);
+    EXPECT_EQ(a, b);
+    for (ObjectId f : got.catalogue) {
+        const PgfFormat* mine = got.format(f);
+        bool found = false;
+        for (const auto& [id, other] : fresh.formats)
+            if (other.name == mine->name) {
+                found = true;
+                EXPECT_TRUE(other.props == mine->props) << mine->name;
+            }
+        EXPECT_TRUE(found) << mine->name;
+    }
+    Document& g = const_cast<Document&>(got);
+    Document& f = const_cast<Document&>(fresh);
+    EXPECT_EQ(ParagraphsInOrder(g), ParagraphsInOrder(f));
+    EXPECT_EQ(got.selection.begin.offset, fresh.selection.begin.offset);
+    EXPECT_EQ(got.currentPage == 0, fresh.currentPage == 0);
+    EXPECT_FALSE(got.modified);
+    EXPECT_TRUE(MifDocumentBytes(got) == MifDocumentBytes(fresh));
+}
+
+class DocCacheTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        host.setStore(&store);
+        for (const char* name : {"Intro.mif", "Appendix.mif"}) {
+            std::filesystem::copy_file(ExampleBookDir() + "/" + name, tmp.file(name));
+        }
+    }
+    ObjectId Open(const std::string& name) {
+        int32_t status = 0;
+        std::string error;
+        ObjectId id = host.openFile(tmp.file(name), false, status, &error);
+        EXPECT_NE(id, 0u) << error;
+        return id;
+    }
+    void Close(ObjectId id) { EXPECT_EQ(host.closeFile(id, true), 0); }
+    int Loads(const std::string& name) { return store.loads[tmp.file(name)]; }
+
+    TempDir tmp;
+    CountingStore store;
+    Host host;
+};
+
+}  // namespace
+
+TEST_F(DocCacheTest, AReopenedDocumentEqualsAFreshReadAndIsNotReadAgain) {
+    ObjectId first = Open("Intro.mif");
+    Document* d = host.model().document(first);
+    ASSERT_TRUE(d);
+    // Looking around (selection, current page, redisplay) is not a change.
+    const ObjectId somewhere = d->paragraphs.begin()->first;
+    d->selection = TextRange{{somewhere, 3}, {somewhere, 3}};
+    d->currentPage = 0;
+    d->redisplays = 5;
+    Close(first);
+    EXPECT_EQ(host.cache().documents(), 1u);
+
+    ObjectId again = Open("Intro.mif");
+    EXPECT_NE(again, first) << "a reopened document is a new document";
+    EXPECT_EQ(Loads("Intro.mif"), 1);
+    EXPECT_EQ(host.cache().stats().hits, 1);
+    Model m;
+    LoadResult fresh = LoadMifFile(m, tmp.file("Intro.mif"));
+    ASSERT_TRUE(fresh.doc) << fresh.error;
+    Model adoptModel;
+    Document& freshDoc = adoptModel.adoptDocument(std::move(fresh.doc));
+    ExpectSameDocument(*host.model().document(again), freshDoc);
+    EXPECT_EQ(host.model().document(again)->redisplays, 0);
+    // Objects of the reopened document answer under the model's id counter as before.
+    ObjectId later = host.model().newId();
+    for (const auto& [id, p] : host.model().document(again)->paragraphs) EXPECT_LT(id, later);
+}
+
+TEST_F(DocCacheTest, AFileChangedOnDiskIsReadAgainEvenWithinTheClocksResolution) {
+    ObjectId id = Open("Intro.mif");
+    Close(id);
+    // Rewritten in place right away, same size: only the bytes tell.
+    std::string bytes = ReadBytes(tmp.file("Intro.mif"));
+    size_t at = bytes.find("`Body'");
+    ASSERT_NE(at, std::string::npos);
+    bytes.replace(at, 6, "`Bodx'");
+    WriteBytes(tmp.file("Intro.mif"), bytes);
+    id = Open("Intro.mif");
+    EXPECT_EQ(Loads("Intro.mif"), 2);
+    EXPECT_NE(host.model().document(id)->formatByName("Bodx"), nullptr);
+    Close(id);
+    // Replaced by another file (a save elsewhere renames over it).
+    std::string error;
+    ASSERT_TRUE(WriteFileAtomically(tmp.file("Intro.mif"), ReadBytes(ExampleBookDir() + "/Intro.mif"), error)) << error;
+    id = Open("Intro.mif");
+    EXPECT_EQ(Loads("Intro.mif"), 3);
+    EXPECT_NE(host.model().document(id)->formatByName("Body"), nullptr);
+    Close(id);
+    // Deleted: the open fails as it would without a cache.
+    std::filesystem::remove(tmp.file("Intro.mif"));
+    int32_t status = 0;
+    EXPECT_EQ(host.openFile(tmp.file("Intro.mif"), false, status), 0u);
+    EXPECT_EQ(host.cache().stats().hits, 0);
+    EXPECT_EQ(host.cache().stats().stale, 3);
+}
+
+TEST_F(DocCacheTest, ChangedAndSavedDocumentsAreNeverServedFromMemory) {
+    ObjectId id = Open("Intro.mif");
+    Document* d = host.model().document(id);
+    ASSERT_TRUE(DeleteFormat(*d, d->formatByName("OldStyle")->id));
+    d->modified = true;
+    Close(id);  // closed without saving: the file still has the format
+    id = Open("Intro.mif");
+    EXPECT_NE(host.model().document(id)->formatByName("OldStyle"), nullptr);
+    EXPECT_EQ(Loads("Intro.mif"), 2);
+
+    d = host.model().document(id);
+    ASSERT_TRUE(DeleteFormat(*d, d->formatByName("OldStyle")->id));
+    d->modified = true;
+    ASSERT_EQ(host.saveFile(id, tmp.file("Intro.mif")), 0);
+    Close(id);
+    id = Open("Intro.mif");
+    EXPECT_EQ(Loads("Intro.mif"), 3) << "a saved document is read back from its file";
+    EXPECT_EQ(host.model().document(id)->formatByName("OldStyle"), nullptr);
+    EXPECT_EQ(host.cache().stats().hits, 0);
+}
+
+TEST_F(DocCacheTest, TheBudgetEvictsTheLeastRecentlyUsedAndZeroTurnsItOff) {
+    ObjectId intro = Open("Intro.mif"), appendix = Open("Appendix.mif");
+    const size_t introBytes = DocumentMemory(*host.model().document(intro));
+    const size_t appendixBytes = DocumentMemory(*host.model().document(appendix));
+    host.cache().setBudget(std::max(introBytes, appendixBytes) + std::min(introBytes, appendixBytes) / 2);
+    Close(intro);
+    Close(appendix);  // both do not fit: Intro, the older, goes
+    EXPECT_EQ(host.cache().documents(), 1u);
+    EXPECT_EQ(host.cache().stats().evictions, 1);
+    EXPECT_LE(host.cache().bytes(), host.cache().budget());
+    Close(Open("Appendix.mif"));
+    Close(Open("Intro.mif"));
+    EXPECT_EQ(Loads("Appendix.mif"), 1);
+    EXPECT_EQ(Loads("Intro.mif"), 2);
+
+    host.cache().setBudget(0);
+    EXPECT_EQ(host.cache().documents(), 0u);
+    for (int i = 0; i < 3; ++i) Close(Open("Intro.mif"));
+    EXPECT_EQ(Loads("Intro.mif"), 5);
+    EXPECT_EQ(host.cache().bytes(), 0u);
+}
+
+// A book listing by tag opens every file once per used tag; with the cache each file is read
+// once, and the listing is the same as without it.
+TEST(DocCacheSession, ByTagListingReadsEachFileOnceAndListsTheSame) {
+    TempDir tmp;
+    std::filesystem::copy(ExampleBookDir(), tmp.path() / "book", std::filesystem::copy_options::recursive);
+    const std::string book = (tmp.path() / "book" / "Example.book.mif").string();
+    std::vector<ParagraphText> listing[2];
+    int loads[2] = {0, 0};
+    for (int cached = 0; cached < 2; ++cached) {
+        CountingStore store;
+        Session s;
+        s.setStore(&store);
+        s.host().cache().setBudget(cached ? size_t{64} << 20 : 0);
+        std::string error;
+        ASSERT_TRUE(s.load(error)) << error;
+        ObjectId id = s.open(book, &error);
+        ASSERT_NE(id, 0u) << error;
+        s.activate(id);
+        s.command(19);
+        ASSERT_EQ(s.outputDocuments().size(), 1u) << s.host().consoleText();
+        listing[cached] = s.paragraphs(s.outputDocuments().front());
+        for (const auto& [path, n] : store.loads)  // the chapters (not the book, not the output template)
+            if (path != book && path.ends_with(".fm") == false && path.find("/book/") != std::string::npos) loads[cached] += n;
+    }
+    EXPECT_EQ(listing[0], listing[1]);
+    EXPECT_GT(listing[1].size(), 6u);
+    EXPECT_EQ(loads[1], 3) << "each of the three chapters read once";
+    EXPECT_GT(loads[0], 3 * 3) << "without the cache: once per walk";
+}
