@@ -36,6 +36,9 @@ std::string WithoutRunKind(std::string json)
 TEST_F(Tool, DryRunLeavesEveryFileAsItWasAndTheRealRunSaysTheSame)
 {
     WriteConversionTable(file("conversion.mif"), "Bulleted", "Body");
+    ASSERT_EQ(
+        run({"-o", file("keep.mif").string(), "make-list", "--choice", "in-use", chapter("Intro.mif").string()}).exit,
+        0);
     struct Case {
         std::vector<std::string> args;
         std::string expected; // a line of the text summary
@@ -52,6 +55,9 @@ TEST_F(Tool, DryRunLeavesEveryFileAsItWasAndTheRealRunSaysTheSame)
          "Intro.mif: would delete 2 formats, retag 0 paragraphs"},
         {{"--write", "remove-overrides", chapter("Intro.mif").string()}, "remove 2 overrides\n"},
         {{"--write", "keep-listed", chapter("Appendix.mif").string(), "--table", file("conversion.mif").string()}, ""},
+        {{"keep-listed", book().string(), "--table", file("keep.mif").string()},
+         "Appendix.mif: would delete 2 formats, retag 0 paragraphs, remove 0 overrides\n"
+         "  formats deleted: Note OldStyle\n"},
     };
     const auto before = bookBytes();
     for (const Case& c : cases) {
