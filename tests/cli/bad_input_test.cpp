@@ -189,6 +189,7 @@ TEST_F(BadInput, ReadOnlyFilesAreNotSaved)
     Put(in("Manual.book.mif"), "<Book 9.00>\n<BookComponent <FileName `ok.mif'>>\n<BookComponent <FileName `other.mif'>>\n");
     Result book = run({"--yes", "delete-unused", in("Manual.book.mif")});
     EXPECT_EQ(book.exit, 2) << book.err;
+    EXPECT_TRUE(Contains(book.err, "Could not save file:" + in("ok.mif").string())) << book.err;
     EXPECT_TRUE(Contains(book.err, in("ok.mif").string() + ": is read-only")) << book.err;
     EXPECT_EQ(Slurp(in("ok.mif")), kDoc);
     EXPECT_FALSE(Contains(Slurp(in("other.mif")), "Unused"));
