@@ -24,7 +24,6 @@ namespace fs = std::filesystem;
 using namespace tw::bench;
 using tw::host::MemoryMode;
 
-
 namespace {
 
 // Plug-in commands (the menu commands of the document and book menus).
@@ -195,10 +194,7 @@ struct Ratio {
     std::string expected;
 };
 
-std::string Per(double seconds, double units, const char* unit)
-{
-    return Duration(seconds / units) + "/" + unit;
-}
+std::string Per(double seconds, double units, const char* unit) { return Duration(seconds / units) + "/" + unit; }
 
 std::string BookLabel(const BookShape& s)
 {
@@ -305,29 +301,43 @@ int main(int argc, char** argv)
 {
     Options o;
     CLI::App app{"tw_bench: time Tagwright's commands on generated MIF books through the loaded plug-in."};
-    app.add_option("--small-book", o.smallBook, "Chapters of the small book")->check(CLI::Range(1, 10000))->capture_default_str();
-    app.add_option("--large-book", o.largeBook, "Chapters of the large book")->check(CLI::Range(1, 10000))->capture_default_str();
+    app.add_option("--small-book", o.smallBook, "Chapters of the small book")
+        ->check(CLI::Range(1, 10000))
+        ->capture_default_str();
+    app.add_option("--large-book", o.largeBook, "Chapters of the large book")
+        ->check(CLI::Range(1, 10000))
+        ->capture_default_str();
     app.add_option("--paragraphs", o.chapterParagraphs, "Main-flow paragraphs per book chapter")
-        ->check(CLI::Range(1, 1000000))->capture_default_str();
-    app.add_option("--tags", o.tags, "Main-flow tags of every chapter")->check(CLI::Range(1, 1000))->capture_default_str();
+        ->check(CLI::Range(1, 1000000))
+        ->capture_default_str();
+    app.add_option("--tags", o.tags, "Main-flow tags of every chapter")
+        ->check(CLI::Range(1, 1000))
+        ->capture_default_str();
     app.add_option("--unused", o.unused, "Unused catalogue formats of every chapter")
-        ->check(CLI::Range(0, 1000))->capture_default_str();
+        ->check(CLI::Range(0, 1000))
+        ->capture_default_str();
     app.add_option("--doc-paragraphs", o.docParagraphs, "Paragraphs of the smaller single document")
-        ->check(CLI::Range(1, 10000000))->capture_default_str();
+        ->check(CLI::Range(1, 10000000))
+        ->capture_default_str();
     app.add_option("--doc-scale", o.docScale, "The larger document has this many times more")
-        ->check(CLI::Range(2, 1000))->capture_default_str();
+        ->check(CLI::Range(2, 1000))
+        ->capture_default_str();
     app.add_option("--formats", o.formats, "Unused formats of the smaller many-formats document")
-        ->check(CLI::Range(1, 1000000))->capture_default_str();
+        ->check(CLI::Range(1, 1000000))
+        ->capture_default_str();
     app.add_option("--format-scale", o.formatScale, "The larger one has this many times more")
-        ->check(CLI::Range(2, 1000))->capture_default_str();
+        ->check(CLI::Range(2, 1000))
+        ->capture_default_str();
     app.add_option("--repeats", o.repeats, "Runs per measurement (the best is kept)")
-        ->check(CLI::Range(1, 100))->capture_default_str();
+        ->check(CLI::Range(1, 100))
+        ->capture_default_str();
     app.add_option("--seed", o.seed, "Seed of the generated text")->capture_default_str();
     app.add_option("--keep", o.keep, "Generate into this folder and keep it");
     std::vector<std::string> loadOnly;
     std::string hostCallsBook;
     app.add_option("--load-only", loadOnly, "Only load these MIF files in the host; print seconds and bytes");
-    app.add_option("--host-calls", hostCallsBook, "Only run usage --by-tag on this book; print host calls and calls per second");
+    app.add_option("--host-calls", hostCallsBook,
+                   "Only run usage --by-tag on this book; print host calls and calls per second");
     CLI11_PARSE(app, argc, argv);
     try {
         if (!loadOnly.empty())
@@ -400,7 +410,8 @@ int RunBenchmarks(const Options& o)
             }
         });
     });
-    rows.push_back({"MIF load only, every chapter", BookLabel(large), parseLarge, Per(parseLarge, large.chapters, "chapter")});
+    rows.push_back(
+        {"MIF load only, every chapter", BookLabel(large), parseLarge, Per(parseLarge, large.chapters, "chapter")});
     ratios.push_back({"book usage: time per chapter, " + std::to_string(large.chapters) + " vs " +
                           std::to_string(small.chapters) + " chapters",
                       (largeUsage / large.chapters) / (smallUsage / small.chapters), "~1 (linear)"});
@@ -421,7 +432,8 @@ int RunBenchmarks(const Options& o)
         }
         if (headings != UsedTagCount(small) || listed != UsedTagCount(small) * small.chapters)
             Fail("usage --by-tag lists " + std::to_string(headings) + " tags and " + std::to_string(listed) +
-                 " files under them; the generator made " + std::to_string(UsedTagCount(small)) + " tags used in every file");
+                 " files under them; the generator made " + std::to_string(UsedTagCount(small)) +
+                 " tags used in every file");
         rows.push_back({"usage --by-tag, book (19)", BookLabel(small), byTag,
                         Per(byTag, small.chapters * (UsedTagCount(small) + 1.0), "file open")});
         ratios.push_back({"usage --by-tag / usage (book, T = " + std::to_string(UsedTagCount(small)) + " used tags)",
@@ -446,9 +458,11 @@ int RunBenchmarks(const Options& o)
             t[m][1] = Best(o.repeats, [&] { return b.run(kUsageDocument, d); });
             ExpectUsage(b, doc, "usage of the large document");
         }
-        rows.push_back({"usage, book (9), task memory", BookLabel(small), t[1][0], Per(t[1][0], small.chapters, "chapter")});
+        rows.push_back(
+            {"usage, book (9), task memory", BookLabel(small), t[1][0], Per(t[1][0], small.chapters, "chapter")});
         rows.push_back({"usage, document (1), shared", DocLabel(doc), t[0][1], Per(t[0][1], doc.paragraphs, "pgf")});
-        rows.push_back({"usage, document (1), task memory", DocLabel(doc), t[1][1], Per(t[1][1], doc.paragraphs, "pgf")});
+        rows.push_back(
+            {"usage, document (1), task memory", DocLabel(doc), t[1][1], Per(t[1][1], doc.paragraphs, "pgf")});
         ratios.push_back({"task memory / shared memory, book usage", t[1][0] / t[0][0], "~1"});
         ratios.push_back({"task memory / shared memory, document usage (no file reads)", t[1][1] / t[0][1], "~1"});
     }
@@ -478,8 +492,8 @@ int RunBenchmarks(const Options& o)
                     Fail("remove-overrides left an override in " + d.path);
         };
         double ra = Best(o.repeats, [&] { return b.runFresh(kRemoveOverridesDocument, small, noOverrides); });
-        double rz = Best(std::max(1, o.repeats - 1),
-                         [&] { return b.runFresh(kRemoveOverridesDocument, big, noOverrides); });
+        double rz =
+            Best(std::max(1, o.repeats - 1), [&] { return b.runFresh(kRemoveOverridesDocument, big, noOverrides); });
         rows.push_back({"remove-overrides, document (7)", DocLabel(a), ra, Per(ra, a.paragraphs, "pgf")});
         rows.push_back({"remove-overrides, document (7)", DocLabel(z), rz, Per(rz, z.paragraphs, "pgf")});
         ratios.push_back({"document remove-overrides: time per paragraph, " + std::to_string(z.paragraphs) + " vs " +

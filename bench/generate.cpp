@@ -55,21 +55,32 @@ int main(int argc, char** argv)
     CLI::App app{"tw_generate: write a synthetic MIF book for benchmarks (same options, same bytes)."};
     app.add_option("DIR", dir, "Folder to write the chapters and Synthetic.book.mif into");
     app.add_option("--document", document, "Write only one chapter, as this document file");
-    app.add_option("--chapters", s.chapters, "Chapters in the book")->check(CLI::Range(1, 100000))->capture_default_str();
+    app.add_option("--chapters", s.chapters, "Chapters in the book")
+        ->check(CLI::Range(1, 100000))
+        ->capture_default_str();
     app.add_option("--paragraphs", s.paragraphs, "Main-flow paragraphs per chapter")
-        ->check(CLI::Range(1, 10000000))->capture_default_str();
-    app.add_option("--tags", s.tags, "Paragraph tags the main flows use")->check(CLI::Range(1, 100000))->capture_default_str();
+        ->check(CLI::Range(1, 10000000))
+        ->capture_default_str();
+    app.add_option("--tags", s.tags, "Paragraph tags the main flows use")
+        ->check(CLI::Range(1, 100000))
+        ->capture_default_str();
     app.add_option("--unused", s.unusedFormats, "Catalogue formats no paragraph uses")
-        ->check(CLI::Range(0, 100000))->capture_default_str();
-    app.add_option("--tables", s.tables, "Titled tables per chapter")->check(CLI::Range(0, 100000))->capture_default_str();
+        ->check(CLI::Range(0, 100000))
+        ->capture_default_str();
+    app.add_option("--tables", s.tables, "Titled tables per chapter")
+        ->check(CLI::Range(0, 100000))
+        ->capture_default_str();
     app.add_option("--rows", s.tableRows, "Body rows per table")->check(CLI::Range(0, 100000))->capture_default_str();
     app.add_option("--columns", s.tableColumns, "Columns per table")->check(CLI::Range(1, 1000))->capture_default_str();
     app.add_option("--footnote-every", s.footnoteEvery, "One footnote per N paragraphs (0: none)")
-        ->check(CLI::Range(0, 10000000))->capture_default_str();
+        ->check(CLI::Range(0, 10000000))
+        ->capture_default_str();
     app.add_option("--override-every", s.overrideEvery, "One overridden paragraph per N (0: none)")
-        ->check(CLI::Range(0, 10000000))->capture_default_str();
+        ->check(CLI::Range(0, 10000000))
+        ->capture_default_str();
     app.add_option("--paragraphs-per-page", s.paragraphsPerPage, "Paragraphs per body page (0: one text frame)")
-        ->check(CLI::Range(0, 10000000))->capture_default_str();
+        ->check(CLI::Range(0, 10000000))
+        ->capture_default_str();
     app.add_option("--seed", s.seed, "Seed of the text and tag choices")->capture_default_str();
     app.add_flag("--check", check, "Read every written file back with the host's MIF reader");
     CLI11_PARSE(app, argc, argv);

@@ -14,7 +14,7 @@ namespace {
 // splitmix64: small, fast and the same on every platform (std distributions are not).
 class Random {
 public:
-    explicit Random(uint64_t seed) : state_(seed) {}
+    explicit Random(uint64_t seed) : state_(seed) { }
     uint64_t next()
     {
         uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
@@ -28,8 +28,7 @@ private:
     uint64_t state_;
 };
 
-template <class T>
-void Shuffle(std::vector<T>& v, Random& r)
+template <class T> void Shuffle(std::vector<T>& v, Random& r)
 {
     for (size_t i = v.size(); i > 1; --i)
         std::swap(v[i - 1], v[static_cast<size_t>(r.below(static_cast<int>(i)))]);
@@ -55,14 +54,14 @@ struct FormatLook {
     const char* alignment = "LeftRight";
     const char* family = "Times New Roman";
     const char* weight = "Regular";
-    double size = 10.0;      // pt
-    double spBefore = 0.0;   // pt
-    double spAfter = 6.0;    // pt
-    double fIndent = 0.0;    // in
-    double lIndent = 0.0;    // in
+    double size = 10.0;    // pt
+    double spBefore = 0.0; // pt
+    double spAfter = 6.0;  // pt
+    double fIndent = 0.0;  // in
+    double lIndent = 0.0;  // in
     bool autoNum = false;
     std::string numFormat;
-    std::string nextTag;     // non-empty: <PgfUseNextTag Yes>
+    std::string nextTag; // non-empty: <PgfUseNextTag Yes>
 };
 
 // Fixed-point text as MIF writes it ("12.0", "0.25").
@@ -246,10 +245,12 @@ Catalogue MakeCatalogue(const BookShape& shape)
 class ChapterWriter {
 public:
     ChapterWriter(const BookShape& shape, int index)
-        : shape_(shape), index_(index), r_(shape.seed * 1000003 + static_cast<uint64_t>(index)),
-          catalogue_(MakeCatalogue(shape)), tags_(MainFlowTags(shape))
-    {
-    }
+        : shape_(shape),
+          index_(index),
+          r_(shape.seed * 1000003 + static_cast<uint64_t>(index)),
+          catalogue_(MakeCatalogue(shape)),
+          tags_(MainFlowTags(shape))
+    { }
 
     std::string run()
     {
@@ -272,9 +273,9 @@ private:
         std::string tag;
         std::string text;
         bool override = false;
-        int footnote = 0;            // footnote ID anchored at its end; 0: none
-        std::vector<int> tables;     // table IDs anchored at its end
-        int textRect = 0;            // a new body frame starts with this paragraph
+        int footnote = 0;        // footnote ID anchored at its end; 0: none
+        std::vector<int> tables; // table IDs anchored at its end
+        int textRect = 0;        // a new body frame starts with this paragraph
     };
 
     void planParagraphs()
@@ -406,7 +407,8 @@ private:
         o_ += "> # end of TextFlow\n";
         o_ += "<TextFlow \n <TFTag `Reference'>\n <Notes \n > # end of Notes\n";
         o_ += " <Para \n  " + unique() + "\n  <PgfTag `" + tags_[0] + "'>\n  <ParaLine \n   <TextRectID " +
-              std::to_string(kReferenceRect) + ">\n   <String `Reference page notes.'>\n  > # end of ParaLine\n"
+              std::to_string(kReferenceRect) +
+              ">\n   <String `Reference page notes.'>\n  > # end of ParaLine\n"
               " > # end of Para\n";
         o_ += "> # end of TextFlow\n";
 

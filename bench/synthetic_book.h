@@ -13,11 +13,11 @@ namespace tw::bench {
 // the tags and which paragraphs carry overrides come from the seed and the chapter number.
 struct BookShape {
     int chapters = 10;
-    int paragraphs = 200;       // main-flow paragraphs per chapter
-    int tags = 12;              // paragraph tags the main flows use (each chapter uses all of them)
-    int unusedFormats = 8;      // catalogue formats no paragraph carries
-    int tables = 2;             // titled tables per chapter
-    int tableRows = 4;          // body rows per table (plus one heading row)
+    int paragraphs = 200;  // main-flow paragraphs per chapter
+    int tags = 12;         // paragraph tags the main flows use (each chapter uses all of them)
+    int unusedFormats = 8; // catalogue formats no paragraph carries
+    int tables = 2;        // titled tables per chapter
+    int tableRows = 4;     // body rows per table (plus one heading row)
     int tableColumns = 3;
     int footnoteEvery = 25;     // one footnote per this many paragraphs; 0: none
     int overrideEvery = 10;     // one paragraph in this many has a local override; 0: none

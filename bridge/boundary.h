@@ -25,8 +25,8 @@ typedef int32_t TwResult;  /* COM result code: negative is failure */
 #define TW_E_RETRYLATER ((TwResult)0x8001010Au) /* host busy: call again later */
 
 #define TW_INTERFACE_VERSION 0x14000000u
-#define TW_END_OF_OBJECT 0x50000000       /* text offset: end of a paragraph, end mark included */
-#define TW_END_OF_TEXT 0x4fffffff         /* text offset: end of a paragraph's text, before its end mark */
+#define TW_END_OF_OBJECT 0x50000000 /* text offset: end of a paragraph, end mark included */
+#define TW_END_OF_TEXT 0x4fffffff   /* text offset: end of a paragraph's text, before its end mark */
 
 /* ---- COM-style interfaces ------------------------------------------------------------ */
 
@@ -59,25 +59,44 @@ typedef uint32_t(TW_STDCALL* TwReleaseFn)(TwComObject* self);
 enum { TW_SLOT_QUERY_INTERFACE = 0, TW_SLOT_ADDREF = 1, TW_SLOT_RELEASE = 2 };
 
 /* Interface identifiers. */
-#define TW_GUID(a, b, c, d0, d1, d2, d3, d4, d5, d6, d7) {a, b, c, {d0, d1, d2, d3, d4, d5, d6, d7}}
+#define TW_GUID(a, b, c, d0, d1, d2, d3, d4, d5, d6, d7)                                                               \
+    {                                                                                                                  \
+        a, b, c, { d0, d1, d2, d3, d4, d5, d6, d7 }                                                                    \
+    }
 static const TwGuid IID_IUnknown = TW_GUID(0x00000000, 0x0000, 0x0000, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46);
 static const TwGuid IID_HostApi = TW_GUID(0xCA913130, 0x7B0A, 0x11D0, 0x98, 0x5E, 0x00, 0x60, 0x97, 0x0B, 0xEC, 0x0B);
-static const TwGuid IID_HostExtra1 = TW_GUID(0x9EB9EBDE, 0xEF45, 0x4FAA, 0xBA, 0x83, 0x80, 0xC3, 0x7E, 0x74, 0x6D, 0xD7);
-static const TwGuid IID_HostExtra2 = TW_GUID(0xF9EDAC1F, 0x75C2, 0x4544, 0xA6, 0x5E, 0x36, 0xE3, 0xC5, 0xA4, 0xDB, 0xA1);
-static const TwGuid IID_HostExtra3 = TW_GUID(0x5B0455F0, 0x0DB8, 0x11D1, 0x98, 0x6D, 0x00, 0x60, 0x97, 0x0B, 0xEC, 0x0B);
-static const TwGuid IID_HostExtra4 = TW_GUID(0xEA34B890, 0x2289, 0x11D3, 0xBC, 0x05, 0x00, 0x80, 0x5F, 0xD9, 0x83, 0x89);
-static const TwGuid IID_HostExtra5 = TW_GUID(0x895D2502, 0x96ED, 0x43E1, 0xA8, 0x8B, 0x45, 0x78, 0xA1, 0xAA, 0xA2, 0xB5);
-static const TwGuid IID_HostExtra6 = TW_GUID(0xF8A1A179, 0xB5C9, 0x4AF8, 0x8E, 0x1A, 0xDA, 0x71, 0x43, 0x0E, 0xDB, 0xA1);
-static const TwGuid IID_HostExtra7 = TW_GUID(0x02AC84A3, 0x499F, 0x4128, 0x93, 0x62, 0x0E, 0x38, 0xBB, 0x16, 0x20, 0xC9);
-static const TwGuid IID_HostExtra8 = TW_GUID(0xB2159D69, 0xA7F0, 0x4978, 0x84, 0xA3, 0xC2, 0xCA, 0x54, 0x98, 0xF9, 0xFE);
-static const TwGuid IID_HostExtra9 = TW_GUID(0xA76BE1F8, 0xB073, 0x4F2D, 0x95, 0x53, 0x98, 0x54, 0x38, 0x54, 0xE0, 0xFB);
-static const TwGuid IID_HostExtra10 = TW_GUID(0x9D1E44A4, 0x9CCC, 0x4AB5, 0xB5, 0x55, 0x6F, 0xFA, 0xE7, 0x78, 0x34, 0x2C);
-static const TwGuid IID_HostExtra11 = TW_GUID(0xEC7B1498, 0xED2D, 0x4278, 0xAE, 0x91, 0x07, 0x48, 0x1B, 0xCB, 0xBF, 0xD0);
-static const TwGuid IID_HostConnection1 = TW_GUID(0x04C8B860, 0xBC3B, 0x11D0, 0x8E, 0x04, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00);
-static const TwGuid IID_HostConnection2 = TW_GUID(0xF5AE87C2, 0x3FF6, 0x11D1, 0x94, 0x57, 0x00, 0x80, 0x5F, 0x29, 0x2B, 0x02);
-static const TwGuid IID_HostConnection3 = TW_GUID(0xE1E9B610, 0x97D0, 0x11D3, 0xBC, 0x10, 0x00, 0x80, 0x5F, 0xD9, 0x83, 0x89);
-static const TwGuid IID_FrameMakerCMSNotifications0 = TW_GUID(0x7AA0C49A, 0x1141, 0x44EF, 0xA7, 0x84, 0x15, 0x55, 0x93, 0xF9, 0x50, 0x25);
-static const TwGuid IID_FrameMakerNotifications0 = TW_GUID(0xEB813990, 0xB81C, 0x11D0, 0x98, 0x5E, 0x00, 0x60, 0x97, 0x0B, 0xEC, 0x0B);
+static const TwGuid IID_HostExtra1 =
+    TW_GUID(0x9EB9EBDE, 0xEF45, 0x4FAA, 0xBA, 0x83, 0x80, 0xC3, 0x7E, 0x74, 0x6D, 0xD7);
+static const TwGuid IID_HostExtra2 =
+    TW_GUID(0xF9EDAC1F, 0x75C2, 0x4544, 0xA6, 0x5E, 0x36, 0xE3, 0xC5, 0xA4, 0xDB, 0xA1);
+static const TwGuid IID_HostExtra3 =
+    TW_GUID(0x5B0455F0, 0x0DB8, 0x11D1, 0x98, 0x6D, 0x00, 0x60, 0x97, 0x0B, 0xEC, 0x0B);
+static const TwGuid IID_HostExtra4 =
+    TW_GUID(0xEA34B890, 0x2289, 0x11D3, 0xBC, 0x05, 0x00, 0x80, 0x5F, 0xD9, 0x83, 0x89);
+static const TwGuid IID_HostExtra5 =
+    TW_GUID(0x895D2502, 0x96ED, 0x43E1, 0xA8, 0x8B, 0x45, 0x78, 0xA1, 0xAA, 0xA2, 0xB5);
+static const TwGuid IID_HostExtra6 =
+    TW_GUID(0xF8A1A179, 0xB5C9, 0x4AF8, 0x8E, 0x1A, 0xDA, 0x71, 0x43, 0x0E, 0xDB, 0xA1);
+static const TwGuid IID_HostExtra7 =
+    TW_GUID(0x02AC84A3, 0x499F, 0x4128, 0x93, 0x62, 0x0E, 0x38, 0xBB, 0x16, 0x20, 0xC9);
+static const TwGuid IID_HostExtra8 =
+    TW_GUID(0xB2159D69, 0xA7F0, 0x4978, 0x84, 0xA3, 0xC2, 0xCA, 0x54, 0x98, 0xF9, 0xFE);
+static const TwGuid IID_HostExtra9 =
+    TW_GUID(0xA76BE1F8, 0xB073, 0x4F2D, 0x95, 0x53, 0x98, 0x54, 0x38, 0x54, 0xE0, 0xFB);
+static const TwGuid IID_HostExtra10 =
+    TW_GUID(0x9D1E44A4, 0x9CCC, 0x4AB5, 0xB5, 0x55, 0x6F, 0xFA, 0xE7, 0x78, 0x34, 0x2C);
+static const TwGuid IID_HostExtra11 =
+    TW_GUID(0xEC7B1498, 0xED2D, 0x4278, 0xAE, 0x91, 0x07, 0x48, 0x1B, 0xCB, 0xBF, 0xD0);
+static const TwGuid IID_HostConnection1 =
+    TW_GUID(0x04C8B860, 0xBC3B, 0x11D0, 0x8E, 0x04, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00);
+static const TwGuid IID_HostConnection2 =
+    TW_GUID(0xF5AE87C2, 0x3FF6, 0x11D1, 0x94, 0x57, 0x00, 0x80, 0x5F, 0x29, 0x2B, 0x02);
+static const TwGuid IID_HostConnection3 =
+    TW_GUID(0xE1E9B610, 0x97D0, 0x11D3, 0xBC, 0x10, 0x00, 0x80, 0x5F, 0xD9, 0x83, 0x89);
+static const TwGuid IID_FrameMakerCMSNotifications0 =
+    TW_GUID(0x7AA0C49A, 0x1141, 0x44EF, 0xA7, 0x84, 0x15, 0x55, 0x93, 0xF9, 0x50, 0x25);
+static const TwGuid IID_FrameMakerNotifications0 =
+    TW_GUID(0xEB813990, 0xB81C, 0x11D0, 0x98, 0x5E, 0x00, 0x60, 0x97, 0x0B, 0xEC, 0x0B);
 
 /* ---- flat records (field order is the layout; the host and the plug-in agree on it) ---- */
 
@@ -97,7 +116,7 @@ typedef struct Tab {
     int32_t position; /* metric */
     int32_t kind;     /* low byte: TabKind */
     char* leader;
-    int32_t decimal;  /* low byte: the decimal character */
+    int32_t decimal; /* low byte: the decimal character */
 } Tab;
 
 typedef struct TabList {
@@ -234,7 +253,7 @@ typedef struct TypedValue {
         ByteList bytes;      /* kind 14 */
         List17 list17;
         List18 list18;
-        void* block;         /* kind 19 */
+        void* block;                   /* kind 19 */
         struct TypedValueList* values; /* kind 20 */
         List21 list21;
         List22 list22;
@@ -332,42 +351,73 @@ enum HostSlot {
 
 typedef TwComObject HostApi;
 
-typedef TwResult(TW_STDCALL* HostRegisterClientFn)(HostApi*, TwComObject* sink, uint32_t version, PropertyList* description);
+typedef TwResult(TW_STDCALL* HostRegisterClientFn)(HostApi*, TwComObject* sink, uint32_t version,
+                                                   PropertyList* description);
 typedef TwResult(TW_STDCALL* HostRunCommandCodesFn)(HostApi*, IntList* codes, int32_t* status);
 typedef TwResult(TW_STDCALL* HostRequestNotificationFn)(HostApi*, int32_t notification, int32_t on, int32_t* status);
-typedef TwResult(TW_STDCALL* HostDefineMenuFn)(HostApi*, const char* tag, const char* label, int32_t* status, ObjectId* menu);
+typedef TwResult(TW_STDCALL* HostDefineMenuFn)(HostApi*, const char* tag, const char* label, int32_t* status,
+                                               ObjectId* menu);
 typedef TwResult(TW_STDCALL* HostAddCommandToMenuFn)(HostApi*, ObjectId menu, ObjectId item, int32_t* status);
 typedef TwResult(TW_STDCALL* HostAddMenuToMenuFn)(HostApi*, ObjectId menuOrBar, ObjectId menu, int32_t* status);
-typedef TwResult(TW_STDCALL* HostDefineAndAddMenuFn)(HostApi*, ObjectId menuOrBar, const char* tag, const char* label, int32_t* status, ObjectId* menu);
+typedef TwResult(TW_STDCALL* HostDefineAndAddMenuFn)(HostApi*, ObjectId menuOrBar, const char* tag, const char* label,
+                                                     int32_t* status, ObjectId* menu);
 typedef TwResult(TW_STDCALL* HostShowAlertFn)(HostApi*, const char* message, int32_t kind, int32_t* answer);
 typedef TwResult(TW_STDCALL* HostPrintToConsoleFn)(HostApi*, const char* text, int32_t* status);
-typedef TwResult(TW_STDCALL* HostChooseFromListFn)(HostApi*, int32_t* status, int32_t* chosen, const char* title, StringArray* items, int32_t defaultIndex);
-typedef TwResult(TW_STDCALL* HostOpenDocumentFn)(HostApi*, const char* fileName, PropertyList* params, int32_t* status, ObjectId* doc, PropertyList* returned);
-typedef TwResult(TW_STDCALL* HostSaveDocumentFn)(HostApi*, ObjectId doc, const char* fileName, PropertyList* params, int32_t* status, ObjectId* saved, PropertyList* returned);
-typedef TwResult(TW_STDCALL* HostNewCustomDocumentFn)(HostApi*, int32_t width, int32_t height, int32_t columns, int32_t columnGap, int32_t top, int32_t bottom, int32_t inside, int32_t outside, int32_t sidedness, int32_t makeVisible, int32_t* status, ObjectId* doc);
+typedef TwResult(TW_STDCALL* HostChooseFromListFn)(HostApi*, int32_t* status, int32_t* chosen, const char* title,
+                                                   StringArray* items, int32_t defaultIndex);
+typedef TwResult(TW_STDCALL* HostOpenDocumentFn)(HostApi*, const char* fileName, PropertyList* params, int32_t* status,
+                                                 ObjectId* doc, PropertyList* returned);
+typedef TwResult(TW_STDCALL* HostSaveDocumentFn)(HostApi*, ObjectId doc, const char* fileName, PropertyList* params,
+                                                 int32_t* status, ObjectId* saved, PropertyList* returned);
+typedef TwResult(TW_STDCALL* HostNewCustomDocumentFn)(HostApi*, int32_t width, int32_t height, int32_t columns,
+                                                      int32_t columnGap, int32_t top, int32_t bottom, int32_t inside,
+                                                      int32_t outside, int32_t sidedness, int32_t makeVisible,
+                                                      int32_t* status, ObjectId* doc);
 typedef TwResult(TW_STDCALL* HostCloseDocumentFn)(HostApi*, ObjectId doc, int32_t flags, int32_t* status);
 typedef TwResult(TW_STDCALL* HostRedisplayDocumentFn)(HostApi*, ObjectId doc, int32_t* status);
 typedef TwResult(TW_STDCALL* HostDeleteObjectFn)(HostApi*, ObjectId doc, ObjectId object, int32_t* status);
-typedef TwResult(TW_STDCALL* HostGetNamedObjectFn)(HostApi*, ObjectId doc, int32_t objectType, const char* name, int32_t* status, ObjectId* object);
-typedef TwResult(TW_STDCALL* HostAddTextFn)(HostApi*, ObjectId doc, TextLoc* at, const char* text, int32_t* status, TextLoc* after);
-typedef TwResult(TW_STDCALL* HostGetPropertyListFn)(HostApi*, ObjectId doc, ObjectId object, int32_t* status, PropertyList* out);
-typedef TwResult(TW_STDCALL* HostSetPropertyListFn)(HostApi*, ObjectId doc, ObjectId object, PropertyList* list, int32_t* status);
-typedef TwResult(TW_STDCALL* HostGetIntPropertyFn)(HostApi*, ObjectId doc, ObjectId object, PropertyIdent* ident, int32_t* status, int32_t* value);
-typedef TwResult(TW_STDCALL* HostSetIntPropertyFn)(HostApi*, ObjectId doc, ObjectId object, PropertyIdent* ident, int32_t value, int32_t* status);
-typedef TwResult(TW_STDCALL* HostGetIdPropertyFn)(HostApi*, ObjectId doc, ObjectId object, PropertyIdent* ident, int32_t* status, ObjectId* value);
-typedef TwResult(TW_STDCALL* HostSetIdPropertyFn)(HostApi*, ObjectId doc, ObjectId object, PropertyIdent* ident, ObjectId value, int32_t* status);
-typedef TwResult(TW_STDCALL* HostGetMetricPropertyFn)(HostApi*, ObjectId doc, ObjectId object, PropertyIdent* ident, int32_t* status, int32_t* value);
-typedef TwResult(TW_STDCALL* HostGetTextRangePropertyFn)(HostApi*, ObjectId doc, ObjectId object, PropertyIdent* ident, int32_t* status, TextRange* value);
-typedef TwResult(TW_STDCALL* HostSetTextRangePropertyFn)(HostApi*, ObjectId doc, ObjectId object, PropertyIdent* ident, TextRange* value, int32_t* status);
-typedef TwResult(TW_STDCALL* HostGetStringPropertyFn)(HostApi*, ObjectId doc, ObjectId object, PropertyIdent* ident, int32_t* status, char** value);
-typedef TwResult(TW_STDCALL* HostSetStringPropertyFn)(HostApi*, ObjectId doc, ObjectId object, PropertyIdent* ident, const char* value, int32_t* status);
-typedef TwResult(TW_STDCALL* HostGetStringArrayPropertyFn)(HostApi*, ObjectId doc, ObjectId object, PropertyIdent* ident, int32_t* status, StringArray* value);
-typedef TwResult(TW_STDCALL* HostGetIntListPropertyFn)(HostApi*, ObjectId doc, ObjectId object, PropertyIdent* ident, int32_t* status, IntList* value);
-typedef TwResult(TW_STDCALL* HostSetIntListPropertyFn)(HostApi*, ObjectId doc, ObjectId object, PropertyIdent* ident, IntList* value, int32_t* status);
-typedef TwResult(TW_STDCALL* HostGetTabListPropertyFn)(HostApi*, ObjectId doc, ObjectId object, PropertyIdent* ident, int32_t* status, TabList* value);
-typedef TwResult(TW_STDCALL* HostGetTextForRangeFn)(HostApi*, ObjectId doc, TextRange* range, int32_t flags, int32_t* status, TextItemList* items);
-typedef TwResult(TW_STDCALL* HostNewTableFn)(HostApi*, ObjectId doc, const char* format, int32_t columns, int32_t bodyRows, int32_t headingRows, int32_t footingRows, TextLoc* at, int32_t* status, ObjectId* table);
-typedef TwResult(TW_STDCALL* HostDefineAndAddCommandFn)(HostApi*, int32_t command, ObjectId menu, const char* tag, const char* label, const char* shortcut, int32_t* status, ObjectId* commandId);
+typedef TwResult(TW_STDCALL* HostGetNamedObjectFn)(HostApi*, ObjectId doc, int32_t objectType, const char* name,
+                                                   int32_t* status, ObjectId* object);
+typedef TwResult(TW_STDCALL* HostAddTextFn)(HostApi*, ObjectId doc, TextLoc* at, const char* text, int32_t* status,
+                                            TextLoc* after);
+typedef TwResult(TW_STDCALL* HostGetPropertyListFn)(HostApi*, ObjectId doc, ObjectId object, int32_t* status,
+                                                    PropertyList* out);
+typedef TwResult(TW_STDCALL* HostSetPropertyListFn)(HostApi*, ObjectId doc, ObjectId object, PropertyList* list,
+                                                    int32_t* status);
+typedef TwResult(TW_STDCALL* HostGetIntPropertyFn)(HostApi*, ObjectId doc, ObjectId object, PropertyIdent* ident,
+                                                   int32_t* status, int32_t* value);
+typedef TwResult(TW_STDCALL* HostSetIntPropertyFn)(HostApi*, ObjectId doc, ObjectId object, PropertyIdent* ident,
+                                                   int32_t value, int32_t* status);
+typedef TwResult(TW_STDCALL* HostGetIdPropertyFn)(HostApi*, ObjectId doc, ObjectId object, PropertyIdent* ident,
+                                                  int32_t* status, ObjectId* value);
+typedef TwResult(TW_STDCALL* HostSetIdPropertyFn)(HostApi*, ObjectId doc, ObjectId object, PropertyIdent* ident,
+                                                  ObjectId value, int32_t* status);
+typedef TwResult(TW_STDCALL* HostGetMetricPropertyFn)(HostApi*, ObjectId doc, ObjectId object, PropertyIdent* ident,
+                                                      int32_t* status, int32_t* value);
+typedef TwResult(TW_STDCALL* HostGetTextRangePropertyFn)(HostApi*, ObjectId doc, ObjectId object, PropertyIdent* ident,
+                                                         int32_t* status, TextRange* value);
+typedef TwResult(TW_STDCALL* HostSetTextRangePropertyFn)(HostApi*, ObjectId doc, ObjectId object, PropertyIdent* ident,
+                                                         TextRange* value, int32_t* status);
+typedef TwResult(TW_STDCALL* HostGetStringPropertyFn)(HostApi*, ObjectId doc, ObjectId object, PropertyIdent* ident,
+                                                      int32_t* status, char** value);
+typedef TwResult(TW_STDCALL* HostSetStringPropertyFn)(HostApi*, ObjectId doc, ObjectId object, PropertyIdent* ident,
+                                                      const char* value, int32_t* status);
+typedef TwResult(TW_STDCALL* HostGetStringArrayPropertyFn)(HostApi*, ObjectId doc, ObjectId object,
+                                                           PropertyIdent* ident, int32_t* status, StringArray* value);
+typedef TwResult(TW_STDCALL* HostGetIntListPropertyFn)(HostApi*, ObjectId doc, ObjectId object, PropertyIdent* ident,
+                                                       int32_t* status, IntList* value);
+typedef TwResult(TW_STDCALL* HostSetIntListPropertyFn)(HostApi*, ObjectId doc, ObjectId object, PropertyIdent* ident,
+                                                       IntList* value, int32_t* status);
+typedef TwResult(TW_STDCALL* HostGetTabListPropertyFn)(HostApi*, ObjectId doc, ObjectId object, PropertyIdent* ident,
+                                                       int32_t* status, TabList* value);
+typedef TwResult(TW_STDCALL* HostGetTextForRangeFn)(HostApi*, ObjectId doc, TextRange* range, int32_t flags,
+                                                    int32_t* status, TextItemList* items);
+typedef TwResult(TW_STDCALL* HostNewTableFn)(HostApi*, ObjectId doc, const char* format, int32_t columns,
+                                             int32_t bodyRows, int32_t headingRows, int32_t footingRows, TextLoc* at,
+                                             int32_t* status, ObjectId* table);
+typedef TwResult(TW_STDCALL* HostDefineAndAddCommandFn)(HostApi*, int32_t command, ObjectId menu, const char* tag,
+                                                        const char* label, const char* shortcut, int32_t* status,
+                                                        ObjectId* commandId);
 
 /* Connection interfaces: the method after the IUnknown three (slot 3). The first takes the
  * value 1 and answers 0 when host and client share memory; the second takes the module handle. */
@@ -393,13 +443,15 @@ typedef TwResult(TW_STDCALL* NotifyQuitFn)(TwComObject*);
 typedef TwResult(TW_STDCALL* NotifyCommandFn)(TwComObject*, int32_t command);
 typedef TwResult(TW_STDCALL* NotifyMessageFn)(TwComObject*, int32_t, int32_t, int32_t);
 typedef TwResult(TW_STDCALL* NotifyDialogEventFn)(TwComObject*, int32_t, int32_t, int32_t);
-typedef TwResult(TW_STDCALL* NotifyNotifyFn)(TwComObject*, int32_t notification, ObjectId doc, const char* text, int32_t value);
+typedef TwResult(TW_STDCALL* NotifyNotifyFn)(TwComObject*, int32_t notification, ObjectId doc, const char* text,
+                                             int32_t value);
 typedef TwResult(TW_STDCALL* NotifyGetResourceFn)(TwComObject*, int32_t type, const char* name, ResourceBuffer* out);
 typedef TwResult(TW_STDCALL* CmsCommandFn)(TwComObject*, int32_t, int32_t, int32_t, int32_t, CmsResult* out);
 
 /* ---- the one exported entry point ---------------------------------------------------- */
 
-typedef int32_t(TW_STDCALL* ClientInitFn)(void* module, TwComObject* host, TwComObject* retained, PropertyList* description);
+typedef int32_t(TW_STDCALL* ClientInitFn)(void* module, TwComObject* host, TwComObject* retained,
+                                          PropertyList* description);
 #define TW_CLIENT_INIT_SYMBOL "F_ApiClientInit"
 
 /* Task memory: on Windows CoTaskMemAlloc/CoTaskMemFree; elsewhere both sides use the C
@@ -487,11 +539,7 @@ enum {
 
 /* Open and save: the parameter that opens a file as a new untitled document, and the entries
  * of the list that open and save return (the file name and the status). */
-enum {
-    OPEN_PARAM_AS_NEW_DOCUMENT = 29,
-    RETURN_ENTRY_FILE_NAME = 1,
-    RETURN_ENTRY_STATUS = 2
-};
+enum { OPEN_PARAM_AS_NEW_DOCUMENT = 29, RETURN_ENTRY_FILE_NAME = 1, RETURN_ENTRY_STATUS = 2 };
 
 /* ---- the client's commands ----------------------------------------------------------
  * One table of every command: the number the host passes to "Command", the command name
@@ -502,44 +550,44 @@ enum {
 #define TW_COMMAND_NEEDS_DOCUMENT 1 /* without an active document: "Please open a document first." */
 #define TW_COMMAND_ON_BOOK 2        /* works on the active book rather than the active document */
 
-#define TW_COMMANDS(X)                                                                                       \
-    X(TW_CMD_LIST_USAGE, 1, ListParagraphUsage, "List Paragraph Usage", "ListParagraphUsage", "",           \
-      TW_COMMAND_NEEDS_DOCUMENT)                                                                             \
-    X(TW_CMD_DELETE_UNUSED, 2, DeleteUnusedParagraphs, "Delete Unused Paragraph Tags",                       \
-      "DeleteUnusedParagraphs", "", TW_COMMAND_NEEDS_DOCUMENT)                                               \
-    X(TW_CMD_CREATE_LIST, 3, CreateParagraphList, "Create Paragraph Tag List", "CreateParagraphList", "",    \
-      TW_COMMAND_NEEDS_DOCUMENT)                                                                             \
-    X(TW_CMD_REMOVE_NONLIST, 4, RemoveNonlistParagraphs, "Remove Non-list Paragraph Tags",                   \
-      "RemoveNonlistParagraphs", "", 0)                                                                      \
-    X(TW_CMD_CREATE_CONVERSION, 5, CreateConversionDocument, "Create Conversion Document",                   \
-      "CreateConversionDocument", "", TW_COMMAND_NEEDS_DOCUMENT)                                             \
-    X(TW_CMD_CONVERT, 6, ConvertParagraphsInDoc, "Convert Paragraphs", "ConvertParagraphsDoc", "",           \
-      TW_COMMAND_NEEDS_DOCUMENT)                                                                             \
-    X(TW_CMD_REMOVE_OVERRIDES, 7, RemoveOverrides, "Remove Overrides", "RemoveOverrides", "",                \
-      TW_COMMAND_NEEDS_DOCUMENT)                                                                             \
-    X(TW_CMD_FIND_NEXT_OVERRIDE, 8, FindNextOverride, "Find Next Override", "FindNextOverride", "\\!ov",     \
-      TW_COMMAND_NEEDS_DOCUMENT)                                                                             \
-    X(TW_CMD_LIST_USAGE_BOOK, 9, ListParagraphUsageBook, "List Paragraph Usage", "ListParagraphUsageBook",  \
-      "", TW_COMMAND_ON_BOOK)                                                                                \
-    X(TW_CMD_DELETE_UNUSED_BOOK, 10, DeleteUnusedParagraphsBook, "Delete Unused Paragraph Tags",             \
-      "DeleteUnusedParagraphsBook", "", TW_COMMAND_ON_BOOK)                                                  \
-    X(TW_CMD_CREATE_LIST_BOOK, 11, CreateParagraphListBook, "Create Paragraph Tag List",                     \
-      "CreateParagraphListBook", "", TW_COMMAND_ON_BOOK)                                                     \
-    X(TW_CMD_REMOVE_NONLIST_BOOK, 12, RemoveNonlistParagraphsBook, "Remove Non-list Paragraph Tags",         \
-      "RemoveNonlistParagraphsBook", "", TW_COMMAND_ON_BOOK)                                                 \
-    X(TW_CMD_CREATE_CONVERSION_BOOK, 13, CreateConversionDocumentBook, "Create Conversion Document",          \
-      "CreateConversionDocumentBook", "", TW_COMMAND_ON_BOOK)                                                \
-    X(TW_CMD_CONVERT_BOOK, 14, ConvertParagraphsBook, "Convert Paragraphs", "ConvertParagraphsBook", "",     \
-      TW_COMMAND_ON_BOOK)                                                                                    \
-    X(TW_CMD_REMOVE_OVERRIDES_BOOK, 15, RemoveOverridesBook, "Remove Overrides", "RemoveOverridesBook", "",  \
-      TW_COMMAND_ON_BOOK)                                                                                    \
-    X(TW_CMD_TAG_REPORT, 16, GenerateParagraphTagReport, "All Tags", "GenerateParagraphTagReport", "", 0)    \
-    X(TW_CMD_TAG_REPORT_SINGLE, 17, GenerateParagraphTagReportSingle, "Selected Tag...",                     \
-      "GenerateParagraphTagReportSingle", "", 0)                                                             \
-    X(TW_CMD_LIST_USAGE_BOOK_FILES, 18, ListParagraphUsageBookIndFiles, "List Paragraph Usage - Individual", \
-      "ListParagraphUsageBookIndvidual", "", TW_COMMAND_ON_BOOK)                                             \
-    X(TW_CMD_LIST_USAGE_BOOK_BY_TAG, 19, ParagraphUsageBookByFormat, "List Paragraph Usage - By Tag",        \
-      "ListParagraphUsageBookByTag", "", TW_COMMAND_ON_BOOK)                                                 \
+#define TW_COMMANDS(X)                                                                                                 \
+    X(TW_CMD_LIST_USAGE, 1, ListParagraphUsage, "List Paragraph Usage", "ListParagraphUsage", "",                      \
+      TW_COMMAND_NEEDS_DOCUMENT)                                                                                       \
+    X(TW_CMD_DELETE_UNUSED, 2, DeleteUnusedParagraphs, "Delete Unused Paragraph Tags", "DeleteUnusedParagraphs", "",   \
+      TW_COMMAND_NEEDS_DOCUMENT)                                                                                       \
+    X(TW_CMD_CREATE_LIST, 3, CreateParagraphList, "Create Paragraph Tag List", "CreateParagraphList", "",              \
+      TW_COMMAND_NEEDS_DOCUMENT)                                                                                       \
+    X(TW_CMD_REMOVE_NONLIST, 4, RemoveNonlistParagraphs, "Remove Non-list Paragraph Tags", "RemoveNonlistParagraphs",  \
+      "", 0)                                                                                                           \
+    X(TW_CMD_CREATE_CONVERSION, 5, CreateConversionDocument, "Create Conversion Document", "CreateConversionDocument", \
+      "", TW_COMMAND_NEEDS_DOCUMENT)                                                                                   \
+    X(TW_CMD_CONVERT, 6, ConvertParagraphsInDoc, "Convert Paragraphs", "ConvertParagraphsDoc", "",                     \
+      TW_COMMAND_NEEDS_DOCUMENT)                                                                                       \
+    X(TW_CMD_REMOVE_OVERRIDES, 7, RemoveOverrides, "Remove Overrides", "RemoveOverrides", "",                          \
+      TW_COMMAND_NEEDS_DOCUMENT)                                                                                       \
+    X(TW_CMD_FIND_NEXT_OVERRIDE, 8, FindNextOverride, "Find Next Override", "FindNextOverride", "\\!ov",               \
+      TW_COMMAND_NEEDS_DOCUMENT)                                                                                       \
+    X(TW_CMD_LIST_USAGE_BOOK, 9, ListParagraphUsageBook, "List Paragraph Usage", "ListParagraphUsageBook", "",         \
+      TW_COMMAND_ON_BOOK)                                                                                              \
+    X(TW_CMD_DELETE_UNUSED_BOOK, 10, DeleteUnusedParagraphsBook, "Delete Unused Paragraph Tags",                       \
+      "DeleteUnusedParagraphsBook", "", TW_COMMAND_ON_BOOK)                                                            \
+    X(TW_CMD_CREATE_LIST_BOOK, 11, CreateParagraphListBook, "Create Paragraph Tag List", "CreateParagraphListBook",    \
+      "", TW_COMMAND_ON_BOOK)                                                                                          \
+    X(TW_CMD_REMOVE_NONLIST_BOOK, 12, RemoveNonlistParagraphsBook, "Remove Non-list Paragraph Tags",                   \
+      "RemoveNonlistParagraphsBook", "", TW_COMMAND_ON_BOOK)                                                           \
+    X(TW_CMD_CREATE_CONVERSION_BOOK, 13, CreateConversionDocumentBook, "Create Conversion Document",                   \
+      "CreateConversionDocumentBook", "", TW_COMMAND_ON_BOOK)                                                          \
+    X(TW_CMD_CONVERT_BOOK, 14, ConvertParagraphsBook, "Convert Paragraphs", "ConvertParagraphsBook", "",               \
+      TW_COMMAND_ON_BOOK)                                                                                              \
+    X(TW_CMD_REMOVE_OVERRIDES_BOOK, 15, RemoveOverridesBook, "Remove Overrides", "RemoveOverridesBook", "",            \
+      TW_COMMAND_ON_BOOK)                                                                                              \
+    X(TW_CMD_TAG_REPORT, 16, GenerateParagraphTagReport, "All Tags", "GenerateParagraphTagReport", "", 0)              \
+    X(TW_CMD_TAG_REPORT_SINGLE, 17, GenerateParagraphTagReportSingle, "Selected Tag...",                               \
+      "GenerateParagraphTagReportSingle", "", 0)                                                                       \
+    X(TW_CMD_LIST_USAGE_BOOK_FILES, 18, ListParagraphUsageBookIndFiles, "List Paragraph Usage - Individual",           \
+      "ListParagraphUsageBookIndvidual", "", TW_COMMAND_ON_BOOK)                                                       \
+    X(TW_CMD_LIST_USAGE_BOOK_BY_TAG, 19, ParagraphUsageBookByFormat, "List Paragraph Usage - By Tag",                  \
+      "ListParagraphUsageBookByTag", "", TW_COMMAND_ON_BOOK)                                                           \
     X(TW_CMD_ABOUT, 1000, TagwrightAbout, "About Tagwright...", "TagwrightAbout", "", 0)
 
 enum TwCommandNumber {
@@ -558,7 +606,8 @@ typedef struct TwCommandInfo {
 } TwCommandInfo;
 
 static const TwCommandInfo TwCommandInfos[] = {
-#define TW_COMMAND_INFO(id, number, name, label, message, shortcut, flags) {number, #name, label, message, shortcut, flags},
+#define TW_COMMAND_INFO(id, number, name, label, message, shortcut, flags)                                             \
+    {number, #name, label, message, shortcut, flags},
     TW_COMMANDS(TW_COMMAND_INFO)
 #undef TW_COMMAND_INFO
 };

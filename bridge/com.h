@@ -6,8 +6,7 @@
 #include "bridge/boundary.h"
 
 /* The function in slot of object's table, as type Fn. */
-template <typename Fn>
-static inline Fn ComSlot(const TwComObject* object, int slot)
+template <typename Fn> static inline Fn ComSlot(const TwComObject* object, int slot)
 {
     return reinterpret_cast<Fn>(object->vtbl[slot]);
 }
@@ -17,10 +16,7 @@ static inline TwResult ComQueryInterface(TwComObject* object, const TwGuid* iid,
     return ComSlot<TwQueryInterfaceFn>(object, TW_SLOT_QUERY_INTERFACE)(object, iid, out);
 }
 
-static inline uint32_t ComAddRef(TwComObject* object)
-{
-    return ComSlot<TwAddRefFn>(object, TW_SLOT_ADDREF)(object);
-}
+static inline uint32_t ComAddRef(TwComObject* object) { return ComSlot<TwAddRefFn>(object, TW_SLOT_ADDREF)(object); }
 
 /* Releases the object if there is one and clears the caller's pointer. */
 static inline void ComReleaseAndClear(TwComObject** object)

@@ -18,13 +18,14 @@
 HostConnection Connection;
 
 const TwGuid* const HostInterfaceIds[HOST_INTERFACE_COUNT] = {
-    &IID_HostExtra1, &IID_HostExtra2, &IID_HostApi,     &IID_HostExtra3,
-    &IID_HostExtra4, &IID_HostExtra5, &IID_HostExtra6,  &IID_HostExtra7,
-    &IID_HostExtra8, &IID_HostExtra9, &IID_HostExtra10, &IID_HostExtra11,
+    &IID_HostExtra1, &IID_HostExtra2, &IID_HostApi,    &IID_HostExtra3, &IID_HostExtra4,  &IID_HostExtra5,
+    &IID_HostExtra6, &IID_HostExtra7, &IID_HostExtra8, &IID_HostExtra9, &IID_HostExtra10, &IID_HostExtra11,
 };
 
 const TwGuid* const ConnectionInterfaceIds[CONNECTION_INTERFACE_COUNT] = {
-    &IID_HostConnection1, &IID_HostConnection2, &IID_HostConnection3,
+    &IID_HostConnection1,
+    &IID_HostConnection2,
+    &IID_HostConnection3,
 };
 
 namespace {
@@ -37,9 +38,8 @@ struct DescriptionKey {
     const char* key;
 };
 const DescriptionKey DescriptionKeys[] = {
-    {2, "ClientName"},       {3, "ClientType"},    {4, "FileDescription"}, {5, "ClientProducts"},
-    {6, "ClientFacet"},      {7, "ClientFormatId"}, {8, "ClientVendor"},   {9, "ClientSuffix"},
-    {10, "ClientInFormat"},  {11, "ClientOutFormat"},
+    {2, "ClientName"},     {3, "ClientType"},   {4, "FileDescription"}, {5, "ClientProducts"},  {6, "ClientFacet"},
+    {7, "ClientFormatId"}, {8, "ClientVendor"}, {9, "ClientSuffix"},    {10, "ClientInFormat"}, {11, "ClientOutFormat"},
 };
 
 TwComObject* AskFor(TwComObject* host, const TwGuid* iid)
@@ -61,10 +61,7 @@ void ReleaseInterfaces(void)
 
 } /* namespace */
 
-HostApi* ConnectionHostApi(void)
-{
-    return Connection.interfaces[HOST_API_INDEX];
-}
+HostApi* ConnectionHostApi(void) { return Connection.interfaces[HOST_API_INDEX]; }
 
 void BuildClientDescription(void* module, PropertyList* list)
 {

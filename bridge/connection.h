@@ -8,18 +8,18 @@
 class FrameMakerNotificationsC;
 
 enum {
-    HOST_INTERFACE_COUNT = 12,  /* asked for at entry, in this order, the host API third */
+    HOST_INTERFACE_COUNT = 12, /* asked for at entry, in this order, the host API third */
     HOST_API_INDEX = 2,
     CONNECTION_INTERFACE_COUNT = 3
 };
 
 typedef struct HostConnection {
-    void* module;                                      /* the library's handle, as the host passed it */
-    TwComObject* interfaces[HOST_INTERFACE_COUNT];     /* null where refused; [HOST_API_INDEX] is the host API */
+    void* module;                                  /* the library's handle, as the host passed it */
+    TwComObject* interfaces[HOST_INTERFACE_COUNT]; /* null where refused; [HOST_API_INDEX] is the host API */
     TwComObject* connections[CONNECTION_INTERFACE_COUNT];
-    int32_t sharedMemory;                              /* 1: host buffers are left to the host */
+    int32_t sharedMemory; /* 1: host buffers are left to the host */
     FrameMakerNotificationsC* sink;
-    TwComObject* retained;                             /* kept referenced while connected */
+    TwComObject* retained; /* kept referenced while connected */
 } HostConnection;
 
 extern HostConnection Connection;

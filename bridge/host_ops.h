@@ -53,8 +53,10 @@ PropertyList GetPropertyList(ObjectId doc, ObjectId object);
 void SetPropertyList(ObjectId doc, ObjectId object, PropertyList* list);
 
 /* ---- text, tables, documents ---------------------------------------------------------- */
-ObjectId NewTable(ObjectId doc, const char* format, int32_t columns, int32_t bodyRows, int32_t headingRows, int32_t footingRows, TextLoc at);
-ObjectId NewCustomDocument(int32_t width, int32_t height, int32_t columns, int32_t columnGap, int32_t top, int32_t bottom, int32_t inside, int32_t outside, int32_t sidedness, int32_t makeVisible);
+ObjectId NewTable(ObjectId doc, const char* format, int32_t columns, int32_t bodyRows, int32_t headingRows,
+                  int32_t footingRows, TextLoc at);
+ObjectId NewCustomDocument(int32_t width, int32_t height, int32_t columns, int32_t columnGap, int32_t top,
+                           int32_t bottom, int32_t inside, int32_t outside, int32_t sidedness, int32_t makeVisible);
 TextLoc AddText(ObjectId doc, TextLoc* at, const char* text);
 TextItemList GetTextForRange(ObjectId doc, TextRange* range, int32_t flags);
 ObjectId OpenDocument(const char* fileName, PropertyList* params, PropertyList** returned);

@@ -11,10 +11,7 @@
 namespace {
 
 /* Family 2 allocates zero-filled blocks from the bridge heap. */
-void* ZeroedAlloc(size_t size)
-{
-    return BridgeAllocZeroed(size, 1);
-}
+void* ZeroedAlloc(size_t size) { return BridgeAllocZeroed(size, 1); }
 
 /* A new block holding count elements of size bytes copied from source; null when the
  * allocation fails or the size does not fit. */
@@ -94,14 +91,10 @@ size_t ExactPayloadBytes(int32_t kind)
     switch (kind) {
     case VALUE_INT:
     case VALUE_SCALAR2:
-    case VALUE_SCALAR4:
-        return 4;
-    case VALUE_TEXTLOC:
-        return 8;
-    case VALUE_TEXTRANGE:
-        return 16;
-    default:
-        return 0;
+    case VALUE_SCALAR4: return 4;
+    case VALUE_TEXTLOC: return 8;
+    case VALUE_TEXTRANGE: return 16;
+    default: return 0;
     }
 }
 
@@ -117,31 +110,25 @@ int32_t CopyValue(TypedValue* destination, const TypedValue* source, RecordAlloc
     const TypedValue* s = source;
     TypedValue* d = destination;
     switch (source->kind) {
-    case VALUE_STRING:
-        return DeepCopyString(&d->u.s, s->u.s, alloc);
+    case VALUE_STRING: return DeepCopyString(&d->u.s, s->u.s, alloc);
     case VALUE_INTS:
     case VALUE_INTS13:
-    case VALUE_INTS15:
-        return DeepCopyIntList(&d->u.ints, &s->u.ints, alloc);
-    case VALUE_STRINGS:
-        return DeepCopyStringArray(&d->u.strings, &s->u.strings, alloc);
+    case VALUE_INTS15: return DeepCopyIntList(&d->u.ints, &s->u.ints, alloc);
+    case VALUE_STRINGS: return DeepCopyStringArray(&d->u.strings, &s->u.strings, alloc);
     case VALUE_PAIRS7:
     case VALUE_PAIRS12: {
         int32_t rc = 0;
         CopyListShell((AnyList*)&d->u.pairs, (const AnyList*)&s->u.pairs, sizeof(s->u.pairs.pairs[0]), alloc, &rc);
         return rc;
     }
-    case VALUE_TABS:
-        return DeepCopyTabList(&d->u.tabs, &s->u.tabs, alloc);
+    case VALUE_TABS: return DeepCopyTabList(&d->u.tabs, &s->u.tabs, alloc);
     case VALUE_BYTES: {
         int32_t rc = 0;
         CopyListShell((AnyList*)&d->u.bytes, (const AnyList*)&s->u.bytes, 1, alloc, &rc);
         return rc;
     }
-    case VALUE_LIST17:
-        return DeepCopyList17(&d->u.list17, &s->u.list17, alloc);
-    case VALUE_LIST18:
-        return DeepCopyList18(&d->u.list18, &s->u.list18, alloc);
+    case VALUE_LIST17: return DeepCopyList17(&d->u.list17, &s->u.list17, alloc);
+    case VALUE_LIST18: return DeepCopyList18(&d->u.list18, &s->u.list18, alloc);
     case VALUE_BLOCK:
         d->u.block = NULL;
         if (s->u.block) {
@@ -150,14 +137,10 @@ int32_t CopyValue(TypedValue* destination, const TypedValue* source, RecordAlloc
                 return -1;
         }
         return 0;
-    case VALUE_VALUES:
-        return CopyValueList(&d->u.values, s->u.values, alloc, exactBytes);
-    case VALUE_LIST21:
-        return DeepCopyList21(&d->u.list21, &s->u.list21, alloc);
-    case VALUE_LIST22:
-        return DeepCopyList22(&d->u.list22, &s->u.list22, alloc);
-    default:
-        return 0;
+    case VALUE_VALUES: return CopyValueList(&d->u.values, s->u.values, alloc, exactBytes);
+    case VALUE_LIST21: return DeepCopyList21(&d->u.list21, &s->u.list21, alloc);
+    case VALUE_LIST22: return DeepCopyList22(&d->u.list22, &s->u.list22, alloc);
+    default: return 0;
     }
 }
 
@@ -340,45 +323,26 @@ void DeepReleaseValue(TypedValue* value, RecordReleaseFn release)
     if (!value)
         return;
     switch (value->kind) {
-    case VALUE_STRING:
-        DeepReleaseString(&value->u.s, release);
-        break;
+    case VALUE_STRING: DeepReleaseString(&value->u.s, release); break;
     case VALUE_INTS:
     case VALUE_INTS13:
     case VALUE_INTS15:
     case VALUE_PAIRS7:
     case VALUE_PAIRS12:
-    case VALUE_BYTES:
-        ReleaseListShell((AnyList*)&value->u.ints, release);
-        break;
-    case VALUE_STRINGS:
-        DeepReleaseStringArray(&value->u.strings, release);
-        break;
-    case VALUE_TABS:
-        DeepReleaseTabList(&value->u.tabs, release);
-        break;
-    case VALUE_LIST17:
-        DeepReleaseList17(&value->u.list17, release);
-        break;
-    case VALUE_LIST18:
-        DeepReleaseList18(&value->u.list18, release);
-        break;
+    case VALUE_BYTES: ReleaseListShell((AnyList*)&value->u.ints, release); break;
+    case VALUE_STRINGS: DeepReleaseStringArray(&value->u.strings, release); break;
+    case VALUE_TABS: DeepReleaseTabList(&value->u.tabs, release); break;
+    case VALUE_LIST17: DeepReleaseList17(&value->u.list17, release); break;
+    case VALUE_LIST18: DeepReleaseList18(&value->u.list18, release); break;
     case VALUE_BLOCK:
         if (value->u.block)
             release(value->u.block);
         value->u.block = NULL;
         break;
-    case VALUE_VALUES:
-        ReleaseValueList(&value->u.values, release);
-        break;
-    case VALUE_LIST21:
-        DeepReleaseList21(&value->u.list21, release);
-        break;
-    case VALUE_LIST22:
-        DeepReleaseList22(&value->u.list22, release);
-        break;
-    default:
-        break;
+    case VALUE_VALUES: ReleaseValueList(&value->u.values, release); break;
+    case VALUE_LIST21: DeepReleaseList21(&value->u.list21, release); break;
+    case VALUE_LIST22: DeepReleaseList22(&value->u.list22, release); break;
+    default: break;
     }
 }
 
@@ -479,15 +443,9 @@ void DeepReleaseCmsResult(CmsResult* result, RecordReleaseFn release)
     DeepReleaseIntList(&result->values, release);
 }
 
-void* RecordHeapAlloc(size_t size)
-{
-    return BridgeAlloc(size);
-}
+void* RecordHeapAlloc(size_t size) { return BridgeAlloc(size); }
 
-void RecordHeapRelease(void* block)
-{
-    BridgeFree(block);
-}
+void RecordHeapRelease(void* block) { BridgeFree(block); }
 
 /* ---- family 2 -------------------------------------------------------------------------- */
 
@@ -497,30 +455,15 @@ TypedValue* DuplicateValue(TypedValue* destination, const TypedValue* source)
     return destination;
 }
 
-void FreeValue(TypedValue* value)
-{
-    DeepReleaseValue(value, RecordHeapRelease);
-}
+void FreeValue(TypedValue* value) { DeepReleaseValue(value, RecordHeapRelease); }
 
-void FreePropertyList(PropertyList* list)
-{
-    DeepReleasePropertyList(list, RecordHeapRelease);
-}
+void FreePropertyList(PropertyList* list) { DeepReleasePropertyList(list, RecordHeapRelease); }
 
-void FreeStringArray(StringArray* list)
-{
-    DeepReleaseStringArray(list, RecordHeapRelease);
-}
+void FreeStringArray(StringArray* list) { DeepReleaseStringArray(list, RecordHeapRelease); }
 
-void FreeTabList(TabList* list)
-{
-    DeepReleaseTabList(list, RecordHeapRelease);
-}
+void FreeTabList(TabList* list) { DeepReleaseTabList(list, RecordHeapRelease); }
 
-void FreeTextItemList(TextItemList* list)
-{
-    DeepReleaseTextItemList(list, RecordHeapRelease);
-}
+void FreeTextItemList(TextItemList* list) { DeepReleaseTextItemList(list, RecordHeapRelease); }
 
 void FreeFlatList(IntList* list)
 {
@@ -540,15 +483,9 @@ void FreeFlatList(ByteList* list)
         ReleaseListShell((AnyList*)list, RecordHeapRelease);
 }
 
-void FreeList17(List17* list)
-{
-    DeepReleaseList17(list, RecordHeapRelease);
-}
+void FreeList17(List17* list) { DeepReleaseList17(list, RecordHeapRelease); }
 
-void FreeList18(List18* list)
-{
-    DeepReleaseList18(list, RecordHeapRelease);
-}
+void FreeList18(List18* list) { DeepReleaseList18(list, RecordHeapRelease); }
 
 void FreeList20(TypedValueList** list)
 {
@@ -556,15 +493,9 @@ void FreeList20(TypedValueList** list)
         ReleaseValueList(list, RecordHeapRelease);
 }
 
-void FreeList21(List21* list)
-{
-    DeepReleaseList21(list, RecordHeapRelease);
-}
+void FreeList21(List21* list) { DeepReleaseList21(list, RecordHeapRelease); }
 
-void FreeList22(List22* list)
-{
-    DeepReleaseList22(list, RecordHeapRelease);
-}
+void FreeList22(List22* list) { DeepReleaseList22(list, RecordHeapRelease); }
 
 void FreeSplitNotification(SplitNotification* record)
 {
@@ -575,10 +506,7 @@ void FreeSplitNotification(SplitNotification* record)
     FreeStringArray(&record->further);
 }
 
-void FreeStringRef(char** string)
-{
-    DeepReleaseString(string, RecordHeapRelease);
-}
+void FreeStringRef(char** string) { DeepReleaseString(string, RecordHeapRelease); }
 
 int32_t PropertyListSet(PropertyList* list, int32_t number, const TypedValue* value)
 {
@@ -609,8 +537,9 @@ int32_t PropertyListSet(PropertyList* list, int32_t number, const TypedValue* va
             while (capacity <= count && capacity != 0)
                 capacity <<= 1;
         }
-        PropertyEntry* grown = capacity == 0 ? NULL
-                                             : (PropertyEntry*)BridgeRealloc(list->entries, (size_t)capacity * sizeof(PropertyEntry));
+        PropertyEntry* grown =
+            capacity == 0 ? NULL
+                          : (PropertyEntry*)BridgeRealloc(list->entries, (size_t)capacity * sizeof(PropertyEntry));
         if (!grown) {
             FreeValue(&copy);
             return -1;

@@ -38,9 +38,9 @@ void HandOnCommand(int32_t command)
 }
 
 /* Events the plug-in has no handler for. */
-void MessageHandler(int32_t, int32_t, int32_t) {}
-void DialogEventHandler(int32_t, int32_t, int32_t) {}
-void CmsCommandHandler(int32_t, int32_t, int32_t, int32_t, CmsResult*) {}
+void MessageHandler(int32_t, int32_t, int32_t) { }
+void DialogEventHandler(int32_t, int32_t, int32_t) { }
+void CmsCommandHandler(int32_t, int32_t, int32_t, int32_t, CmsResult*) { }
 
 /* Stores one field: in the first empty slot of six, else at the end of the further list,
  * which grows sixteen slots at a time. Returns 0, or -1 when memory ran out. */
@@ -111,10 +111,7 @@ TwResult TW_STDCALL ComUltraliteC::QueryInterface(const TwGuid* iid, void** out)
     return *out ? TW_S_OK : TW_E_NOINTERFACE;
 }
 
-uint32_t TW_STDCALL ComUltraliteC::AddRef()
-{
-    return ++refCount;
-}
+uint32_t TW_STDCALL ComUltraliteC::AddRef() { return ++refCount; }
 
 uint32_t TW_STDCALL ComUltraliteC::Release()
 {
@@ -140,17 +137,11 @@ void ComUltraliteC::FindInterface(const TwGuid* iid, void** out)
     }
 }
 
-bool ComUltraliteC::MayDestroy()
-{
-    return true;
-}
+bool ComUltraliteC::MayDestroy() { return true; }
 
-ComUltraliteC::~ComUltraliteC() {}
+ComUltraliteC::~ComUltraliteC() { }
 
-void ComUltraliteC::operator delete(void* block)
-{
-    free(block);
-}
+void ComUltraliteC::operator delete(void* block) { free(block); }
 
 /* ---- FmApiInterfacesC: every view's IUnknown is the object's ---------------------------- */
 
@@ -159,15 +150,9 @@ TwResult TW_STDCALL FmApiInterfacesC::QueryInterface(const TwGuid* iid, void** o
     return ComUltraliteC::QueryInterface(iid, out);
 }
 
-uint32_t TW_STDCALL FmApiInterfacesC::AddRef()
-{
-    return ComUltraliteC::AddRef();
-}
+uint32_t TW_STDCALL FmApiInterfacesC::AddRef() { return ComUltraliteC::AddRef(); }
 
-uint32_t TW_STDCALL FmApiInterfacesC::Release()
-{
-    return ComUltraliteC::Release();
-}
+uint32_t TW_STDCALL FmApiInterfacesC::Release() { return ComUltraliteC::Release(); }
 
 /* ---- FrameMakerNotificationsC --------------------------------------------------------- */
 
@@ -184,10 +169,7 @@ void FrameMakerNotificationsC::FindInterface(const TwGuid* iid, void** out)
     AddRef();
 }
 
-FrameMakerNotificationsC::~FrameMakerNotificationsC()
-{
-    ConnectionShutdown(this);
-}
+FrameMakerNotificationsC::~FrameMakerNotificationsC() { ConnectionShutdown(this); }
 
 TwResult TW_STDCALL FrameMakerNotificationsC::CMSCommand(int32_t a, int32_t b, int32_t c, int32_t d, CmsResult* out)
 {
@@ -206,10 +188,7 @@ TwResult TW_STDCALL FrameMakerNotificationsC::Initialize(int32_t initType)
     return TW_S_OK;
 }
 
-TwResult TW_STDCALL FrameMakerNotificationsC::Quit()
-{
-    return TW_S_OK;
-}
+TwResult TW_STDCALL FrameMakerNotificationsC::Quit() { return TW_S_OK; }
 
 TwResult TW_STDCALL FrameMakerNotificationsC::Command(int32_t command)
 {
@@ -229,7 +208,8 @@ TwResult TW_STDCALL FrameMakerNotificationsC::DialogEvent(int32_t a, int32_t b, 
     return TW_S_OK;
 }
 
-TwResult TW_STDCALL FrameMakerNotificationsC::Notify(int32_t notification, ObjectId doc, const char* text, int32_t value)
+TwResult TW_STDCALL FrameMakerNotificationsC::Notify(int32_t notification, ObjectId doc, const char* text,
+                                                     int32_t value)
 {
     if (notification != NOTIFY_SPLIT_FIELDS) {
         HandOnNotify(notification, doc, text, value);
@@ -268,10 +248,7 @@ TwResult TW_STDCALL FrameMakerNotificationsC::GetResource(int32_t type, const ch
 
 /* ---- creation -------------------------------------------------------------------------- */
 
-void SinkSetHandlers(const SinkHandlers* given)
-{
-    handlers = given;
-}
+void SinkSetHandlers(const SinkHandlers* given) { handlers = given; }
 
 FrameMakerNotificationsC* SinkCreate(void)
 {

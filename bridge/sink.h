@@ -11,7 +11,7 @@
  * released with free when the last reference goes. */
 class ComUltraliteC {
 public:
-    ComUltraliteC() : refCount(1) {}
+    ComUltraliteC() : refCount(1) { }
     virtual TwResult TW_STDCALL QueryInterface(const TwGuid* iid, void** out);
     virtual uint32_t TW_STDCALL AddRef();
     virtual uint32_t TW_STDCALL Release();

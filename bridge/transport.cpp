@@ -37,11 +37,7 @@ HostApi* Host()
     return api;
 }
 
-template <typename Fn>
-Fn Method(HostApi* api, HostSlot slot)
-{
-    return ComSlot<Fn>(api, slot);
-}
+template <typename Fn> Fn Method(HostApi* api, HostSlot slot) { return ComSlot<Fn>(api, slot); }
 
 /* A negative result code: the call did not happen as asked. */
 bool CallFailed(TwResult result)
@@ -61,19 +57,12 @@ bool StatusFailed(int32_t status)
     return true;
 }
 
-bool Failed(TwResult result, int32_t status)
-{
-    return CallFailed(result) || StatusFailed(status);
-}
+bool Failed(TwResult result, int32_t status) { return CallFailed(result) || StatusFailed(status); }
 
-void TaskMemRelease(void* block)
-{
-    CoTaskMemFree(block);
-}
+void TaskMemRelease(void* block) { CoTaskMemFree(block); }
 
 /* Releases what the host handed back once it has been copied, unless the host keeps it. */
-template <typename List>
-void ReleaseHostList(List* list, void (*release)(List*, RecordReleaseFn))
+template <typename List> void ReleaseHostList(List* list, void (*release)(List*, RecordReleaseFn))
 {
     if (!Connection.sharedMemory)
         release(list, TaskMemRelease);
@@ -101,10 +90,7 @@ List TakeList(TwResult result, int32_t status, List* host, int32_t (*copy)(List*
     return copied;
 }
 
-void ReleaseHostString(char** string, RecordReleaseFn release)
-{
-    DeepReleaseString(string, release);
-}
+void ReleaseHostString(char** string, RecordReleaseFn release) { DeepReleaseString(string, release); }
 
 /* The open/save pattern: the caller's previous return list is released, the host's list is
  * copied into the bridge's record for the operation and the caller pointed at it. */
@@ -156,7 +142,8 @@ ObjectId GetIdProperty(ObjectId doc, ObjectId object, int32_t property)
     PropertyIdent ident = {property, NULL};
     int32_t status = -1;
     ObjectId value = 0;
-    TwResult result = Method<HostGetIdPropertyFn>(api, HOST_SLOT_GET_ID_PROPERTY)(api, doc, object, &ident, &status, &value);
+    TwResult result =
+        Method<HostGetIdPropertyFn>(api, HOST_SLOT_GET_ID_PROPERTY)(api, doc, object, &ident, &status, &value);
     return Failed(result, status) ? 0 : value;
 }
 
@@ -168,7 +155,8 @@ int32_t GetIntProperty(ObjectId doc, ObjectId object, int32_t property)
     PropertyIdent ident = {property, NULL};
     int32_t status = -1;
     int32_t value = 0;
-    TwResult result = Method<HostGetIntPropertyFn>(api, HOST_SLOT_GET_INT_PROPERTY)(api, doc, object, &ident, &status, &value);
+    TwResult result =
+        Method<HostGetIntPropertyFn>(api, HOST_SLOT_GET_INT_PROPERTY)(api, doc, object, &ident, &status, &value);
     return Failed(result, status) ? 0 : value;
 }
 
@@ -180,7 +168,8 @@ int32_t GetMetricProperty(ObjectId doc, ObjectId object, int32_t property)
     PropertyIdent ident = {property, NULL};
     int32_t status = -1;
     int32_t value = 0;
-    TwResult result = Method<HostGetMetricPropertyFn>(api, HOST_SLOT_GET_METRIC_PROPERTY)(api, doc, object, &ident, &status, &value);
+    TwResult result =
+        Method<HostGetMetricPropertyFn>(api, HOST_SLOT_GET_METRIC_PROPERTY)(api, doc, object, &ident, &status, &value);
     return Failed(result, status) ? 0 : value;
 }
 
@@ -192,10 +181,11 @@ char* GetStringProperty(ObjectId doc, ObjectId object, int32_t property)
     PropertyIdent ident = {property, NULL};
     int32_t status = -1;
     char* value = NULL;
-    TwResult result = Method<HostGetStringPropertyFn>(api, HOST_SLOT_GET_STRING_PROPERTY)(api, doc, object, &ident, &status, &value);
-    return TakeList<char*>(result, status, &value,
-                           [](char** d, char* const* s, RecordAllocFn alloc) { return DeepCopyString(d, *s, alloc); },
-                           ReleaseHostString);
+    TwResult result =
+        Method<HostGetStringPropertyFn>(api, HOST_SLOT_GET_STRING_PROPERTY)(api, doc, object, &ident, &status, &value);
+    return TakeList<char*>(
+        result, status, &value,
+        [](char** d, char* const* s, RecordAllocFn alloc) { return DeepCopyString(d, *s, alloc); }, ReleaseHostString);
 }
 
 void SetIdProperty(ObjectId doc, ObjectId object, int32_t property, ObjectId value)
@@ -205,7 +195,8 @@ void SetIdProperty(ObjectId doc, ObjectId object, int32_t property, ObjectId val
         return;
     PropertyIdent ident = {property, NULL};
     int32_t status = -1;
-    TwResult result = Method<HostSetIdPropertyFn>(api, HOST_SLOT_SET_ID_PROPERTY)(api, doc, object, &ident, value, &status);
+    TwResult result =
+        Method<HostSetIdPropertyFn>(api, HOST_SLOT_SET_ID_PROPERTY)(api, doc, object, &ident, value, &status);
     Failed(result, status);
 }
 
@@ -224,7 +215,8 @@ int32_t SetIntProperty(ObjectId doc, ObjectId object, int32_t property, int32_t 
         return HOST_ERROR_NOT_CONNECTED;
     PropertyIdent ident = {property, NULL};
     int32_t status = -1;
-    TwResult result = Method<HostSetIntPropertyFn>(api, HOST_SLOT_SET_INT_PROPERTY)(api, doc, object, &ident, value, &status);
+    TwResult result =
+        Method<HostSetIntPropertyFn>(api, HOST_SLOT_SET_INT_PROPERTY)(api, doc, object, &ident, value, &status);
     return SetStatus(result, status);
 }
 
@@ -235,17 +227,15 @@ int32_t SetStringProperty(ObjectId doc, ObjectId object, int32_t property, const
         return HOST_ERROR_NOT_CONNECTED;
     PropertyIdent ident = {property, NULL};
     int32_t status = -1;
-    TwResult result = Method<HostSetStringPropertyFn>(api, HOST_SLOT_SET_STRING_PROPERTY)(api, doc, object, &ident, value, &status);
+    TwResult result =
+        Method<HostSetStringPropertyFn>(api, HOST_SLOT_SET_STRING_PROPERTY)(api, doc, object, &ident, value, &status);
     return SetStatus(result, status);
 }
 
 /* ---- named objects, alerts, menus, notifications, console ---------------------------- */
 
 /* The status pattern: 0, or the status variable (the host's status, -1 if it wrote none). */
-static int32_t StatusResult(TwResult result, int32_t status)
-{
-    return Failed(result, status) ? status : 0;
-}
+static int32_t StatusResult(TwResult result, int32_t status) { return Failed(result, status) ? status : 0; }
 
 ObjectId GetNamedObject(ObjectId doc, int32_t objectType, const char* name)
 {
@@ -254,7 +244,8 @@ ObjectId GetNamedObject(ObjectId doc, int32_t objectType, const char* name)
         return 0;
     int32_t status = -1;
     ObjectId object = 0;
-    TwResult result = Method<HostGetNamedObjectFn>(api, HOST_SLOT_GET_NAMED_OBJECT)(api, doc, objectType, name, &status, &object);
+    TwResult result =
+        Method<HostGetNamedObjectFn>(api, HOST_SLOT_GET_NAMED_OBJECT)(api, doc, objectType, name, &status, &object);
     return Failed(result, status) ? 0 : object;
 }
 
@@ -296,7 +287,8 @@ ObjectId DefineAndAddMenu(ObjectId menuOrBar, const char* tag, const char* label
         return 0;
     int32_t status = -1;
     ObjectId menu = 0;
-    TwResult result = Method<HostDefineAndAddMenuFn>(api, HOST_SLOT_DEFINE_AND_ADD_MENU)(api, menuOrBar, tag, label, &status, &menu);
+    TwResult result =
+        Method<HostDefineAndAddMenuFn>(api, HOST_SLOT_DEFINE_AND_ADD_MENU)(api, menuOrBar, tag, label, &status, &menu);
     return Failed(result, status) ? 0 : menu;
 }
 
@@ -307,8 +299,8 @@ ObjectId DefineAndAddCommand(int32_t command, ObjectId menu, const char* tag, co
         return 0;
     int32_t status = -1;
     ObjectId commandId = 0;
-    TwResult result = Method<HostDefineAndAddCommandFn>(api, HOST_SLOT_DEFINE_AND_ADD_COMMAND)(api, command, menu, tag, label, shortcut,
-                                                                                                &status, &commandId);
+    TwResult result = Method<HostDefineAndAddCommandFn>(api, HOST_SLOT_DEFINE_AND_ADD_COMMAND)(
+        api, command, menu, tag, label, shortcut, &status, &commandId);
     return Failed(result, status) ? 0 : commandId;
 }
 
@@ -338,7 +330,8 @@ int32_t RequestNotification(int32_t notification, int32_t on)
     if (!api)
         return HOST_ERROR_NOT_CONNECTED;
     int32_t status = -1;
-    TwResult result = Method<HostRequestNotificationFn>(api, HOST_SLOT_REQUEST_NOTIFICATION)(api, notification, on, &status);
+    TwResult result =
+        Method<HostRequestNotificationFn>(api, HOST_SLOT_REQUEST_NOTIFICATION)(api, notification, on, &status);
     return StatusResult(result, status);
 }
 
@@ -362,7 +355,8 @@ IntList GetIntListProperty(ObjectId doc, ObjectId object, int32_t property)
         return value;
     PropertyIdent ident = {property, NULL};
     int32_t status = -1;
-    TwResult result = Method<HostGetIntListPropertyFn>(api, HOST_SLOT_GET_INT_LIST_PROPERTY)(api, doc, object, &ident, &status, &value);
+    TwResult result = Method<HostGetIntListPropertyFn>(api, HOST_SLOT_GET_INT_LIST_PROPERTY)(api, doc, object, &ident,
+                                                                                             &status, &value);
     return TakeList(result, status, &value, DeepCopyIntList, DeepReleaseIntList);
 }
 
@@ -374,8 +368,8 @@ StringArray GetStringArrayProperty(ObjectId doc, ObjectId object, int32_t proper
         return value;
     PropertyIdent ident = {property, NULL};
     int32_t status = -1;
-    TwResult result =
-        Method<HostGetStringArrayPropertyFn>(api, HOST_SLOT_GET_STRING_ARRAY_PROPERTY)(api, doc, object, &ident, &status, &value);
+    TwResult result = Method<HostGetStringArrayPropertyFn>(api, HOST_SLOT_GET_STRING_ARRAY_PROPERTY)(
+        api, doc, object, &ident, &status, &value);
     return TakeList(result, status, &value, DeepCopyStringArray, DeepReleaseStringArray);
 }
 
@@ -387,7 +381,8 @@ TabList GetTabListProperty(ObjectId doc, ObjectId object, int32_t property)
         return value;
     PropertyIdent ident = {property, NULL};
     int32_t status = -1;
-    TwResult result = Method<HostGetTabListPropertyFn>(api, HOST_SLOT_GET_TAB_LIST_PROPERTY)(api, doc, object, &ident, &status, &value);
+    TwResult result = Method<HostGetTabListPropertyFn>(api, HOST_SLOT_GET_TAB_LIST_PROPERTY)(api, doc, object, &ident,
+                                                                                             &status, &value);
     return TakeList(result, status, &value, DeepCopyTabList, DeepReleaseTabList);
 }
 
@@ -400,8 +395,8 @@ TextRange GetTextRangeProperty(ObjectId doc, ObjectId object, int32_t property)
         return value;
     PropertyIdent ident = {property, NULL};
     int32_t status = -1;
-    TwResult result =
-        Method<HostGetTextRangePropertyFn>(api, HOST_SLOT_GET_TEXT_RANGE_PROPERTY)(api, doc, object, &ident, &status, &value);
+    TwResult result = Method<HostGetTextRangePropertyFn>(api, HOST_SLOT_GET_TEXT_RANGE_PROPERTY)(
+        api, doc, object, &ident, &status, &value);
     if (Failed(result, status))
         memset(&value, 0, sizeof value);
     return value;
@@ -414,7 +409,8 @@ void SetIntListProperty(ObjectId doc, ObjectId object, int32_t property, IntList
         return;
     PropertyIdent ident = {property, NULL};
     int32_t status = -1;
-    TwResult result = Method<HostSetIntListPropertyFn>(api, HOST_SLOT_SET_INT_LIST_PROPERTY)(api, doc, object, &ident, value, &status);
+    TwResult result = Method<HostSetIntListPropertyFn>(api, HOST_SLOT_SET_INT_LIST_PROPERTY)(api, doc, object, &ident,
+                                                                                             value, &status);
     Failed(result, status);
 }
 
@@ -425,8 +421,8 @@ int32_t SetTextRangeProperty(ObjectId doc, ObjectId object, int32_t property, Te
         return HOST_ERROR_NOT_CONNECTED;
     PropertyIdent ident = {property, NULL};
     int32_t status = -1;
-    TwResult result =
-        Method<HostSetTextRangePropertyFn>(api, HOST_SLOT_SET_TEXT_RANGE_PROPERTY)(api, doc, object, &ident, value, &status);
+    TwResult result = Method<HostSetTextRangePropertyFn>(api, HOST_SLOT_SET_TEXT_RANGE_PROPERTY)(
+        api, doc, object, &ident, value, &status);
     return SetStatus(result, status);
 }
 
@@ -437,7 +433,8 @@ PropertyList GetPropertyList(ObjectId doc, ObjectId object)
     if (!api)
         return value;
     int32_t status = -1;
-    TwResult result = Method<HostGetPropertyListFn>(api, HOST_SLOT_GET_PROPERTY_LIST)(api, doc, object, &status, &value);
+    TwResult result =
+        Method<HostGetPropertyListFn>(api, HOST_SLOT_GET_PROPERTY_LIST)(api, doc, object, &status, &value);
     return TakeList(result, status, &value, DeepCopyPropertyList, DeepReleasePropertyList);
 }
 
@@ -453,20 +450,21 @@ void SetPropertyList(ObjectId doc, ObjectId object, PropertyList* list)
 
 /* ---- text, tables, documents ---------------------------------------------------------- */
 
-ObjectId NewTable(ObjectId doc, const char* format, int32_t columns, int32_t bodyRows, int32_t headingRows, int32_t footingRows, TextLoc at)
+ObjectId NewTable(ObjectId doc, const char* format, int32_t columns, int32_t bodyRows, int32_t headingRows,
+                  int32_t footingRows, TextLoc at)
 {
     HostApi* api = Host();
     if (!api)
         return 0;
     int32_t status = -1;
     ObjectId table = 0;
-    TwResult result = Method<HostNewTableFn>(api, HOST_SLOT_NEW_TABLE)(api, doc, format, columns, bodyRows, headingRows, footingRows, &at,
-                                                                      &status, &table);
+    TwResult result = Method<HostNewTableFn>(api, HOST_SLOT_NEW_TABLE)(api, doc, format, columns, bodyRows, headingRows,
+                                                                       footingRows, &at, &status, &table);
     return Failed(result, status) ? 0 : table;
 }
 
-ObjectId NewCustomDocument(int32_t width, int32_t height, int32_t columns, int32_t columnGap, int32_t top, int32_t bottom, int32_t inside,
-                           int32_t outside, int32_t sidedness, int32_t makeVisible)
+ObjectId NewCustomDocument(int32_t width, int32_t height, int32_t columns, int32_t columnGap, int32_t top,
+                           int32_t bottom, int32_t inside, int32_t outside, int32_t sidedness, int32_t makeVisible)
 {
     HostApi* api = Host();
     if (!api)
@@ -500,7 +498,8 @@ TextItemList GetTextForRange(ObjectId doc, TextRange* range, int32_t flags)
     if (!api)
         return value;
     int32_t status = -1;
-    TwResult result = Method<HostGetTextForRangeFn>(api, HOST_SLOT_GET_TEXT_FOR_RANGE)(api, doc, range, flags, &status, &value);
+    TwResult result =
+        Method<HostGetTextForRangeFn>(api, HOST_SLOT_GET_TEXT_FOR_RANGE)(api, doc, range, flags, &status, &value);
     return TakeList(result, status, &value, DeepCopyTextItemList, DeepReleaseTextItemList);
 }
 
@@ -512,7 +511,8 @@ ObjectId OpenDocument(const char* fileName, PropertyList* params, PropertyList**
     int32_t status = -1;
     ObjectId doc = 0;
     PropertyList host = {0, NULL};
-    TwResult result = Method<HostOpenDocumentFn>(api, HOST_SLOT_OPEN_DOCUMENT)(api, fileName, params, &status, &doc, &host);
+    TwResult result =
+        Method<HostOpenDocumentFn>(api, HOST_SLOT_OPEN_DOCUMENT)(api, fileName, params, &status, &doc, &host);
     return TakeReturnList(result, status, doc, &host, &OpenReturnList, returned);
 }
 
@@ -524,7 +524,8 @@ ObjectId SaveDocument(ObjectId doc, const char* fileName, PropertyList* params, 
     int32_t status = -1;
     ObjectId saved = 0;
     PropertyList host = {0, NULL};
-    TwResult result = Method<HostSaveDocumentFn>(api, HOST_SLOT_SAVE_DOCUMENT)(api, doc, fileName, params, &status, &saved, &host);
+    TwResult result =
+        Method<HostSaveDocumentFn>(api, HOST_SLOT_SAVE_DOCUMENT)(api, doc, fileName, params, &status, &saved, &host);
     return TakeReturnList(result, status, saved, &host, &SaveReturnList, returned);
 }
 
@@ -566,8 +567,9 @@ ObjectId SimpleOpen(const char* fileName, int32_t interactive)
 {
     PropertyList params;
     bool built = interactive
-        ? BuildParameters(InteractiveOpenParameters, sizeof InteractiveOpenParameters / sizeof InteractiveOpenParameters[0], &params)
-        : BuildParameters(QuietOpenParameters, 1, &params);
+                     ? BuildParameters(InteractiveOpenParameters,
+                                       sizeof InteractiveOpenParameters / sizeof InteractiveOpenParameters[0], &params)
+                     : BuildParameters(QuietOpenParameters, 1, &params);
     if (!built)
         return 0;
     PropertyList* returned = NULL;
@@ -581,7 +583,8 @@ ObjectId SimpleSave(ObjectId doc, const char* fileName, int32_t interactive)
 {
     PropertyList params = {0, NULL};
     if (interactive &&
-        !BuildParameters(InteractiveSaveParameters, sizeof InteractiveSaveParameters / sizeof InteractiveSaveParameters[0], &params))
+        !BuildParameters(InteractiveSaveParameters,
+                         sizeof InteractiveSaveParameters / sizeof InteractiveSaveParameters[0], &params))
         return 0;
     /* The host takes file names for saving in UTF-8. */
     char* converted = NULL;
@@ -644,8 +647,8 @@ int32_t ChooseFromList(int32_t* chosen, const char* title, StringArray* items, i
     int32_t ignored = 0;
     /* The host always writes the status of the dialog. */
     int32_t status = 0;
-    TwResult result =
-        Method<HostChooseFromListFn>(api, HOST_SLOT_CHOOSE_FROM_LIST)(api, &status, chosen ? chosen : &ignored, title, items, defaultIndex);
+    TwResult result = Method<HostChooseFromListFn>(api, HOST_SLOT_CHOOSE_FROM_LIST)(
+        api, &status, chosen ? chosen : &ignored, title, items, defaultIndex);
     if (CallFailed(result))
         return -1;
     /* A nonzero status is the user cancelling, not a host error. */

@@ -160,8 +160,9 @@ std::optional<int> Job::startHost()
         char* end = nullptr;
         long v = std::strtol(env, &end, 10);
         if (*end != '\0' || v < 0) {
-            report_.error(std::string("TAGWRIGHT_CACHE_MB must be a number of megabytes (0 turns the cache off), not '") +
-                          env + "'");
+            report_.error(
+                std::string("TAGWRIGHT_CACHE_MB must be a number of megabytes (0 turns the cache off), not '") + env +
+                "'");
             return kExitUsage;
         }
         cacheMb = v;

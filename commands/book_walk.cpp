@@ -92,10 +92,7 @@ void ShowBookStatus(ObjectId book, const char* prefix, const char* path)
     MemFree(name);
 }
 
-void ClearBookStatus(ObjectId book)
-{
-    SetStringProperty(0, book, PROP_STATUS_LINE, "");
-}
+void ClearBookStatus(ObjectId book) { SetStringProperty(0, book, PROP_STATUS_LINE, ""); }
 
 /* Open documents, in the host's order, as a new array (MemFree) of *count ids. */
 static ObjectId* OpenDocuments(uint32_t* count)
@@ -147,8 +144,8 @@ static void EndBookFile(BookFile* file, BookFileEnd endForm)
         ReportFileProblem("Could not save file:", file->path);
 }
 
-static void RunBookFile(ObjectId book, ObjectId component, const char* prefix, BookFileEnd endForm,
-                        BookFileWork work, void* context)
+static void RunBookFile(ObjectId book, ObjectId component, const char* prefix, BookFileEnd endForm, BookFileWork work,
+                        void* context)
 {
     BookFile file;
     file.book = book;

@@ -9,11 +9,10 @@
 #include "commands/tables.h"
 #include "commands/usage.h"
 
-static const char kAboutText[] =
-    "Tagwright \n"
-    "Version 2.1 Build 104 \n"
-    "Published by the Tagwright project\n"
-    "Paragraph format tools for documents and books";
+static const char kAboutText[] = "Tagwright \n"
+                                 "Version 2.1 Build 104 \n"
+                                 "Published by the Tagwright project\n"
+                                 "Paragraph format tools for documents and books";
 
 int32_t TagwrightAbout(ObjectId doc)
 {

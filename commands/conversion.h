@@ -5,8 +5,8 @@
 
 #include "bridge/boundary.h"
 
-int32_t ConvertParagraphsInDoc(ObjectId doc);  /* command 6 */
-int32_t ConvertParagraphsBook(ObjectId book);  /* command 14 */
+int32_t ConvertParagraphsInDoc(ObjectId doc); /* command 6 */
+int32_t ConvertParagraphsBook(ObjectId book); /* command 14 */
 
 /* Retags every paragraph of target (flows, table cells, table titles) whose tag is a source
  * in the conversion table, and converts next-tag references in its catalogue and paragraphs

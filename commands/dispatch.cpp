@@ -123,9 +123,7 @@ static void FillSubmenu(ObjectId submenu, const MenuEntry* entries, size_t count
                 *about = command;
             break;
         }
-        case ENTRY_SEPARATOR:
-            AddSeparator(submenu, entry->separator);
-            break;
+        case ENTRY_SEPARATOR: AddSeparator(submenu, entry->separator); break;
         case ENTRY_REPORT_SUBMENU: {
             ObjectId report = DefineMenu("ParagraphTagReport", "Generate Paragraph Tag Report");
             DefineCommandInMenu(TW_CMD_TAG_REPORT, report);
@@ -133,15 +131,13 @@ static void FillSubmenu(ObjectId submenu, const MenuEntry* entries, size_t count
             AddMenuToMenu(submenu, report);
             break;
         }
-        case ENTRY_SHARED_ABOUT:
-            AddCommandToMenu(submenu, *about);
-            break;
+        case ENTRY_SHARED_ABOUT: AddCommandToMenu(submenu, *about); break;
         }
     }
 }
 
-static void BuildSide(const char* toolsName, const char* menuBar, const char* submenuName,
-                      const MenuEntry* entries, size_t count, ObjectId* about)
+static void BuildSide(const char* toolsName, const char* menuBar, const char* submenuName, const MenuEntry* entries,
+                      size_t count, ObjectId* about)
 {
     ObjectId tools = FindOrCreateToolsMenu(toolsName, menuBar);
     ObjectId submenu = DefineMenu(submenuName, kSubmenuLabel);
@@ -178,8 +174,7 @@ static void TakePendingId(const char* text, const char* keyword, ObjectId* pendi
     if (blank >= 0) {
         char* from = copy + blank;
         char* to = copy;
-        while ((*to++ = *from++) != '\0') {
-        }
+        while ((*to++ = *from++) != '\0') { }
         StrTrimTrailing(copy);
         StrTrimLeading(copy);
         *pending = (ObjectId)StrToInt(copy);

@@ -8,7 +8,7 @@
 #include "support/memory.h"
 #include "support/strings.h"
 
-#define POINTS(n) ((int32_t)((n) * 0x10000))
+#define POINTS(n) ((int32_t)((n)*0x10000))
 
 static const char kTemplateName[] = "VellOutput.fm";
 
@@ -44,8 +44,8 @@ ObjectId CreateOutputDocument(void)
     char* path = TemplatePath();
     ObjectId doc = path ? SimpleOpen(path, 0) : 0;
     if (doc == 0)
-        doc = NewCustomDocument(POINTS(576), POINTS(792), 1, POINTS(72), POINTS(72), POINTS(72),
-                                POINTS(72), POINTS(72), 0, 1);
+        doc = NewCustomDocument(POINTS(576), POINTS(792), 1, POINTS(72), POINTS(72), POINTS(72), POINTS(72), POINTS(72),
+                                0, 1);
     MemFree(path);
     return doc;
 }

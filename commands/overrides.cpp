@@ -100,10 +100,7 @@ static void ShowSelection(void)
     RunCommandCodes(1, &code);
 }
 
-static int IsOverridden(ObjectId doc, ObjectId paragraph)
-{
-    return GetIntProperty(doc, paragraph, PROP_OVERRIDE) != 0;
-}
+static int IsOverridden(ObjectId doc, ObjectId paragraph) { return GetIntProperty(doc, paragraph, PROP_OVERRIDE) != 0; }
 
 static int PageInList(ObjectId doc, ObjectId page, int32_t firstProperty)
 {

@@ -5,9 +5,9 @@
 
 #include "bridge/boundary.h"
 
-int32_t RemoveOverrides(ObjectId doc);       /* command 7 */
-int32_t FindNextOverride(ObjectId doc);      /* command 8 */
-int32_t RemoveOverridesBook(ObjectId book);  /* command 15 */
+int32_t RemoveOverrides(ObjectId doc);      /* command 7 */
+int32_t FindNextOverride(ObjectId doc);     /* command 8 */
+int32_t RemoveOverridesBook(ObjectId book); /* command 15 */
 
 /* Applies the catalogue format again to every overridden paragraph of the document's flows,
  * table cells and table titles; a flow paragraph's override flag is cleared when its format

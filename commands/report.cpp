@@ -25,29 +25,59 @@ typedef struct NamedValue {
 } NamedValue;
 
 static const NamedValue kUnits[] = {
-    {0x10000, "points"},     {0x11159, "didots"},  {0x2D5AB, "millimeters"}, {0xC0000, "picas"},
-    {0xCD02C, "ciceros"},    {0x1C58B1, "centimeters"}, {0x480000, "inches"},
+    {0x10000, "points"},  {0x11159, "didots"},       {0x2D5AB, "millimeters"}, {0xC0000, "picas"},
+    {0xCD02C, "ciceros"}, {0x1C58B1, "centimeters"}, {0x480000, "inches"},
 };
 
 static const char* const kLanguages[] = {
-    0,           "usenglish", "ukenglish",  "deutsch",  "swissgerman", "francais",  "canadianfrench",
-    "espanol",   "catalan",   "italiano",   "portuguese", "brasil",    "danish",    "dutch",
-    "norwegian", "nynorsk",   "finnish",    "svenska",  "japanese",    "traditionalchinese",
-    "simplifiedchinese", "korean", "newgerman", "newswissgerman", "newdutch", "greek", "russian",
-    "czech",     "polish",    "hungarian",  "turkish",  "slovak",      "slovenian", "bulgarian",
-    "croatian",  "estonian",  "latvian",    "lithuanian", "romanian",  "arabic",    "hebrew",
-    "thai",      "farsi",
+    0,
+    "usenglish",
+    "ukenglish",
+    "deutsch",
+    "swissgerman",
+    "francais",
+    "canadianfrench",
+    "espanol",
+    "catalan",
+    "italiano",
+    "portuguese",
+    "brasil",
+    "danish",
+    "dutch",
+    "norwegian",
+    "nynorsk",
+    "finnish",
+    "svenska",
+    "japanese",
+    "traditionalchinese",
+    "simplifiedchinese",
+    "korean",
+    "newgerman",
+    "newswissgerman",
+    "newdutch",
+    "greek",
+    "russian",
+    "czech",
+    "polish",
+    "hungarian",
+    "turkish",
+    "slovak",
+    "slovenian",
+    "bulgarian",
+    "croatian",
+    "estonian",
+    "latvian",
+    "lithuanian",
+    "romanian",
+    "arabic",
+    "hebrew",
+    "thai",
+    "farsi",
 };
 
-static int32_t DisplayUnit(ObjectId doc)
-{
-    return GetMetricProperty(doc, doc, PROP_DISPLAY_UNITS);
-}
+static int32_t DisplayUnit(ObjectId doc) { return GetMetricProperty(doc, doc, PROP_DISPLAY_UNITS); }
 
-static int32_t FontSizeUnit(ObjectId doc)
-{
-    return GetMetricProperty(doc, doc, PROP_FONT_SIZE_UNITS);
-}
+static int32_t FontSizeUnit(ObjectId doc) { return GetMetricProperty(doc, doc, PROP_FONT_SIZE_UNITS); }
 
 const char* UnitName(ObjectId doc)
 {
@@ -159,19 +189,19 @@ void WritePercentLine(ObjectId doc, ObjectId format, int32_t property, const cha
 
 typedef enum RowKind {
     ROW_HEADING,
-    ROW_ENUM,         /* a name per listed value; an unlisted value writes no line */
+    ROW_ENUM, /* a name per listed value; an unlisted value writes no line */
     ROW_BOOLEAN,
     ROW_INTEGER,
     ROW_STRING,
     ROW_MEASURE,
     ROW_FONT_MEASURE,
     ROW_PERCENT,
-    ROW_COLOR,        /* identifier of a colour object; its name */
-    ROW_FONT_NAME,    /* index into an application font list (list property in extra) */
+    ROW_COLOR,     /* identifier of a colour object; its name */
+    ROW_FONT_NAME, /* index into an application font list (list property in extra) */
     ROW_LANGUAGE,
     ROW_TABS,
-    ROW_SPACING,      /* "Fixed" for 0, "Not Fixed" otherwise */
-    ROW_CELL_MARGIN   /* custom label when bit extra of property 586 is set */
+    ROW_SPACING,    /* "Fixed" for 0, "Not Fixed" otherwise */
+    ROW_CELL_MARGIN /* custom label when bit extra of property 586 is set */
 } RowKind;
 
 typedef struct EnumNames {
@@ -184,23 +214,30 @@ typedef struct ReportRow {
     RowKind kind;
     const char* label;
     int32_t property;
-    int32_t extra;              /* font list property, or cell-margin bit */
-    const EnumNames* names;     /* ROW_ENUM */
-    const char* otherLabel;     /* ROW_CELL_MARGIN: label when the bit is clear */
+    int32_t extra;          /* font list property, or cell-margin bit */
+    const EnumNames* names; /* ROW_ENUM */
+    const char* otherLabel; /* ROW_CELL_MARGIN: label when the bit is clear */
 } ReportRow;
 
 static const char* const kCapitalization[] = {"Normal", "Small Caps", "Lowercase", "Uppercase"};
 static const char* const kPosition[] = {"Normal", "Superscript", "Subscript"};
 static const char* const kUnderlining[] = {"None", "Underline", "Double Underline", "Numeric Underline"};
 static const char* const kAlignment[] = {"Left", "Right", "Center", "Justified"};
-static const char* const kPlacementStyle[] = {
-    "In Column",        "Side Head Top Edge", "Side Head First Baseline", "Side Head Last Baseline",
-    "Run In Head",      "Across All Columns and Side Heads", "Across All Columns"};
+static const char* const kPlacementStyle[] = {"In Column",
+                                              "Side Head Top Edge",
+                                              "Side Head First Baseline",
+                                              "Side Head Last Baseline",
+                                              "Run In Head",
+                                              "Across All Columns and Side Heads",
+                                              "Across All Columns"};
 static const char* const kPlacement[] = {"Anywhere", "Top of Column", "Top of Page", "Top of Left Page",
-                                          "Top of Right Page"};
+                                         "Top of Right Page"};
 static const char* const kCellAlignment[] = {"Top", "Middle", "Bottom"};
 
-#define NAMES(first, array) {first, COUNT_OF(array), array}
+#define NAMES(first, array)                                                                                            \
+    {                                                                                                                  \
+        first, COUNT_OF(array), array                                                                                  \
+    }
 static const EnumNames kCapitalizationNames = NAMES(0, kCapitalization);
 static const EnumNames kPositionNames = NAMES(0, kPosition);
 static const EnumNames kUnderliningNames = NAMES(0, kUnderlining);
@@ -209,11 +246,26 @@ static const EnumNames kPlacementStyleNames = NAMES(0, kPlacementStyle);
 static const EnumNames kPlacementNames = NAMES(0, kPlacement);
 static const EnumNames kCellAlignmentNames = NAMES(0, kCellAlignment);
 
-#define HEADING(text) {ROW_HEADING, text, 0, 0, 0, 0}
-#define ROW(kind, label, property) {kind, label, property, 0, 0, 0}
-#define ENUM_ROW(label, property, names) {ROW_ENUM, label, property, 0, &names, 0}
-#define FONT_ROW(label, property, list) {ROW_FONT_NAME, label, property, list, 0, 0}
-#define MARGIN_ROW(custom, other, property, bit) {ROW_CELL_MARGIN, custom, property, bit, 0, other}
+#define HEADING(text)                                                                                                  \
+    {                                                                                                                  \
+        ROW_HEADING, text, 0, 0, 0, 0                                                                                  \
+    }
+#define ROW(kind, label, property)                                                                                     \
+    {                                                                                                                  \
+        kind, label, property, 0, 0, 0                                                                                 \
+    }
+#define ENUM_ROW(label, property, names)                                                                               \
+    {                                                                                                                  \
+        ROW_ENUM, label, property, 0, &names, 0                                                                        \
+    }
+#define FONT_ROW(label, property, list)                                                                                \
+    {                                                                                                                  \
+        ROW_FONT_NAME, label, property, list, 0, 0                                                                     \
+    }
+#define MARGIN_ROW(custom, other, property, bit)                                                                       \
+    {                                                                                                                  \
+        ROW_CELL_MARGIN, custom, property, bit, 0, other                                                               \
+    }
 
 static const ReportRow kRows[] = {
     HEADING("Default Font"),
@@ -336,8 +388,13 @@ static void WriteTabLines(ObjectId doc, ObjectId format, const ReportRow* row, O
         char position[64];
         FormatToBuffer(position, "%.3f", InUnit(tab->position, DisplayUnit(doc)));
         char decimal[2] = {(char)(tab->decimal & 0xFF), '\0'};
-        const char* pieces[] = {"Type: ", TabTypeName(tab->kind), "  ", "Position: ", position, " ", UnitName(doc),
-                                "  ", "Decimal: ", decimal, "  ", "Leader: ", tab->leader};
+        const char* pieces[] = {"Type: ",      TabTypeName(tab->kind),
+                                "  ",          "Position: ",
+                                position,      " ",
+                                UnitName(doc), "  ",
+                                "Decimal: ",   decimal,
+                                "  ",          "Leader: ",
+                                tab->leader};
         size_t length = 0;
         for (size_t p = 0; p < COUNT_OF(pieces); p++)
             length += (size_t)StrLength(pieces[p]);

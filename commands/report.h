@@ -4,8 +4,8 @@
 
 #include "bridge/boundary.h"
 
-int32_t GenerateParagraphTagReport(ObjectId doc);        /* command 16 */
-int32_t GenerateParagraphTagReportSingle(ObjectId doc);  /* command 17 */
+int32_t GenerateParagraphTagReport(ObjectId doc);       /* command 16 */
+int32_t GenerateParagraphTagReportSingle(ObjectId doc); /* command 17 */
 
 /* Appends the format's twelve property groups (not its tag heading) to the output document
  * out; doc is the document the format belongs to. */

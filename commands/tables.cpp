@@ -295,22 +295,10 @@ static int32_t BuildTable(ObjectId doc, ObjectId book, int fromBook, const char*
     return 0;
 }
 
-int32_t CreateParagraphList(ObjectId doc)
-{
-    return BuildTable(doc, 0, 0, kListHeadings, 1);
-}
+int32_t CreateParagraphList(ObjectId doc) { return BuildTable(doc, 0, 0, kListHeadings, 1); }
 
-int32_t CreateConversionDocument(ObjectId doc)
-{
-    return BuildTable(doc, 0, 0, kConversionHeadings, 2);
-}
+int32_t CreateConversionDocument(ObjectId doc) { return BuildTable(doc, 0, 0, kConversionHeadings, 2); }
 
-int32_t CreateParagraphListBook(ObjectId book)
-{
-    return BuildTable(0, book, 1, kListHeadings, 1);
-}
+int32_t CreateParagraphListBook(ObjectId book) { return BuildTable(0, book, 1, kListHeadings, 1); }
 
-int32_t CreateConversionDocumentBook(ObjectId book)
-{
-    return BuildTable(0, book, 1, kConversionHeadings, 2);
-}
+int32_t CreateConversionDocumentBook(ObjectId book) { return BuildTable(0, book, 1, kConversionHeadings, 2); }

@@ -13,12 +13,12 @@
 #define TABLE_HEADING_SOURCE "Source Tag"
 #define TABLE_HEADING_DESTINATION "Destination Tag"
 
-int32_t CreateParagraphList(ObjectId doc);              /* command 3 */
-int32_t RemoveNonlistParagraphs(ObjectId doc);          /* command 4 */
-int32_t CreateConversionDocument(ObjectId doc);         /* command 5 */
-int32_t CreateParagraphListBook(ObjectId book);         /* command 11 */
-int32_t RemoveNonlistParagraphsBook(ObjectId book);     /* command 12 */
-int32_t CreateConversionDocumentBook(ObjectId book);    /* command 13 */
+int32_t CreateParagraphList(ObjectId doc);           /* command 3 */
+int32_t RemoveNonlistParagraphs(ObjectId doc);       /* command 4 */
+int32_t CreateConversionDocument(ObjectId doc);      /* command 5 */
+int32_t CreateParagraphListBook(ObjectId book);      /* command 11 */
+int32_t RemoveNonlistParagraphsBook(ObjectId book);  /* command 12 */
+int32_t CreateConversionDocumentBook(ObjectId book); /* command 13 */
 
 /* The first open document, in the host's open order, holding a table whose first cell text
  * begins with heading (case-sensitive); 0 when none does. */
@@ -35,6 +35,5 @@ char* GetParagraphText(ObjectId doc, ObjectId paragraph);
  * some row of the list table (heading row included). Paragraphs keep their tags. A table
  * that can no longer be read (its document was closed) deletes nothing. */
 void KeepListedTags(ObjectId target, ObjectId tableDoc, ObjectId table);
-
 
 #endif

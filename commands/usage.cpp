@@ -111,10 +111,7 @@ char* DocumentTitle(ObjectId doc)
     return name ? name : StrDuplicate("Untitled");
 }
 
-char* BookTitle(ObjectId book)
-{
-    return FileNameOf(GetStringProperty(0, book, PROP_NAME));
-}
+char* BookTitle(ObjectId book) { return FileNameOf(GetStringProperty(0, book, PROP_NAME)); }
 
 /* ---- listings ------------------------------------------------------------------------- */
 

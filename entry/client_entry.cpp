@@ -11,7 +11,7 @@
 static const SinkHandlers kCommandHandlers = {InitializeCommands, HandleNotification, RunCommand};
 
 extern "C" TW_EXPORT int32_t TW_STDCALL F_ApiClientInit(void* module, TwComObject* host, TwComObject* retained,
-                                                         PropertyList* description)
+                                                        PropertyList* description)
 {
     SinkSetHandlers(&kCommandHandlers);
     SetHostDirectorySource(HostInstallDirectory);

@@ -20,7 +20,8 @@ struct World {
     Session session{MemoryMode::TaskMemory};
     ObjectId doc = 0, book = 0;
 
-    World() {
+    World()
+    {
         session.setStore(&store);
         std::string error;
         if (!session.load(error)) {
@@ -29,7 +30,9 @@ struct World {
         }
         DocBuilder d(session.model(), "/fuzz/ch1.fm");
         d.format("Body").format("Heading1").format("Unused");
-        d.paragraph("Heading1", "Title").paragraph("Body", "Text").table({{"Source Tag", "Destination Tag"}, {"Body", "Heading1"}}, 1, "Body");
+        d.paragraph("Heading1", "Title")
+            .paragraph("Body", "Text")
+            .table({{"Source Tag", "Destination Tag"}, {"Body", "Heading1"}}, 1, "Body");
         store.put("/fuzz/ch1.fm", *d.build());
         BookBuilder b(session.model(), "/fuzz/book.book");
         b.file("/fuzz/ch1.fm").file("/fuzz/missing.fm");
@@ -41,11 +44,13 @@ struct World {
 
 uint32_t Word(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24; }
 
-}  // namespace
+} // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static World* world = new World;  // loaded once: the plug-in is never unloaded while fuzzing
-    if (size < 9) return 0;
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    static World* world = new World; // loaded once: the plug-in is never unloaded while fuzzing
+    if (size < 9)
+        return 0;
     // Byte 0 picks the notification: even bytes send message 13 (what clients send), odd
     // ones the number in bytes 1-4. Bytes 5-8 are the value; the rest is the text.
     int32_t notification = (data[0] & 1) ? static_cast<int32_t>(Word(data + 1)) : 13;
@@ -56,8 +61,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Session& s = world->session;
     s.activate(0);
     s.activate(world->doc);
-    if (data[0] & 4) s.activate(world->book);
+    if (data[0] & 4)
+        s.activate(world->book);
     s.notify(notification, target, text, value);
-    for (ObjectId out : s.outputDocuments()) s.host().closeFile(out, true);
+    for (ObjectId out : s.outputDocuments())
+        s.host().closeFile(out, true);
     return 0;
 }

@@ -10,13 +10,15 @@
 #include "support/memory.h"
 #include "support/path.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
     static bool ready = (UseBuildIcuData(), true);
     (void)ready;
-    if (size < 2) return 0;
+    if (size < 2)
+        return 0;
     static const char* const names[] = {"FrameRoman", "Shift-JIS", "KSC5601", "Big5", "GB2312", "UTF-8"};
     SetEncoding(names[data[0] % 6]);
-    int32_t kind = data[1] % 5;  // kinds above 4 end in FatalError by design
+    int32_t kind = data[1] % 5; // kinds above 4 end in FatalError by design
     std::string all(reinterpret_cast<const char*>(data + 2), size - 2);
     size_t cut = all.find('\0');
     std::string text = all.substr(0, cut);

@@ -53,22 +53,15 @@ int32_t Resolve(Model& m, ObjectId doc, ObjectId obj, Target& t)
 
 namespace {
 
-template <class T>
-ObjectId After(const std::vector<T>& list, ObjectId id)
+template <class T> ObjectId After(const std::vector<T>& list, ObjectId id)
 {
     auto it = std::find(list.begin(), list.end(), id);
     return (it == list.end() || it + 1 == list.end()) ? 0 : *(it + 1);
 }
 
-ObjectId FirstOf(const std::vector<ObjectId>& list)
-{
-    return list.empty() ? 0 : list.front();
-}
+ObjectId FirstOf(const std::vector<ObjectId>& list) { return list.empty() ? 0 : list.front(); }
 
-ObjectId LastOf(const std::vector<ObjectId>& list)
-{
-    return list.empty() ? 0 : list.back();
-}
+ObjectId LastOf(const std::vector<ObjectId>& list) { return list.empty() ? 0 : list.back(); }
 
 } // namespace
 
@@ -90,14 +83,10 @@ PropValue ValueOf(const PgfProps& props, const PropertyInfo& info)
 std::vector<std::string>& FontList(Model& m, int32_t list)
 {
     switch (list) {
-    case PROP_FONT_VARIATIONS:
-        return m.fontVariations;
-    case PROP_FONT_WEIGHTS:
-        return m.fontWeights;
-    case PROP_FONT_ANGLES:
-        return m.fontAngles;
-    default:
-        return m.fontFamilies;
+    case PROP_FONT_VARIATIONS: return m.fontVariations;
+    case PROP_FONT_WEIGHTS: return m.fontWeights;
+    case PROP_FONT_ANGLES: return m.fontAngles;
+    default: return m.fontFamilies;
     }
 }
 
@@ -177,8 +166,7 @@ int32_t GetNumber(Host& h, Target& t, int32_t prop, int32_t& out)
         if (prop == PROP_COMPONENT_KIND)
             return out = t.book->component(t.id)->kind, kStatusOk;
         break;
-    default:
-        break;
+    default: break;
     }
     if (PgfProps* props = PropsOf(t)) {
         const PropertyInfo* info = FindParagraphProperty(prop);
@@ -231,8 +219,7 @@ int32_t SetNumber(Host& h, Target& t, int32_t prop, int32_t value)
         if (prop == PROP_COMPONENT_KIND)
             return kReadOnly;
         break;
-    default:
-        break;
+    default: break;
     }
     if (PgfProps* props = PropsOf(t)) {
         const PropertyInfo* info = FindParagraphProperty(prop);
@@ -390,8 +377,7 @@ int32_t GetId(Host& h, Target& t, int32_t prop, ObjectId& out)
         if (prop == PROP_NEXT_MENU_ITEM)
             return out = m.nextMenuItem(t.hint, t.id), kStatusOk;
         break;
-    default:
-        break;
+    default: break;
     }
     if (PgfProps* props = PropsOf(t)) {
         const PropertyInfo* info = FindParagraphProperty(prop);
@@ -436,8 +422,7 @@ int32_t SetId(Host& h, Target& t, int32_t prop, ObjectId value)
         if (prop == PROP_NEXT_MENU_ITEM)
             return m.moveMenuItemBefore(t.hint, t.id, value) ? kStatusOk : kBadParameter;
         break;
-    default:
-        break;
+    default: break;
     }
     if (PgfProps* props = PropsOf(t)) {
         const PropertyInfo* info = FindParagraphProperty(prop);
@@ -509,8 +494,7 @@ int32_t GetString(Host& h, Target& t, int32_t prop, std::string& out)
         if (prop == PROP_NAME)
             return out = t.menu->name, kStatusOk;
         break;
-    default:
-        break;
+    default: break;
     }
     if (PgfProps* props = PropsOf(t)) {
         const PropertyInfo* info = FindParagraphProperty(prop);
@@ -558,8 +542,7 @@ int32_t SetString(Host& h, Target& t, int32_t prop, const std::string& value)
         if (prop == PROP_LABEL)
             return t.menu->label = value, kStatusOk;
         break;
-    default:
-        break;
+    default: break;
     }
     if (PgfProps* props = PropsOf(t)) {
         const PropertyInfo* info = FindParagraphProperty(prop);
@@ -616,7 +599,8 @@ int32_t BuildPropertyList(Host& h, Target& t, std::vector<PropertyEntry>& out)
             if (tabs && !tabs->empty()) {
                 auto* arr = static_cast<Tab*>(im.alloc(sizeof(Tab) * tabs->size()));
                 for (size_t i = 0; i < tabs->size(); i++)
-                    arr[i] = Tab{(*tabs)[i].position, (*tabs)[i].kind, im.string((*tabs)[i].leader), (*tabs)[i].decimal};
+                    arr[i] =
+                        Tab{(*tabs)[i].position, (*tabs)[i].kind, im.string((*tabs)[i].leader), (*tabs)[i].decimal};
                 e.value.u.tabs.tabs = arr;
             }
             break;
@@ -624,8 +608,8 @@ int32_t BuildPropertyList(Host& h, Target& t, std::vector<PropertyEntry>& out)
         default: {
             int32_t n = 0;
             GetNumber(h, t, info.number, n);
-            bool metric = info.type == PropType::Metric || info.type == PropType::Percent ||
-                          info.type == PropType::CellMargin;
+            bool metric =
+                info.type == PropType::Metric || info.type == PropType::Percent || info.type == PropType::CellMargin;
             e.value.kind = metric ? VALUE_SCALAR2 : VALUE_INT;
             e.value.u.i = n;
             break;

@@ -15,11 +15,7 @@ namespace tw::host {
 
 namespace {
 
-template <class F>
-void* Fn(F f)
-{
-    return reinterpret_cast<void*>(f);
-}
+template <class F> void* Fn(F f) { return reinterpret_cast<void*>(f); }
 
 } // namespace
 
@@ -41,8 +37,8 @@ static TwResult TW_STDCALL QueryInterfaceImpl(TwComObject* self, const TwGuid* i
     if (!out)
         return TW_E_FAIL;
     *out = nullptr;
-    static const TwGuid* const extraIds[11] = {&IID_HostExtra1, &IID_HostExtra2, &IID_HostExtra3, &IID_HostExtra4,
-                                               &IID_HostExtra5, &IID_HostExtra6, &IID_HostExtra7, &IID_HostExtra8,
+    static const TwGuid* const extraIds[11] = {&IID_HostExtra1, &IID_HostExtra2,  &IID_HostExtra3, &IID_HostExtra4,
+                                               &IID_HostExtra5, &IID_HostExtra6,  &IID_HostExtra7, &IID_HostExtra8,
                                                &IID_HostExtra9, &IID_HostExtra10, &IID_HostExtra11};
     static const TwGuid* const connIds[3] = {&IID_HostConnection1, &IID_HostConnection2, &IID_HostConnection3};
     ComPart* found = nullptr;
@@ -87,15 +83,9 @@ static TwResult TW_STDCALL Connection2(TwComObject* self, void* module)
     return TW_S_OK;
 }
 
-static TwResult TW_STDCALL Connection3(TwComObject*, int32_t)
-{
-    return TW_S_OK;
-}
+static TwResult TW_STDCALL Connection3(TwComObject*, int32_t) { return TW_S_OK; }
 
-static TwResult TW_STDCALL NotImplemented(HostApi*)
-{
-    return TW_E_NOTIMPL;
-}
+static TwResult TW_STDCALL NotImplemented(HostApi*) { return TW_E_NOTIMPL; }
 // ---- Host::Impl -------------------------------------------------------------------------------
 
 Host::Impl::Impl(Host& h) : host(h)
@@ -182,15 +172,9 @@ Host::Host(MemoryMode mode) : mode_(mode), impl_(std::make_unique<Impl>(*this))
     model_.installDir = DefaultInstallDir();
 }
 
-Host::~Host()
-{
-    releaseSink();
-}
+Host::~Host() { releaseSink(); }
 
-TwComObject* Host::hostObject()
-{
-    return reinterpret_cast<TwComObject*>(&impl_->api);
-}
+TwComObject* Host::hostObject() { return reinterpret_cast<TwComObject*>(&impl_->api); }
 
 void Host::releaseSink()
 {
@@ -210,10 +194,7 @@ int32_t Host::outstandingReferences() const
     return total;
 }
 
-void Host::failSlot(int32_t slot, TwResult code, int32_t times)
-{
-    impl_->failures[slot] = {code, times};
-}
+void Host::failSlot(int32_t slot, TwResult code, int32_t times) { impl_->failures[slot] = {code, times}; }
 
 void Host::failCall(int64_t nth, TwResult code)
 {
@@ -221,10 +202,7 @@ void Host::failCall(int64_t nth, TwResult code)
     impl_->failAtCode = code;
 }
 
-int64_t Host::totalCalls() const
-{
-    return impl_->totalCalls;
-}
+int64_t Host::totalCalls() const { return impl_->totalCalls; }
 
 int32_t Host::callCount(int32_t slot) const
 {

@@ -23,10 +23,7 @@ struct ComPart {
 };
 
 // The host behind any of its interfaces.
-inline Host& HostOf(void* self)
-{
-    return *static_cast<ComPart*>(self)->host;
-}
+inline Host& HostOf(void* self) { return *static_cast<ComPart*>(self)->host; }
 
 struct Host::Impl {
     explicit Impl(Host& h);

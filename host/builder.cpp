@@ -53,8 +53,9 @@ DocBuilder& DocBuilder::locked()
 
 DocBuilder& DocBuilder::flow(const std::string& tag, PageKind on)
 {
-    const auto& pages = on == PageKind::Body ? doc_->bodyPages : on == PageKind::Master ? doc_->masterPages
-                                                                                        : doc_->referencePages;
+    const auto& pages = on == PageKind::Body     ? doc_->bodyPages
+                        : on == PageKind::Master ? doc_->masterPages
+                                                 : doc_->referencePages;
     ObjectId flow = AddFlow(m_, *doc_, tag, false);
     frame_ = AddFrame(m_, *doc_, flow, pages.front());
     return *this;
@@ -78,8 +79,8 @@ DocBuilder& DocBuilder::table(const std::vector<std::vector<std::string>>& rows,
     int32_t total = static_cast<int32_t>(rows.size());
     int32_t heading = std::min(headingRows, total);
     const Paragraph* anchor = doc_->paragraph(lastParagraph_);
-    lastTable_ = AddTable(m_, *doc_, format, columns, heading, total - heading, 0, lastParagraph_,
-                          CharCount(anchor->text));
+    lastTable_ =
+        AddTable(m_, *doc_, format, columns, heading, total - heading, 0, lastParagraph_, CharCount(anchor->text));
     Table* t = doc_->table(lastTable_);
     for (size_t r = 0; r < rows.size(); r++) {
         Row* row = doc_->row(t->rows[r]);
@@ -123,10 +124,7 @@ DocBuilder& DocBuilder::footnote(const std::vector<std::pair<std::string, std::s
     return *this;
 }
 
-std::unique_ptr<Document> DocBuilder::build()
-{
-    return std::move(doc_);
-}
+std::unique_ptr<Document> DocBuilder::build() { return std::move(doc_); }
 
 BookBuilder::BookBuilder(Model& m, const std::string& path) : m_(m), book_(std::make_unique<Book>())
 {
@@ -173,9 +171,6 @@ BookBuilder& BookBuilder::end()
     return *this;
 }
 
-std::unique_ptr<Book> BookBuilder::build()
-{
-    return std::move(book_);
-}
+std::unique_ptr<Book> BookBuilder::build() { return std::move(book_); }
 
 } // namespace tw::host

@@ -60,9 +60,9 @@ class BookBuilder {
 public:
     explicit BookBuilder(Model& m, const std::string& path = {});
     BookBuilder& file(const std::string& path);
-    BookBuilder& component(int32_t kind, const std::string& name); // any kind, no children
+    BookBuilder& component(int32_t kind, const std::string& name);               // any kind, no children
     BookBuilder& group(const std::string& name, int32_t kind = kComponentGroup); // children follow
-    BookBuilder& end(); // closes the innermost group
+    BookBuilder& end();                                                          // closes the innermost group
     std::unique_ptr<Book> build();
 
 private:

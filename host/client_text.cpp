@@ -18,7 +18,8 @@ bool Host::converterReady()
         // The host's own converter from its installation directory; the process-wide ICU
         // data directory is the client's business.
         // Converters outside ICU's own package sit in <data dir>/icudt<version><endian>/.
-        for (std::string dir : {model_.installDir + "/icu_data/" U_ICUDATA_NAME "/", model_.installDir + "/icu_data/"}) {
+        for (std::string dir :
+             {model_.installDir + "/icu_data/" U_ICUDATA_NAME "/", model_.installDir + "/icu_data/"}) {
             err = U_ZERO_ERROR;
             impl_->converter = ucnv_openPackage(dir.c_str(), "adobe-fm-roman-windows", &err);
             if (U_SUCCESS(err) && impl_->converter)

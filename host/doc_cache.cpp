@@ -13,7 +13,7 @@ namespace tw::host {
 
 FileIdentity FileIdentity::Of(const std::string& path)
 {
-    struct stat st {};
+    struct stat st { };
     FileIdentity id;
     if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
         return id;
@@ -46,7 +46,7 @@ size_t DocumentMemory(const Document& d)
     return n;
 }
 
-DocumentCache::DocumentCache() : budget_(kDefaultCacheMb << 20) {}
+DocumentCache::DocumentCache() : budget_(kDefaultCacheMb << 20) { }
 
 void DocumentCache::setBudget(size_t bytes)
 {
@@ -64,7 +64,8 @@ void DocumentCache::opened(const Document& doc, const std::string& path, const F
     o.path = path;
     o.identity = identity;
     o.readAt = std::time(nullptr);
-    o.view = View{doc.selection, doc.currentPage, doc.docMode, doc.displayUnits, doc.fontSizeUnits, doc.redisplays, doc.visible};
+    o.view = View{doc.selection,     doc.currentPage, doc.docMode, doc.displayUnits,
+                  doc.fontSizeUnits, doc.redisplays,  doc.visible};
     open_[doc.id] = o;
 }
 

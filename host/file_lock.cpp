@@ -11,16 +11,20 @@
 
 namespace tw::host {
 
-FileLocks::~FileLocks() {
-    for (int fd : fds_) ::close(fd);
+FileLocks::~FileLocks()
+{
+    for (int fd : fds_)
+        ::close(fd);
 }
 
-bool FileLocks::lock(const std::string& path, std::string& error) {
+bool FileLocks::lock(const std::string& path, std::string& error)
+{
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return true;
+    if (fd < 0)
+        return true;
     struct stat st;
     if (::fstat(fd, &st) == 0)
-        for (int held : fds_) {  // named twice (a book listing itself): locked already
+        for (int held : fds_) { // named twice (a book listing itself): locked already
             struct stat other;
             if (::fstat(held, &other) == 0 && other.st_dev == st.st_dev && other.st_ino == st.st_ino) {
                 ::close(fd);
@@ -30,12 +34,14 @@ bool FileLocks::lock(const std::string& path, std::string& error) {
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         int saved = errno;
         ::close(fd);
-        if (saved != EWOULDBLOCK) return true;  // a file system without locks: nothing to guard
-        error = path + ": is being changed by another tagwright run; nothing was changed (try again when it has finished)";
+        if (saved != EWOULDBLOCK)
+            return true; // a file system without locks: nothing to guard
+        error =
+            path + ": is being changed by another tagwright run; nothing was changed (try again when it has finished)";
         return false;
     }
     fds_.push_back(fd);
     return true;
 }
 
-}  // namespace tw::host
+} // namespace tw::host

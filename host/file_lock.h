@@ -24,4 +24,4 @@ private:
     std::vector<int> fds_;
 };
 
-}  // namespace tw::host
+} // namespace tw::host

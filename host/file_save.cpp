@@ -16,12 +16,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string SaveError(const std::string& path, const char* what) {
+std::string SaveError(const std::string& path, const char* what)
+{
     return path + ": could not be saved (" + what + ": " + std::strerror(errno) + "); the file on disk is unchanged";
 }
 
 // The file a path names once symbolic links are followed (the path itself when it is no link).
-bool FollowLinks(const std::string& path, std::string& target, std::string& error) {
+bool FollowLinks(const std::string& path, std::string& target, std::string& error)
+{
     fs::path p(path);
     for (int hops = 0;; ++hops) {
         struct stat st;
@@ -45,44 +47,54 @@ bool FollowLinks(const std::string& path, std::string& target, std::string& erro
     }
 }
 
-bool SameFile(int fd, const std::string& path) {
+bool SameFile(int fd, const std::string& path)
+{
     struct stat a, b;
     return ::fstat(fd, &a) == 0 && ::lstat(path.c_str(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 // Removes `temp` unless a save in progress holds its lock.
-void RemoveUnlocked(const std::string& temp) {
+void RemoveUnlocked(const std::string& temp)
+{
     int fd = ::open(temp.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0 && errno == EACCES) fd = ::open(temp.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return;
-    if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && SameFile(fd, temp)) ::unlink(temp.c_str());
+    if (fd < 0 && errno == EACCES)
+        fd = ::open(temp.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && SameFile(fd, temp))
+        ::unlink(temp.c_str());
     ::close(fd);
 }
 
 // Creates the temporary file, locked for as long as this save runs, with a stale one from a
 // killed save removed first. -1 with errno set when it cannot be made.
-int CreateTemp(const std::string& temp, mode_t mode) {
+int CreateTemp(const std::string& temp, mode_t mode)
+{
     for (int attempt = 0; attempt < 5; ++attempt) {
         RemoveUnlocked(temp);
         int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
         if (fd < 0) {
-            if (errno == EEXIST) continue;  // another save holds it, or it came back meanwhile
+            if (errno == EEXIST)
+                continue; // another save holds it, or it came back meanwhile
             return -1;
         }
         // Another process cleaning up may have taken the name away between create and lock.
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && SameFile(fd, temp)) return fd;
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && SameFile(fd, temp))
+            return fd;
         ::close(fd);
     }
     errno = EBUSY;
     return -1;
 }
 
-bool WriteAll(int fd, const std::string& bytes, size_t upTo) {
+bool WriteAll(int fd, const std::string& bytes, size_t upTo)
+{
     size_t done = 0;
     while (done < upTo) {
         ssize_t n = ::write(fd, bytes.data() + done, upTo - done);
         if (n < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             return false;
         }
         done += static_cast<size_t>(n);
@@ -91,7 +103,8 @@ bool WriteAll(int fd, const std::string& bytes, size_t upTo) {
 }
 
 // Devices and pipes (/dev/stdout, /dev/full) are written as they are, never replaced.
-bool WriteDirectly(const std::string& path, const std::string& target, const std::string& bytes, std::string& error) {
+bool WriteDirectly(const std::string& path, const std::string& target, const std::string& bytes, std::string& error)
+{
     int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
     if (fd < 0) {
         error = SaveError(path, "opening it");
@@ -104,17 +117,20 @@ bool WriteDirectly(const std::string& path, const std::string& target, const std
         ok = false;
     }
     errno = saved;
-    if (!ok) error = path + ": could not be written (" + std::strerror(errno) + ")";
+    if (!ok)
+        error = path + ": could not be written (" + std::strerror(errno) + ")";
     return ok;
 }
 
-}  // namespace
+} // namespace
 
 std::string SavingTempPath(const std::string& path) { return path + ".tw-saving"; }
 
-void RemoveStaleSave(const std::string& path) {
+void RemoveStaleSave(const std::string& path)
+{
     std::string target, ignored;
-    if (FollowLinks(path, target, ignored)) RemoveUnlocked(SavingTempPath(target));
+    if (FollowLinks(path, target, ignored))
+        RemoveUnlocked(SavingTempPath(target));
 }
 
 namespace {
@@ -147,20 +163,23 @@ bool CheckReplaceable(const std::string& path, std::string& error)
 }
 
 bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string& error,
-                         const std::function<bool(SaveStage)>& fail) {
+                         const std::function<bool(SaveStage)>& fail)
+{
     auto failed = [&](SaveStage s) { return fail && fail(s); };
     std::string target;
-    if (!FollowLinks(path, target, error)) return false;
+    if (!FollowLinks(path, target, error))
+        return false;
 
     struct stat old;
     bool exists = ::stat(target.c_str(), &old) == 0;
-    mode_t mode = 0666;  // a new file: as the user's umask makes it
+    mode_t mode = 0666; // a new file: as the user's umask makes it
     if (exists) {
         if (S_ISDIR(old.st_mode)) {
             error = path + ": is a folder, not a file; not saved";
             return false;
         }
-        if (S_ISCHR(old.st_mode) || S_ISFIFO(old.st_mode)) return WriteDirectly(path, target, bytes, error);
+        if (S_ISCHR(old.st_mode) || S_ISFIFO(old.st_mode))
+            return WriteDirectly(path, target, bytes, error);
         if (!S_ISREG(old.st_mode)) {
             error = path + ": is not a regular file; not saved";
             return false;
@@ -180,8 +199,9 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, std:
     }
     int fd = CreateTemp(temp, mode & 0777);
     if (fd < 0) {
-        error = errno == EBUSY ? path + ": could not be saved (another program is saving it now); the file on disk is unchanged"
-                               : SaveError(path, "cannot create the new file");
+        error = errno == EBUSY
+                    ? path + ": could not be saved (another program is saving it now); the file on disk is unchanged"
+                    : SaveError(path, "cannot create the new file");
         return false;
     }
     auto abandon = [&](const char* what) {
@@ -198,28 +218,33 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, std:
         // the group is still kept where the user belongs to it.
         if ((old.st_uid != ::geteuid() || old.st_gid != ::getegid()) && ::fchown(fd, old.st_uid, old.st_gid) != 0)
             (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
-        if (::fchmod(fd, mode) != 0) return abandon("setting its permissions");
+        if (::fchmod(fd, mode) != 0)
+            return abandon("setting its permissions");
     }
-    if (failed(SaveStage::Write)) {  // an interrupted write: part of the file is out
+    if (failed(SaveStage::Write)) { // an interrupted write: part of the file is out
         (void)WriteAll(fd, bytes, bytes.size() / 2);
         errno = ENOSPC;
         return abandon("writing");
     }
-    if (!WriteAll(fd, bytes, bytes.size())) return abandon("writing");
+    if (!WriteAll(fd, bytes, bytes.size()))
+        return abandon("writing");
     if (failed(SaveStage::Sync)) {
         errno = EIO;
         return abandon("flushing to disk");
     }
-    if (::fsync(fd) != 0) return abandon("flushing to disk");
+    if (::fsync(fd) != 0)
+        return abandon("flushing to disk");
     if (failed(SaveStage::Rename)) {
         errno = EIO;
         return abandon("replacing the old file");
     }
-    if (::rename(temp.c_str(), target.c_str()) != 0) return abandon("replacing the old file");
-    ::close(fd);  // releases the lock only now that the name is free again
+    if (::rename(temp.c_str(), target.c_str()) != 0)
+        return abandon("replacing the old file");
+    ::close(fd); // releases the lock only now that the name is free again
     // Make the rename itself durable.
     fs::path dir = fs::path(target).parent_path();
-    if (dir.empty()) dir = ".";
+    if (dir.empty())
+        dir = ".";
     int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dfd >= 0) {
         ::fsync(dfd);
@@ -228,4 +253,4 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, std:
     return true;
 }
 
-}  // namespace tw::host
+} // namespace tw::host

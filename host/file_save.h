@@ -31,4 +31,4 @@ bool CheckReplaceable(const std::string& path, std::string& error);
 // progress in another process holds a lock on its temporary file and is left alone.
 void RemoveStaleSave(const std::string& path);
 
-}  // namespace tw::host
+} // namespace tw::host

@@ -25,4 +25,4 @@ std::string MifPathToNative(const std::string& mifPath);
 // itself (relative ones beside the book), then the same base name with ".mif" beside the book.
 std::vector<std::string> ComponentCandidates(const std::string& bookPath, const std::string& componentPath);
 
-}  // namespace tw::host
+} // namespace tw::host

@@ -16,25 +16,42 @@
 namespace tw::host {
 namespace {
 
-int32_t IntValue(const MifSource& src, int32_t node) {
+int32_t IntValue(const MifSource& src, int32_t node)
+{
     return node < 0 ? 0 : static_cast<int32_t>(std::strtol(std::string(src.firstToken(node)).c_str(), nullptr, 10));
 }
 
-std::string StringValue(const MifSource& src, int32_t node) {
-    if (node < 0) return {};
+std::string StringValue(const MifSource& src, int32_t node)
+{
+    if (node < 0)
+        return {};
     std::string out, error;
     DecodeMifString(src.firstToken(node), src.encoding, out, error);
     return out;
 }
 
 // Text of the special characters written as <Char Name>.
-const char* CharText(std::string_view name) {
-    static const std::map<std::string_view, const char*> chars = {
-        {"Tab", "\t"},           {"HardSpace", "\u00A0"}, {"SoftHyphen", "\u00AD"}, {"HardHyphen", "\u2011"},
-        {"DiscHyphen", "\u00AD"}, {"NoHyphen", ""},        {"Cent", "\u00A2"},       {"Pound", "\u00A3"},
-        {"Yen", "\u00A5"},        {"EnDash", "\u2013"},    {"EmDash", "\u2014"},     {"Dagger", "\u2020"},
-        {"DoubleDagger", "\u2021"}, {"Bullet", "\u2022"},  {"HardReturn", "\u2028"}, {"NumberSpace", "\u2007"},
-        {"ThinSpace", "\u2009"},  {"EnSpace", "\u2002"},   {"EmSpace", "\u2003"}};
+const char* CharText(std::string_view name)
+{
+    static const std::map<std::string_view, const char*> chars = {{"Tab", "\t"},
+                                                                  {"HardSpace", "\u00A0"},
+                                                                  {"SoftHyphen", "\u00AD"},
+                                                                  {"HardHyphen", "\u2011"},
+                                                                  {"DiscHyphen", "\u00AD"},
+                                                                  {"NoHyphen", ""},
+                                                                  {"Cent", "\u00A2"},
+                                                                  {"Pound", "\u00A3"},
+                                                                  {"Yen", "\u00A5"},
+                                                                  {"EnDash", "\u2013"},
+                                                                  {"EmDash", "\u2014"},
+                                                                  {"Dagger", "\u2020"},
+                                                                  {"DoubleDagger", "\u2021"},
+                                                                  {"Bullet", "\u2022"},
+                                                                  {"HardReturn", "\u2028"},
+                                                                  {"NumberSpace", "\u2007"},
+                                                                  {"ThinSpace", "\u2009"},
+                                                                  {"EnSpace", "\u2002"},
+                                                                  {"EmSpace", "\u2003"}};
     auto it = chars.find(name);
     return it == chars.end() ? "" : it->second;
 }
@@ -48,12 +65,15 @@ struct PgfState {
 
 // The <ParaLine> of a paragraph written from the model: its text in <String> runs broken at
 // its inline items, each item as it was read (or an <ATbl> for a new table anchor).
-std::string ParaLinesText(const MifSource& src, Document& d, const Paragraph& p, int32_t textRectId) {
+std::string ParaLinesText(const MifSource& src, Document& d, const Paragraph& p, int32_t textRectId)
+{
     std::string t = "<ParaLine \n";
-    if (textRectId >= 0) t += " <TextRectID " + std::to_string(textRectId) + ">\n";
+    if (textRectId >= 0)
+        t += " <TextRectID " + std::to_string(textRectId) + ">\n";
     size_t done = 0;
     auto text = [&](size_t upTo) {
-        if (upTo > done) t += " <String " + EncodeMifString(p.text.substr(done, upTo - done), src.legacy) + ">\n";
+        if (upTo > done)
+            t += " <String " + EncodeMifString(p.text.substr(done, upTo - done), src.legacy) + ">\n";
         done = std::max(done, upTo);
     };
     for (const InlineItem& item : p.items) {
@@ -61,11 +81,13 @@ std::string ParaLinesText(const MifSource& src, Document& d, const Paragraph& p,
         if (item.mifNode >= 0) {
             // As read, with its inner lines re-indented from where it stood to its new place.
             // Values that run over several lines are kept as they are.
-            std::string raw = SerializeMifNodeReindented(src, item.mifNode, src.childIndent(src.nodes[item.mifNode].parent), " ") +
-                              src.trailingComment(item.mifNode);
+            std::string raw =
+                SerializeMifNodeReindented(src, item.mifNode, src.childIndent(src.nodes[item.mifNode].parent), " ") +
+                src.trailingComment(item.mifNode);
             t += " " + raw + "\n";
         } else if (item.kind == InlineItem::TableAnchor) {
-            if (const Table* table = d.table(item.object)) t += " <ATbl " + std::to_string(table->mifId) + ">\n";
+            if (const Table* table = d.table(item.object))
+                t += " <ATbl " + std::to_string(table->mifId) + ">\n";
         }
     }
     text(p.text.size());
@@ -74,7 +96,8 @@ std::string ParaLinesText(const MifSource& src, Document& d, const Paragraph& p,
 
 // The <Para> statement of a new paragraph: its tag (with a <Pgf> when its properties are not
 // exactly its format's) and its text.
-std::string ParaText(const MifSource& src, Document& d, const Paragraph& p) {
+std::string ParaText(const MifSource& src, Document& d, const Paragraph& p)
+{
     std::string t = "<Para \n";
     const PgfFormat* fmt = d.formatByName(p.tag);
     std::string pgf = fmt && fmt->props == p.props ? "<PgfTag " + EncodeMifString(p.tag, src.legacy) + ">"
@@ -82,7 +105,8 @@ std::string ParaText(const MifSource& src, Document& d, const Paragraph& p) {
     std::string lines = ParaLinesText(src, d, p, -1);
     for (const std::string* part : {&pgf, &lines}) {
         t += " ";
-        for (char c : *part) t += c == '\n' ? std::string("\n ") : std::string(1, c);
+        for (char c : *part)
+            t += c == '\n' ? std::string("\n ") : std::string(1, c);
         t += "\n";
     }
     return t + "> # end of Para";
@@ -92,54 +116,75 @@ class Walker {
 public:
     // Reading: objects are created in `d`. Writing (`write`): the tree is checked against `d`
     // and corrected where it would read differently.
-    Walker(Model* m, Document& d, MifSource& src, bool write) : m_(m), d_(d), src_(src), write_(write) {
+    Walker(Model* m, Document& d, MifSource& src, bool write) : m_(m), d_(d), src_(src), write_(write)
+    {
         ctx_.src = &src;
         base_.encoding = src.encoding;
         cur_ = base_;
         if (write_) {
             for (auto& [id, p] : d_.paragraphs)
-                if (p.mifNode >= 0) paraByNode_[p.mifNode] = id;
+                if (p.mifNode >= 0)
+                    paraByNode_[p.mifNode] = id;
         }
     }
 
-    void run() {
+    void run()
+    {
         for (int32_t c : src_.children(0)) {
             std::string_view name = src_.nodes[c].name;
-            if (name == "Units") readUnits(c);
-            else if (name == "CharUnits" && !write_) d_.fontSizeUnits = src_.firstToken(c) == "CUQ" ? 46443 : 0x10000; // Q = 0.25 mm
-            else if (name == "ColorCatalog" && !write_) readColors(c);
-            else if (name == "PgfCatalog") readCatalogue(c);
+            if (name == "Units")
+                readUnits(c);
+            else if (name == "CharUnits" && !write_)
+                d_.fontSizeUnits = src_.firstToken(c) == "CUQ" ? 46443 : 0x10000; // Q = 0.25 mm
+            else if (name == "ColorCatalog" && !write_)
+                readColors(c);
+            else if (name == "PgfCatalog")
+                readCatalogue(c);
             else if (name == "Tbls") {
-                for (int32_t t : src_.children(c, "Tbl")) readTable(t);
-            } else if (name == "Page" && !write_) readPage(c);
-            else if (name == "AFrames" && !write_) collectTextRects(c, 0);  // text frames in anchored frames
-            else if (name == "TextFlow") readFlow(c);
+                for (int32_t t : src_.children(c, "Tbl"))
+                    readTable(t);
+            } else if (name == "Page" && !write_)
+                readPage(c);
+            else if (name == "AFrames" && !write_)
+                collectTextRects(c, 0); // text frames in anchored frames
+            else if (name == "TextFlow")
+                readFlow(c);
         }
-        if (!write_) finish();
+        if (!write_)
+            finish();
     }
 
 private:
     // ---- document settings and catalogues -------------------------------------------------
-    void readUnits(int32_t node) {
+    void readUnits(int32_t node)
+    {
         std::string_view u = src_.firstToken(node);
         static const std::map<std::string_view, std::pair<double, int32_t>> units = {
-            {"Uin", {72.0, 0x480000}},  {"Ucm", {72.0 / 2.54, 0x1C58B1}}, {"Umm", {72.0 / 25.4, 0x2D5AB}},
-            {"Upica", {12.0, 0xC0000}}, {"Upt", {1.0, 0x10000}},         {"Udd", {0.0148 * 72.0, 0x11159}},
+            {"Uin", {72.0, 0x480000}},
+            {"Ucm", {72.0 / 2.54, 0x1C58B1}},
+            {"Umm", {72.0 / 25.4, 0x2D5AB}},
+            {"Upica", {12.0, 0xC0000}},
+            {"Upt", {1.0, 0x10000}},
+            {"Udd", {0.0148 * 72.0, 0x11159}},
             {"Ucc", {12 * 0.0148 * 72.0, 0xCD02C}}};
         auto it = units.find(u);
-        if (it == units.end()) return;
+        if (it == units.end())
+            return;
         ctx_.unitPoints = it->second.first;
-        if (!write_) d_.displayUnits = it->second.second;
+        if (!write_)
+            d_.displayUnits = it->second.second;
     }
 
-    void readColors(int32_t node) {
+    void readColors(int32_t node)
+    {
         for (int32_t c : src_.children(node, "Color")) {
             ObjectId id = AddColor(*m_, d_, StringValue(src_, src_.firstChild(c, "ColorTag")));
             d_.colorObjs[id].mifNode = c;
         }
     }
 
-    void readCatalogue(int32_t node) {
+    void readCatalogue(int32_t node)
+    {
         if (write_) {
             writeCatalogue(node);
         } else {
@@ -154,17 +199,20 @@ private:
         // Encodings of the formats as they are now (writing: after the changes).
         for (ObjectId f : d_.catalogue) {
             const PgfFormat* fmt = d_.format(f);
-            if (fmt && !encodings_.count(fmt->name)) encodings_[fmt->name] = base_.encoding;
+            if (fmt && !encodings_.count(fmt->name))
+                encodings_[fmt->name] = base_.encoding;
         }
     }
 
-    void writeCatalogue(int32_t node) {
+    void writeCatalogue(int32_t node)
+    {
         std::map<int32_t, ObjectId> byNode;
         for (ObjectId f : d_.catalogue)
-            if (const PgfFormat* fmt = d_.format(f); fmt && fmt->mifNode >= 0) byNode[fmt->mifNode] = f;
+            if (const PgfFormat* fmt = d_.format(f); fmt && fmt->mifNode >= 0)
+                byNode[fmt->mifNode] = f;
         for (int32_t c : src_.children(node, "Pgf")) {
             auto it = byNode.find(c);
-            if (it == byNode.end()) {  // deleted from the catalogue
+            if (it == byNode.end()) { // deleted from the catalogue
                 src_.remove(c);
                 continue;
             }
@@ -174,23 +222,28 @@ private:
             encodings_[fmt.name] = s.encoding;
             if (s.tag != fmt.name) {
                 std::string tag = EncodeMifString(fmt.name, src_.legacy);
-                if (int32_t t = src_.firstChild(c, "PgfTag"); t >= 0) src_.setValue(t, tag);
-                else {  // a format read without a <PgfTag> and renamed since: give it one
+                if (int32_t t = src_.firstChild(c, "PgfTag"); t >= 0)
+                    src_.setValue(t, tag);
+                else { // a format read without a <PgfTag> and renamed since: give it one
                     auto kids = src_.children(c);
                     src_.insert(c, kids.empty() ? -1 : kids[0], "<PgfTag " + tag + ">");
                 }
             }
-            if (s.props != fmt.props) WritePgfStatements(src_, c, fmt.props, s.props);
+            if (s.props != fmt.props)
+                WritePgfStatements(src_, c, fmt.props, s.props);
         }
         // New formats go before the next format that is already in the file, else at the end.
         for (size_t i = 0; i < d_.catalogue.size(); ++i) {
             PgfFormat* fmt = d_.format(d_.catalogue[i]);
-            if (!fmt || fmt->mifNode >= 0) continue;
+            if (!fmt || fmt->mifNode >= 0)
+                continue;
             int32_t before = -1;
             for (size_t j = i + 1; j < d_.catalogue.size() && before < 0; ++j)
-                if (const PgfFormat* next = d_.format(d_.catalogue[j]); next && next->mifNode >= 0) before = next->mifNode;
+                if (const PgfFormat* next = d_.format(d_.catalogue[j]); next && next->mifNode >= 0)
+                    before = next->mifNode;
             auto added = src_.insert(node, before, PgfStatementText(src_, fmt->name, fmt->props));
-            if (!added.empty()) fmt->mifNode = added[0];
+            if (!added.empty())
+                fmt->mifNode = added[0];
         }
     }
 
@@ -198,18 +251,23 @@ private:
     // each table format's column and title defaults) changes what it names, and a paragraph
     // without any takes the state as it stands. A table format's defaults are such statements,
     // directly or wrapped in a <Pgf>.
-    void applyPgf(int32_t node, PgfState& s) {
-        if (int32_t inner = src_.firstChild(node, "Pgf"); inner >= 0) node = inner;
+    void applyPgf(int32_t node, PgfState& s)
+    {
+        if (int32_t inner = src_.firstChild(node, "Pgf"); inner >= 0)
+            node = inner;
         std::string tag = s.tag;
         ReadPgfStatements(ctx_, node, &tag, s.props, &s.encoding);
         s.tag = tag;
     }
 
-    void readTableFormat(int32_t node) {
+    void readTableFormat(int32_t node)
+    {
         for (int32_t c : src_.children(node)) {
             std::string_view name = src_.nodes[c].name;
-            if (name == "TblTitlePgf1") applyPgf(c, cur_);
-            if (name != "TblColumn") continue;
+            if (name == "TblTitlePgf1")
+                applyPgf(c, cur_);
+            if (name != "TblColumn")
+                continue;
             for (int32_t sec : src_.children(c))
                 if (src_.nodes[sec].name == "TblColumnH" || src_.nodes[sec].name == "TblColumnBody" ||
                     src_.nodes[sec].name == "TblColumnF")
@@ -217,25 +275,31 @@ private:
         }
     }
 
-    MifEncoding encodingOf(const std::string& tag) const {
+    MifEncoding encodingOf(const std::string& tag) const
+    {
         auto it = encodings_.find(tag);
         return it == encodings_.end() ? base_.encoding : it->second;
     }
 
     // ---- pages and frames ------------------------------------------------------------------
-    void readPage(int32_t node) {
-        int32_t typeNode = src_.firstChild(node, "PageType");  // a page without one is a body page
+    void readPage(int32_t node)
+    {
+        int32_t typeNode = src_.firstChild(node, "PageType"); // a page without one is a body page
         std::string_view type = typeNode < 0 ? std::string_view() : src_.firstToken(typeNode);
         PageKind kind = PageKind::Body;
-        if (type == "ReferencePage") kind = PageKind::Reference;
-        else if (type.find("MasterPage") != std::string_view::npos) kind = PageKind::Master;
-        else if (type == "HiddenPage") kind = PageKind::Reference;
+        if (type == "ReferencePage")
+            kind = PageKind::Reference;
+        else if (type.find("MasterPage") != std::string_view::npos)
+            kind = PageKind::Master;
+        else if (type == "HiddenPage")
+            kind = PageKind::Reference;
         ObjectId page = AddPage(*m_, d_, kind, StringValue(src_, src_.firstChild(node, "PageTag")));
         d_.pages[page].mifNode = node;
         collectTextRects(node, page);
     }
 
-    void collectTextRects(int32_t node, ObjectId page) {
+    void collectTextRects(int32_t node, ObjectId page)
+    {
         for (int32_t c : src_.children(node)) {
             std::string_view name = src_.nodes[c].name;
             if (name == "TextRect") {
@@ -245,7 +309,8 @@ private:
                 f.page = page;
                 f.mifNode = c;
                 d_.frames[frame] = f;
-                if (page) d_.pages[page].frames.push_back(frame);
+                if (page)
+                    d_.pages[page].frames.push_back(frame);
                 frameById_[IntValue(src_, src_.firstChild(c, "ID"))] = frame;
             } else if (name == "Frame" || name == "Group") {
                 collectTextRects(c, page);
@@ -254,11 +319,13 @@ private:
     }
 
     // ---- tables ------------------------------------------------------------------------------
-    void readTable(int32_t node) {
+    void readTable(int32_t node)
+    {
         ObjectId tableId = 0;
         if (write_) {
             for (auto& [id, t] : d_.tableObjs)
-                if (t.mifNode == node) tableId = id;
+                if (t.mifNode == node)
+                    tableId = id;
         } else {
             tableId = m_->newId();
             Table t;
@@ -267,7 +334,8 @@ private:
             t.mifId = IntValue(src_, src_.firstChild(node, "TblID"));
             int32_t inlineFormat = src_.firstChild(node, "TblFormat");
             t.format = StringValue(src_, src_.firstChild(node, "TblTag"));
-            if (t.format.empty() && inlineFormat >= 0) t.format = StringValue(src_, src_.firstChild(inlineFormat, "TblTag"));
+            if (t.format.empty() && inlineFormat >= 0)
+                t.format = StringValue(src_, src_.firstChild(inlineFormat, "TblTag"));
             t.columns = IntValue(src_, src_.firstChild(node, "TblNumColumns"));
             for (int32_t w : src_.children(node, "TblColumnWidth"))
                 t.columnWidths.push_back(ParseMifMetric(src_.tokens(w), ctx_.unitPoints).value_or(0));
@@ -275,7 +343,8 @@ private:
             d_.tables.push_back(tableId);
             tableById_[t.mifId] = tableId;
         }
-        if (int32_t f = src_.firstChild(node, "TblFormat"); f >= 0) readTableFormat(f);
+        if (int32_t f = src_.firstChild(node, "TblFormat"); f >= 0)
+            readTableFormat(f);
         if (int32_t title = src_.firstChild(node, "TblTitle"); title >= 0)
             if (int32_t content = src_.firstChild(title, "TblTitleContent"); content >= 0)
                 readTextHolderContent(content, PgfHome::TableTitle, tableId);
@@ -283,7 +352,8 @@ private:
         const RowKind kinds[] = {RowKind::Heading, RowKind::Body, RowKind::Footing};
         for (int s = 0; s < 3; ++s) {
             int32_t sec = src_.firstChild(node, sections[s]);
-            if (sec < 0) continue;
+            if (sec < 0)
+                continue;
             for (int32_t r : src_.children(sec, "Row")) {
                 ObjectId rowId = 0;
                 if (!write_) {
@@ -318,15 +388,19 @@ private:
     }
 
     // A cell, table title or footnote: its <Notes> and then its paragraphs.
-    void readTextHolderContent(int32_t node, PgfHome home, ObjectId container) {
+    void readTextHolderContent(int32_t node, PgfHome home, ObjectId container)
+    {
         for (int32_t c : src_.children(node)) {
             std::string_view name = src_.nodes[c].name;
-            if (name == "Notes") readNotes(c);
-            else if (name == "Para") readPara(c, home, container);
+            if (name == "Notes")
+                readNotes(c);
+            else if (name == "Para")
+                readPara(c, home, container);
         }
     }
 
-    void readNotes(int32_t node) {
+    void readNotes(int32_t node)
+    {
         for (int32_t n : src_.children(node, "FNote")) {
             ObjectId holder = 0;
             if (!write_) {
@@ -338,12 +412,14 @@ private:
                 d_.textHolders.push_back(holder);
                 noteById_[IntValue(src_, src_.firstChild(n, "ID"))] = holder;
             }
-            for (int32_t p : src_.children(n, "Para")) readPara(p, PgfHome::TextHolder, holder);
+            for (int32_t p : src_.children(n, "Para"))
+                readPara(p, PgfHome::TextHolder, holder);
         }
     }
 
     // ---- flows -------------------------------------------------------------------------------
-    void readFlow(int32_t node) {
+    void readFlow(int32_t node)
+    {
         ObjectId flowId = 0;
         if (!write_) {
             Flow f;
@@ -360,19 +436,23 @@ private:
         frame_ = 0;
         for (int32_t c : src_.children(node)) {
             std::string_view name = src_.nodes[c].name;
-            if (name == "Notes") readNotes(c);
-            else if (name == "Para") readPara(c, PgfHome::Frame, 0);
+            if (name == "Notes")
+                readNotes(c);
+            else if (name == "Para")
+                readPara(c, PgfHome::Frame, 0);
         }
         flow_ = 0;
     }
 
     // The frame a flow's text continues in: named by <TextRectID>, else the current one,
     // else a frame made for a flow that names none.
-    ObjectId useFrame(int32_t rectId) {
+    ObjectId useFrame(int32_t rectId)
+    {
         ObjectId frame = frame_;
         if (rectId >= 0) {
             auto it = frameById_.find(rectId);
-            if (it != frameById_.end()) frame = it->second;
+            if (it != frameById_.end())
+                frame = it->second;
         }
         if (frame == 0) {
             frame = m_->newId();
@@ -391,13 +471,15 @@ private:
 
     // ---- paragraphs --------------------------------------------------------------------------
     // The tag, properties and encoding a <Para> reads as, given the current state.
-    PgfState stateOf(int32_t para) {
+    PgfState stateOf(int32_t para)
+    {
         PgfState s = cur_;
         for (int32_t c : src_.each(para)) {
             std::string_view name = src_.nodes[c].name;
             if (name == "PgfTag") {
                 s.tag = StringValue(src_, c);
-                if (const PgfFormat* fmt = d_.formatByName(s.tag)) s.props = fmt->props;
+                if (const PgfFormat* fmt = d_.formatByName(s.tag))
+                    s.props = fmt->props;
                 s.encoding = encodingOf(s.tag);
             } else if (name == "Pgf") {
                 applyPgf(c, s);
@@ -407,14 +489,17 @@ private:
     }
 
     // Whether the paragraph's own <Pgf> holds a property statement besides its tag.
-    bool hasOwnProps(int32_t para) {
+    bool hasOwnProps(int32_t para)
+    {
         for (int32_t c : src_.children(para, "Pgf"))
             for (int32_t statement : src_.children(c))
-                if (src_.nodes[statement].name != "PgfTag") return true;
+                if (src_.nodes[statement].name != "PgfTag")
+                    return true;
         return false;
     }
 
-    void readPara(int32_t node, PgfHome home, ObjectId container) {
+    void readPara(int32_t node, PgfHome home, ObjectId container)
+    {
         PgfState s = stateOf(node);
         if (write_) {
             auto it = paraByNode_.find(node);
@@ -436,7 +521,8 @@ private:
         p.mifNode = node;
         MifEncoding enc = s.encoding;
         int32_t firstRect = -1;
-        for (int32_t line : src_.each(node, "ParaLine")) readLine(line, p, enc, s.encoding, firstRect);
+        for (int32_t line : src_.each(node, "ParaLine"))
+            readLine(line, p, enc, s.encoding, firstRect);
         if (home == PgfHome::Frame) {
             container = useFrame(firstRect);
             d_.frames[container].paragraphs.push_back(p.id);
@@ -453,12 +539,15 @@ private:
         Paragraph& stored = d_.paragraphs[id];
         stored.overridden = DiffersFromFormat(d_, stored);
         for (const InlineItem& item : stored.items) {
-            if (item.kind == InlineItem::TableAnchor && item.object) d_.tableObjs[item.object].anchor = id;
-            if (item.kind == InlineItem::FootnoteAnchor && item.object) d_.holders[item.object].anchor = id;
+            if (item.kind == InlineItem::TableAnchor && item.object)
+                d_.tableObjs[item.object].anchor = id;
+            if (item.kind == InlineItem::FootnoteAnchor && item.object)
+                d_.holders[item.object].anchor = id;
         }
     }
 
-    void readLine(int32_t line, Paragraph& p, MifEncoding& enc, MifEncoding pgfEncoding, int32_t& firstRect) {
+    void readLine(int32_t line, Paragraph& p, MifEncoding& enc, MifEncoding pgfEncoding, int32_t& firstRect)
+    {
         for (int32_t c : src_.each(line)) {
             std::string_view name = src_.nodes[c].name;
             auto item = [&](InlineItem::Kind kind, ObjectId object) {
@@ -472,8 +561,10 @@ private:
                 p.text += CharText(src_.firstToken(c));
             } else if (name == "TextRectID") {
                 int32_t id = IntValue(src_, c);
-                if (firstRect < 0 && p.text.empty()) firstRect = id;
-                else if (flow_ && !write_) useFrame(id);  // the flow continues in another frame
+                if (firstRect < 0 && p.text.empty())
+                    firstRect = id;
+                else if (flow_ && !write_)
+                    useFrame(id); // the flow continues in another frame
             } else if (name == "Font") {
                 if (src_.legacy) {
                     int32_t e = src_.firstChild(c, "FEncoding");
@@ -499,11 +590,14 @@ private:
     }
 
     // Writing: makes a <Para> read as the model's paragraph when it does not already.
-    PgfState correctPara(int32_t node, const Paragraph& p, const PgfState& read) {
+    PgfState correctPara(int32_t node, const Paragraph& p, const PgfState& read)
+    {
         PgfState want{p.tag, p.props, encodingOf(p.tag)};
-        if (read.tag == p.tag && read.props == p.props) return read;
+        if (read.tag == p.tag && read.props == p.props)
+            return read;
         for (int32_t c : src_.children(node))
-            if (src_.nodes[c].name == "PgfTag" || src_.nodes[c].name == "Pgf") src_.remove(c);
+            if (src_.nodes[c].name == "PgfTag" || src_.nodes[c].name == "Pgf")
+                src_.remove(c);
         int32_t before = src_.firstChild(node, "ParaLine");
         const PgfFormat* fmt = d_.formatByName(p.tag);
         if (fmt && fmt->props == p.props) {
@@ -515,36 +609,47 @@ private:
     }
 
     // Writing: rewrites a paragraph's lines when its text or its table anchors changed.
-    void correctText(int32_t node, const Paragraph& p, MifEncoding encoding) {
+    void correctText(int32_t node, const Paragraph& p, MifEncoding encoding)
+    {
         Paragraph scratch;
         MifEncoding enc = encoding;
         int32_t firstRect = -1;
-        for (int32_t line : src_.each(node, "ParaLine")) readLine(line, scratch, enc, encoding, firstRect);
+        for (int32_t line : src_.each(node, "ParaLine"))
+            readLine(line, scratch, enc, encoding, firstRect);
         bool newAnchor = false;
-        for (const InlineItem& item : p.items) newAnchor |= item.kind == InlineItem::TableAnchor && item.mifNode < 0;
-        if (scratch.text == p.text && !newAnchor) return;
-        for (int32_t line : src_.children(node, "ParaLine")) src_.remove(line);
+        for (const InlineItem& item : p.items)
+            newAnchor |= item.kind == InlineItem::TableAnchor && item.mifNode < 0;
+        if (scratch.text == p.text && !newAnchor)
+            return;
+        for (int32_t line : src_.children(node, "ParaLine"))
+            src_.remove(line);
         src_.insert(node, -1, ParaLinesText(src_, d_, p, firstRect));
     }
 
     // ---- after reading ---------------------------------------------------------------------
-    void finish() {
+    void finish()
+    {
         for (ObjectId f : d_.flows) {
             const Flow& flow = d_.flowObjs[f];
-            if (flow.frames.empty()) continue;
+            if (flow.frames.empty())
+                continue;
             const TextFrame& frame = d_.frames[flow.frames.front()];
             const Page* page = frame.page ? d_.page(frame.page) : nullptr;
             bool onBody = page && page->kind == PageKind::Body;
-            if (onBody && flow.tag == "A" && d_.mainFlow == 0) d_.mainFlow = f;
+            if (onBody && flow.tag == "A" && d_.mainFlow == 0)
+                d_.mainFlow = f;
         }
         for (ObjectId f : d_.flows) {
             const Flow& flow = d_.flowObjs[f];
-            if (d_.mainFlow || flow.frames.empty()) continue;
+            if (d_.mainFlow || flow.frames.empty())
+                continue;
             const TextFrame& frame = d_.frames[flow.frames.front()];
             const Page* page = frame.page ? d_.page(frame.page) : nullptr;
-            if (page && page->kind == PageKind::Body) d_.mainFlow = f;
+            if (page && page->kind == PageKind::Body)
+                d_.mainFlow = f;
         }
-        if (d_.mainFlow == 0 && !d_.flows.empty()) d_.mainFlow = d_.flows.front();
+        if (d_.mainFlow == 0 && !d_.flows.empty())
+            d_.mainFlow = d_.flows.front();
     }
 
     Model* m_;
@@ -560,22 +665,28 @@ private:
 };
 
 // The node after `node` among its parent's statements (-1 when it is the last).
-int32_t NextSibling(const MifSource& src, int32_t node) {
+int32_t NextSibling(const MifSource& src, int32_t node)
+{
     auto kids = src.children(src.nodes[node].parent);
     for (size_t i = 0; i + 1 < kids.size(); ++i)
-        if (kids[i] == node) return kids[i + 1];
+        if (kids[i] == node)
+            return kids[i + 1];
     return -1;
 }
 
 // A top-level statement, created before the first of `beforeNames` (else at the end) when the
 // file has none.
-int32_t TopLevel(MifSource& src, const std::string& name, std::initializer_list<const char*> beforeNames) {
-    if (int32_t n = src.firstChild(0, name); n >= 0) return n;
+int32_t TopLevel(MifSource& src, const std::string& name, std::initializer_list<const char*> beforeNames)
+{
+    if (int32_t n = src.firstChild(0, name); n >= 0)
+        return n;
     int32_t before = -1;
     for (int32_t c : src.children(0)) {
         for (const char* b : beforeNames)
-            if (src.nodes[c].name == b) before = c;
-        if (before >= 0) break;
+            if (src.nodes[c].name == b)
+                before = c;
+        if (before >= 0)
+            break;
     }
     auto added = src.insert(0, before, "<" + name + " \n> # end of " + name);
     return added.empty() ? -1 : added[0];
@@ -583,23 +694,30 @@ int32_t TopLevel(MifSource& src, const std::string& name, std::initializer_list<
 
 // Gives new tables their <Tbl> (rows and cells, cell contents still empty) and new paragraphs
 // their <Para> next to their neighbours, so that the paragraph walk can then check them all.
-void PlaceNewObjects(Document& d) {
+void PlaceNewObjects(Document& d)
+{
     MifSource& src = *d.mif;
     // New formats are written into the catalogue: a file read without one gets it.
     for (ObjectId f : d.catalogue)
         if (const PgfFormat* fmt = d.format(f); fmt && fmt->mifNode < 0) {
-            TopLevel(src, "PgfCatalog", {"FontCatalog", "RulingCatalog", "TblCatalog", "Document", "AFrames", "Tbls", "Page", "TextFlow"});
+            TopLevel(src, "PgfCatalog",
+                     {"FontCatalog", "RulingCatalog", "TblCatalog", "Document", "AFrames", "Tbls", "Page", "TextFlow"});
             break;
         }
     int32_t maxTblId = 0;
-    for (ObjectId t : d.tables) maxTblId = std::max(maxTblId, d.table(t)->mifId);
+    for (ObjectId t : d.tables)
+        maxTblId = std::max(maxTblId, d.table(t)->mifId);
     for (ObjectId tid : d.tables) {
         Table& t = *d.table(tid);
-        if (t.mifNode >= 0) continue;
-        if (t.mifId == 0) t.mifId = ++maxTblId;
-        std::string text = "<Tbl \n <TblID " + std::to_string(t.mifId) + ">\n <TblTag " + EncodeMifString(t.format, src.legacy) +
-                           ">\n <TblNumColumns " + std::to_string(t.columns) + ">\n";
-        for (int32_t w : t.columnWidths) text += " <TblColumnWidth " + FormatMifMetric(w) + ">\n";
+        if (t.mifNode >= 0)
+            continue;
+        if (t.mifId == 0)
+            t.mifId = ++maxTblId;
+        std::string text = "<Tbl \n <TblID " + std::to_string(t.mifId) + ">\n <TblTag " +
+                           EncodeMifString(t.format, src.legacy) + ">\n <TblNumColumns " + std::to_string(t.columns) +
+                           ">\n";
+        for (int32_t w : t.columnWidths)
+            text += " <TblColumnWidth " + FormatMifMetric(w) + ">\n";
         if (!t.title.empty())
             text += " <TblTitle \n  <TblTitleContent \n  > # end of TblTitleContent\n > # end of TblTitle\n";
         const char* sections[] = {"TblH", "TblBody", "TblF"};
@@ -608,31 +726,37 @@ void PlaceNewObjects(Document& d) {
             std::string rows;
             for (ObjectId r : t.rows) {
                 const Row& row = *d.row(r);
-                if (row.kind != kinds[s]) continue;
+                if (row.kind != kinds[s])
+                    continue;
                 rows += "  <Row \n";
                 for (size_t c = 0; c < row.cells.size(); ++c)
                     rows += "   <Cell \n    <CellContent \n    > # end of CellContent\n   > # end of Cell\n";
                 rows += "  > # end of Row\n";
             }
-            if (!rows.empty()) text += std::string(" <") + sections[s] + " \n" + rows + " > # end of " + sections[s] + "\n";
+            if (!rows.empty())
+                text += std::string(" <") + sections[s] + " \n" + rows + " > # end of " + sections[s] + "\n";
         }
         text += "> # end of Tbl";
         int32_t tbls = TopLevel(src, "Tbls", {"Page", "TextFlow"});
         auto added = src.insert(tbls, -1, text);
-        if (added.empty()) continue;
+        if (added.empty())
+            continue;
         t.mifNode = added[0];
         // Map rows and cells onto their new statements, in order.
         for (int s = 0; s < 3; ++s) {
             int32_t sec = src.firstChild(t.mifNode, sections[s]);
-            if (sec < 0) continue;
+            if (sec < 0)
+                continue;
             auto rowNodes = src.children(sec, "Row");
             size_t k = 0;
             for (ObjectId r : t.rows) {
                 Row& row = *d.row(r);
-                if (row.kind != kinds[s] || k >= rowNodes.size()) continue;
+                if (row.kind != kinds[s] || k >= rowNodes.size())
+                    continue;
                 row.mifNode = rowNodes[k];
                 auto cellNodes = src.children(rowNodes[k++], "Cell");
-                for (size_t c = 0; c < row.cells.size() && c < cellNodes.size(); ++c) d.cell(row.cells[c])->mifNode = cellNodes[c];
+                for (size_t c = 0; c < row.cells.size() && c < cellNodes.size(); ++c)
+                    d.cell(row.cells[c])->mifNode = cellNodes[c];
             }
         }
     }
@@ -640,39 +764,45 @@ void PlaceNewObjects(Document& d) {
     // Where a paragraph list without any paragraph in the file puts its first <Para>.
     auto emptyListParent = [&](const Paragraph& p) -> int32_t {
         switch (p.home) {
-            case PgfHome::Cell:
-                if (Cell* c = d.cell(p.container); c && c->mifNode >= 0) return src.firstChild(c->mifNode, "CellContent");
-                return -1;
-            case PgfHome::TableTitle:
-                if (Table* t = d.table(p.container); t && t->mifNode >= 0) {
-                    int32_t title = src.firstChild(t->mifNode, "TblTitle");
-                    return title < 0 ? -1 : src.firstChild(title, "TblTitleContent");
-                }
-                return -1;
-            case PgfHome::TextHolder:
-                if (TextHolder* h = d.holder(p.container)) return h->mifNode;
-                return -1;
-            case PgfHome::Frame: {
-                TextFrame* f = d.frame(p.container);
-                Flow* flow = f ? d.flow(f->flow) : nullptr;
-                if (!flow) return -1;
-                if (flow->mifNode < 0) {
-                    auto added = src.insert(0, -1, "<TextFlow \n <TFTag " + EncodeMifString(flow->tag, src.legacy) +
-                                                       ">\n <TFAutoConnect " + (flow->autoConnect ? "Yes" : "No") +
-                                                       ">\n> # end of TextFlow");
-                    if (!added.empty()) flow->mifNode = added[0];
-                }
-                return flow->mifNode;
+        case PgfHome::Cell:
+            if (Cell* c = d.cell(p.container); c && c->mifNode >= 0)
+                return src.firstChild(c->mifNode, "CellContent");
+            return -1;
+        case PgfHome::TableTitle:
+            if (Table* t = d.table(p.container); t && t->mifNode >= 0) {
+                int32_t title = src.firstChild(t->mifNode, "TblTitle");
+                return title < 0 ? -1 : src.firstChild(title, "TblTitleContent");
             }
-            default: return -1;
+            return -1;
+        case PgfHome::TextHolder:
+            if (TextHolder* h = d.holder(p.container))
+                return h->mifNode;
+            return -1;
+        case PgfHome::Frame: {
+            TextFrame* f = d.frame(p.container);
+            Flow* flow = f ? d.flow(f->flow) : nullptr;
+            if (!flow)
+                return -1;
+            if (flow->mifNode < 0) {
+                auto added =
+                    src.insert(0, -1,
+                               "<TextFlow \n <TFTag " + EncodeMifString(flow->tag, src.legacy) + ">\n <TFAutoConnect " +
+                                   (flow->autoConnect ? "Yes" : "No") + ">\n> # end of TextFlow");
+                if (!added.empty())
+                    flow->mifNode = added[0];
+            }
+            return flow->mifNode;
+        }
+        default: return -1;
         }
     };
     auto placeList = [&](const std::vector<ObjectId>& list) {
         for (size_t i = 0; i < list.size(); ++i) {
             Paragraph* p = d.paragraph(list[i]);
-            if (!p || p->mifNode >= 0) continue;
+            if (!p || p->mifNode >= 0)
+                continue;
             int32_t parent = -1, before = -1;
-            for (size_t j = i; j-- > 0;) {  // after the nearest earlier paragraph in the file
+            for (size_t j = i; j-- > 0;) { // after the nearest earlier paragraph in the file
                 const Paragraph* prev = d.paragraph(list[j]);
                 if (prev && prev->mifNode >= 0) {
                     parent = src.nodes[prev->mifNode].parent;
@@ -681,7 +811,7 @@ void PlaceNewObjects(Document& d) {
                 }
             }
             if (parent < 0) {
-                for (size_t j = i + 1; j < list.size() && parent < 0; ++j) {  // else before the next one
+                for (size_t j = i + 1; j < list.size() && parent < 0; ++j) { // else before the next one
                     const Paragraph* next = d.paragraph(list[j]);
                     if (next && next->mifNode >= 0) {
                         parent = src.nodes[next->mifNode].parent;
@@ -689,29 +819,36 @@ void PlaceNewObjects(Document& d) {
                     }
                 }
             }
-            if (parent < 0) parent = emptyListParent(*p);
-            if (parent < 0) continue;
+            if (parent < 0)
+                parent = emptyListParent(*p);
+            if (parent < 0)
+                continue;
             auto added = src.insert(parent, before, ParaText(src, d, *p));
-            if (!added.empty()) p->mifNode = added[0];
+            if (!added.empty())
+                p->mifNode = added[0];
         }
     };
     for (ObjectId f : d.flows) {
         std::vector<ObjectId> flowList;
         for (ObjectId fr : d.flow(f)->frames)
-            if (const TextFrame* frame = d.frame(fr)) flowList.insert(flowList.end(), frame->paragraphs.begin(), frame->paragraphs.end());
+            if (const TextFrame* frame = d.frame(fr))
+                flowList.insert(flowList.end(), frame->paragraphs.begin(), frame->paragraphs.end());
         placeList(flowList);
     }
-    for (ObjectId h : d.textHolders) placeList(d.holder(h)->paragraphs);
+    for (ObjectId h : d.textHolders)
+        placeList(d.holder(h)->paragraphs);
     for (ObjectId t : d.tables) {
         placeList(d.table(t)->title);
         for (ObjectId r : d.table(t)->rows)
-            for (ObjectId c : d.row(r)->cells) placeList(d.cell(c)->paragraphs);
+            for (ObjectId c : d.row(r)->cells)
+                placeList(d.cell(c)->paragraphs);
     }
 }
 
-}  // namespace
+} // namespace
 
-std::unique_ptr<Document> ReadMifDocument(Model& m, std::shared_ptr<MifSource> src, const std::string& path) {
+std::unique_ptr<Document> ReadMifDocument(Model& m, std::shared_ptr<MifSource> src, const std::string& path)
+{
     auto doc = std::make_unique<Document>();
     doc->path = path;
     doc->mif = src;
@@ -721,11 +858,13 @@ std::unique_ptr<Document> ReadMifDocument(Model& m, std::shared_ptr<MifSource> s
     return doc;
 }
 
-void WriteMifDocument(Document& doc) {
-    if (!doc.mif) return;
+void WriteMifDocument(Document& doc)
+{
+    if (!doc.mif)
+        return;
     PlaceNewObjects(doc);
     Walker walker(nullptr, doc, *doc.mif, true);
     walker.run();
 }
 
-}  // namespace tw::host
+} // namespace tw::host

@@ -19,4 +19,4 @@ std::unique_ptr<Document> ReadMifDocument(Model& m, std::shared_ptr<MifSource> s
 // of unchanged objects are left exactly as they were.
 void WriteMifDocument(Document& doc);
 
-}  // namespace tw::host
+} // namespace tw::host

@@ -43,4 +43,4 @@ void WritePgfStatements(MifSource& src, int32_t pgfNode, const PgfProps& want, c
 // A complete <Pgf> statement for a tag and property set, as the publishing program writes it.
 std::string PgfStatementText(const MifSource& src, const std::string& tag, const PgfProps& props);
 
-}  // namespace tw::host
+} // namespace tw::host

@@ -43,7 +43,7 @@ public:
 
 private:
     bool save(const std::string& path, const std::string& bytes, std::string& error);
-    std::map<std::string, Stamp> stamps_;  // by the path the file was read from
+    std::map<std::string, Stamp> stamps_; // by the path the file was read from
 };
 
-}  // namespace tw::host
+} // namespace tw::host

@@ -16,38 +16,43 @@ namespace {
 // with the Windows-only Latin-1 characters in Mac Roman's symbol slots; 0 where the
 // character set has no character.
 constexpr uint16_t kFrameRomanHigh[128] = {
-    0x00C4, 0x00C5, 0x00C7, 0x00C9, 0x00D1, 0x00D6, 0x00DC, 0x00E1,  // 80
-    0x00E0, 0x00E2, 0x00E4, 0x00E3, 0x00E5, 0x00E7, 0x00E9, 0x00E8,  // 88
-    0x00EA, 0x00EB, 0x00ED, 0x00EC, 0x00EE, 0x00EF, 0x00F1, 0x00F3,  // 90
-    0x00F2, 0x00F4, 0x00F6, 0x00F5, 0x00FA, 0x00F9, 0x00FB, 0x00FC,  // 98
-    0x2020, 0x00B0, 0x00A2, 0x00A3, 0x00A7, 0x2022, 0x00B6, 0x00DF,  // A0
-    0x00AE, 0x00A9, 0x2122, 0x00B4, 0x00A8, 0x00A6, 0x00C6, 0x00D8,  // A8
-    0x00D7, 0x00B1, 0x00F0, 0x0160, 0x00A5, 0x00B5, 0x00B9, 0x00B2,  // B0
-    0x00B3, 0x00BC, 0x00BD, 0x00AA, 0x00BA, 0x00BE, 0x00E6, 0x00F8,  // B8
-    0x00BF, 0x00A1, 0x00AC, 0x00D0, 0x0192, 0x00DD, 0x00FD, 0x00AB,  // C0
-    0x00BB, 0x2026, 0x00FE, 0x00C0, 0x00C3, 0x00D5, 0x0152, 0x0153,  // C8
-    0x2013, 0x2014, 0x201C, 0x201D, 0x2018, 0x2019, 0x00F7, 0x00DE,  // D0
-    0x00FF, 0x0178, 0x2044, 0x00A4, 0x2039, 0x203A, 0xFB01, 0xFB02,  // D8
-    0x2021, 0x00B7, 0x201A, 0x201E, 0x2030, 0x00C2, 0x00CA, 0x00C1,  // E0
-    0x00CB, 0x00C8, 0x00CD, 0x00CE, 0x00CF, 0x00CC, 0x00D3, 0x00D4,  // E8
-    0x0161, 0x00D2, 0x00DA, 0x00DB, 0x00D9, 0x20AC, 0x02C6, 0x02DC,  // F0
-    0x00AF, 0x02C7, 0x017D, 0x02DA, 0x00B8, 0x02DD, 0x017E, 0x0000,  // F8
+    0x00C4, 0x00C5, 0x00C7, 0x00C9, 0x00D1, 0x00D6, 0x00DC, 0x00E1, // 80
+    0x00E0, 0x00E2, 0x00E4, 0x00E3, 0x00E5, 0x00E7, 0x00E9, 0x00E8, // 88
+    0x00EA, 0x00EB, 0x00ED, 0x00EC, 0x00EE, 0x00EF, 0x00F1, 0x00F3, // 90
+    0x00F2, 0x00F4, 0x00F6, 0x00F5, 0x00FA, 0x00F9, 0x00FB, 0x00FC, // 98
+    0x2020, 0x00B0, 0x00A2, 0x00A3, 0x00A7, 0x2022, 0x00B6, 0x00DF, // A0
+    0x00AE, 0x00A9, 0x2122, 0x00B4, 0x00A8, 0x00A6, 0x00C6, 0x00D8, // A8
+    0x00D7, 0x00B1, 0x00F0, 0x0160, 0x00A5, 0x00B5, 0x00B9, 0x00B2, // B0
+    0x00B3, 0x00BC, 0x00BD, 0x00AA, 0x00BA, 0x00BE, 0x00E6, 0x00F8, // B8
+    0x00BF, 0x00A1, 0x00AC, 0x00D0, 0x0192, 0x00DD, 0x00FD, 0x00AB, // C0
+    0x00BB, 0x2026, 0x00FE, 0x00C0, 0x00C3, 0x00D5, 0x0152, 0x0153, // C8
+    0x2013, 0x2014, 0x201C, 0x201D, 0x2018, 0x2019, 0x00F7, 0x00DE, // D0
+    0x00FF, 0x0178, 0x2044, 0x00A4, 0x2039, 0x203A, 0xFB01, 0xFB02, // D8
+    0x2021, 0x00B7, 0x201A, 0x201E, 0x2030, 0x00C2, 0x00CA, 0x00C1, // E0
+    0x00CB, 0x00C8, 0x00CD, 0x00CE, 0x00CF, 0x00CC, 0x00D3, 0x00D4, // E8
+    0x0161, 0x00D2, 0x00DA, 0x00DB, 0x00D9, 0x20AC, 0x02C6, 0x02DC, // F0
+    0x00AF, 0x02C7, 0x017D, 0x02DA, 0x00B8, 0x02DD, 0x017E, 0x0000, // F8
 };
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+int HexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
     return -1;
 }
 
-const char* IcuName(MifEncoding encoding) {
+const char* IcuName(MifEncoding encoding)
+{
     switch (encoding) {
-        case MifEncoding::ShiftJis: return "Shift_JIS";
-        case MifEncoding::Big5: return "Big5";
-        case MifEncoding::Gb2312: return "EUC-CN";
-        case MifEncoding::Ksc5601: return "EUC-KR";
-        default: return nullptr;
+    case MifEncoding::ShiftJis: return "Shift_JIS";
+    case MifEncoding::Big5: return "Big5";
+    case MifEncoding::Gb2312: return "EUC-CN";
+    case MifEncoding::Ksc5601: return "EUC-KR";
+    default: return nullptr;
     }
 }
 
@@ -57,7 +62,8 @@ struct ConverterCloser {
 
 // Converts legacy bytes of an Asian encoding to UTF-8 with ICU; stops at the first byte
 // sequence the encoding cannot read.
-bool ConvertAsian(const std::string& bytes, MifEncoding encoding, std::string& out, std::string& error) {
+bool ConvertAsian(const std::string& bytes, MifEncoding encoding, std::string& out, std::string& error)
+{
     UErrorCode status = U_ZERO_ERROR;
     std::unique_ptr<UConverter, ConverterCloser> from(ucnv_open(IcuName(encoding), &status));
     if (U_FAILURE(status)) {
@@ -83,29 +89,36 @@ bool ConvertAsian(const std::string& bytes, MifEncoding encoding, std::string& o
     return true;
 }
 
-}  // namespace
+} // namespace
 
-MifEncoding MifEncodingFromFont(std::string_view name) {
+MifEncoding MifEncodingFromFont(std::string_view name)
+{
     // Font encodings (<FEncoding>) and the short names a file-wide <MIFEncoding> may use.
-    if (name == "JISX0208.ShiftJIS" || name == "ShiftJIS" || name == "Shift_JIS") return MifEncoding::ShiftJis;
-    if (name == "BIG5" || name == "Big5") return MifEncoding::Big5;
-    if (name == "GB2312-80.EUC" || name == "GB2312") return MifEncoding::Gb2312;
-    if (name == "KSC5601-1992" || name == "KSC5601") return MifEncoding::Ksc5601;
+    if (name == "JISX0208.ShiftJIS" || name == "ShiftJIS" || name == "Shift_JIS")
+        return MifEncoding::ShiftJis;
+    if (name == "BIG5" || name == "Big5")
+        return MifEncoding::Big5;
+    if (name == "GB2312-80.EUC" || name == "GB2312")
+        return MifEncoding::Gb2312;
+    if (name == "KSC5601-1992" || name == "KSC5601")
+        return MifEncoding::Ksc5601;
     return MifEncoding::FrameRoman;
 }
 
-uint32_t FrameRomanToUnicode(uint8_t byte) {
-    return byte < 0x80 ? byte : kFrameRomanHigh[byte - 0x80];
-}
+uint32_t FrameRomanToUnicode(uint8_t byte) { return byte < 0x80 ? byte : kFrameRomanHigh[byte - 0x80]; }
 
-int FrameRomanFromUnicode(uint32_t codePoint) {
-    if (codePoint < 0x80) return static_cast<int>(codePoint);
+int FrameRomanFromUnicode(uint32_t codePoint)
+{
+    if (codePoint < 0x80)
+        return static_cast<int>(codePoint);
     for (int i = 0; i < 128; ++i)
-        if (kFrameRomanHigh[i] == codePoint && codePoint != 0) return 0x80 + i;
+        if (kFrameRomanHigh[i] == codePoint && codePoint != 0)
+            return 0x80 + i;
     return -1;
 }
 
-void AppendUtf8(std::string& out, uint32_t cp) {
+void AppendUtf8(std::string& out, uint32_t cp)
+{
     if (cp < 0x80) {
         out += static_cast<char>(cp);
     } else if (cp < 0x800) {
@@ -124,18 +137,31 @@ void AppendUtf8(std::string& out, uint32_t cp) {
 }
 
 // Reads one UTF-8 sequence at `i`; returns its length, or 0 when it is not valid UTF-8.
-static size_t Utf8Sequence(std::string_view text, size_t i, uint32_t& cp) {
+static size_t Utf8Sequence(std::string_view text, size_t i, uint32_t& cp)
+{
     const auto b = [&](size_t k) { return static_cast<uint8_t>(text[k]); };
     uint8_t c = b(i);
     size_t len;
-    if (c < 0x80) { cp = c; return 1; }
-    if (c >= 0xC2 && c <= 0xDF) { len = 2; cp = c & 0x1F; }
-    else if (c >= 0xE0 && c <= 0xEF) { len = 3; cp = c & 0x0F; }
-    else if (c >= 0xF0 && c <= 0xF4) { len = 4; cp = c & 0x07; }
-    else return 0;
-    if (i + len > text.size()) return 0;
+    if (c < 0x80) {
+        cp = c;
+        return 1;
+    }
+    if (c >= 0xC2 && c <= 0xDF) {
+        len = 2;
+        cp = c & 0x1F;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        len = 3;
+        cp = c & 0x0F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        len = 4;
+        cp = c & 0x07;
+    } else
+        return 0;
+    if (i + len > text.size())
+        return 0;
     for (size_t k = 1; k < len; ++k) {
-        if ((b(i + k) & 0xC0) != 0x80) return 0;
+        if ((b(i + k) & 0xC0) != 0x80)
+            return 0;
         cp = (cp << 6) | (b(i + k) & 0x3F);
     }
     if ((len == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)))
@@ -143,17 +169,20 @@ static size_t Utf8Sequence(std::string_view text, size_t i, uint32_t& cp) {
     return len;
 }
 
-size_t FindInvalidUtf8(std::string_view text) {
+size_t FindInvalidUtf8(std::string_view text)
+{
     uint32_t cp;
     for (size_t i = 0; i < text.size();) {
         size_t len = Utf8Sequence(text, i, cp);
-        if (len == 0) return i;
+        if (len == 0)
+            return i;
         i += len;
     }
     return std::string_view::npos;
 }
 
-bool DecodeMifString(std::string_view token, MifEncoding encoding, std::string& out, std::string& error) {
+bool DecodeMifString(std::string_view token, MifEncoding encoding, std::string& out, std::string& error)
+{
     out.clear();
     if (token.size() < 2 || token.front() != '`' || token.back() != '\'') {
         error = "a string value must be written `...'";
@@ -161,10 +190,12 @@ bool DecodeMifString(std::string_view token, MifEncoding encoding, std::string& 
     }
     std::string_view body = token.substr(1, token.size() - 2);
     const bool legacy = encoding != MifEncoding::Utf8;
-    std::string bytes;  // legacy: the raw bytes in the font's encoding
+    std::string bytes; // legacy: the raw bytes in the font's encoding
     auto put = [&](uint32_t cp) {
-        if (legacy) bytes += static_cast<char>(cp);
-        else AppendUtf8(out, cp);
+        if (legacy)
+            bytes += static_cast<char>(cp);
+        else
+            AppendUtf8(out, cp);
     };
     for (size_t i = 0; i < body.size();) {
         char c = body[i];
@@ -191,35 +222,37 @@ bool DecodeMifString(std::string_view token, MifEncoding encoding, std::string& 
         char e = body[i + 1];
         i += 2;
         switch (e) {
-            case 't': put('\t'); break;
-            case '>': put('>'); break;
-            case 'q': put('\''); break;
-            case 'Q': put('`'); break;
-            case '\\': put('\\'); break;
-            case 'x': {
-                int h1 = i < body.size() ? HexDigit(body[i]) : -1;
-                int h2 = i + 1 < body.size() ? HexDigit(body[i + 1]) : -1;
-                if (h1 < 0) {
-                    error = "\\x escape without hexadecimal digits";
-                    return false;
-                }
-                uint32_t v = static_cast<uint32_t>(h1);
-                ++i;
-                if (h2 >= 0) {
-                    v = v * 16 + static_cast<uint32_t>(h2);
-                    ++i;
-                }
-                if (i < body.size() && body[i] == ' ') ++i;  // the space that ends a \x escape
-                if (legacy) bytes += static_cast<char>(v);
-                else AppendUtf8(out, v < 0x80 ? v : FrameRomanToUnicode(static_cast<uint8_t>(v)));
-                break;
-            }
-            default:
-                error = std::string("unknown escape \\") + e + " in a string";
+        case 't': put('\t'); break;
+        case '>': put('>'); break;
+        case 'q': put('\''); break;
+        case 'Q': put('`'); break;
+        case '\\': put('\\'); break;
+        case 'x': {
+            int h1 = i < body.size() ? HexDigit(body[i]) : -1;
+            int h2 = i + 1 < body.size() ? HexDigit(body[i + 1]) : -1;
+            if (h1 < 0) {
+                error = "\\x escape without hexadecimal digits";
                 return false;
+            }
+            uint32_t v = static_cast<uint32_t>(h1);
+            ++i;
+            if (h2 >= 0) {
+                v = v * 16 + static_cast<uint32_t>(h2);
+                ++i;
+            }
+            if (i < body.size() && body[i] == ' ')
+                ++i; // the space that ends a \x escape
+            if (legacy)
+                bytes += static_cast<char>(v);
+            else
+                AppendUtf8(out, v < 0x80 ? v : FrameRomanToUnicode(static_cast<uint8_t>(v)));
+            break;
+        }
+        default: error = std::string("unknown escape \\") + e + " in a string"; return false;
         }
     }
-    if (!legacy) return true;
+    if (!legacy)
+        return true;
     if (encoding == MifEncoding::FrameRoman) {
         for (unsigned char b : bytes) {
             uint32_t cp = FrameRomanToUnicode(b);
@@ -230,39 +263,40 @@ bool DecodeMifString(std::string_view token, MifEncoding encoding, std::string& 
     return ConvertAsian(bytes, encoding, out, error);
 }
 
-std::string EncodeMifString(std::string_view utf8, bool legacyFile) {
+std::string EncodeMifString(std::string_view utf8, bool legacyFile)
+{
     std::string token = "`";
     char hex[16];
     for (size_t i = 0; i < utf8.size();) {
         uint32_t cp;
         size_t len = Utf8Sequence(utf8, i, cp);
-        if (len == 0) {  // not UTF-8: written as a replacement rather than as broken bytes
+        if (len == 0) { // not UTF-8: written as a replacement rather than as broken bytes
             cp = 0xFFFD;
             len = 1;
         }
         switch (cp) {
-            case '\t': token += "\\t"; break;
-            case '>': token += "\\>"; break;
-            case '\'': token += "\\q"; break;
-            case '`': token += "\\Q"; break;
-            case '\\': token += "\\\\"; break;
-            default:
-                if (cp < 0x20) {
-                    snprintf(hex, sizeof hex, "\\x%02x ", cp);
-                    token += hex;
-                } else if (cp < 0x80) {
-                    token += static_cast<char>(cp);
-                } else if (!legacyFile) {
-                    token.append(utf8.substr(i, len));
+        case '\t': token += "\\t"; break;
+        case '>': token += "\\>"; break;
+        case '\'': token += "\\q"; break;
+        case '`': token += "\\Q"; break;
+        case '\\': token += "\\\\"; break;
+        default:
+            if (cp < 0x20) {
+                snprintf(hex, sizeof hex, "\\x%02x ", cp);
+                token += hex;
+            } else if (cp < 0x80) {
+                token += static_cast<char>(cp);
+            } else if (!legacyFile) {
+                token.append(utf8.substr(i, len));
+            } else {
+                int b = FrameRomanFromUnicode(cp);
+                if (b < 0) {
+                    token += '?';
                 } else {
-                    int b = FrameRomanFromUnicode(cp);
-                    if (b < 0) {
-                        token += '?';
-                    } else {
-                        snprintf(hex, sizeof hex, "\\x%02x ", static_cast<unsigned>(b) & 0xFFu);
-                        token += hex;
-                    }
+                    snprintf(hex, sizeof hex, "\\x%02x ", static_cast<unsigned>(b) & 0xFFu);
+                    token += hex;
                 }
+            }
         }
         i += len;
     }
@@ -270,4 +304,4 @@ std::string EncodeMifString(std::string_view utf8, bool legacyFile) {
     return token;
 }
 
-}  // namespace tw::host
+} // namespace tw::host

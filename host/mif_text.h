@@ -11,12 +11,12 @@ namespace tw::host {
 
 // How the bytes of a string token are to be read.
 enum class MifEncoding : uint8_t {
-    Utf8,        // MIF 8.00 and later
-    FrameRoman,  // MIF 7.00 and older, roman fonts
-    ShiftJis,    // MIF 7.00 and older, fonts with FEncoding `JISX0208.ShiftJIS'
-    Big5,        // `BIG5'
-    Gb2312,      // `GB2312-80.EUC'
-    Ksc5601,     // `KSC5601-1992'
+    Utf8,       // MIF 8.00 and later
+    FrameRoman, // MIF 7.00 and older, roman fonts
+    ShiftJis,   // MIF 7.00 and older, fonts with FEncoding `JISX0208.ShiftJIS'
+    Big5,       // `BIG5'
+    Gb2312,     // `GB2312-80.EUC'
+    Ksc5601,    // `KSC5601-1992'
 };
 
 // Encoding named by an <FEncoding> (or <MIFEncoding>) value; FrameRoman when not known.
@@ -41,4 +41,4 @@ void AppendUtf8(std::string& out, uint32_t codePoint);
 // Byte offset of the first invalid UTF-8 sequence in `text`, or npos when all of it is valid.
 size_t FindInvalidUtf8(std::string_view text);
 
-}  // namespace tw::host
+} // namespace tw::host

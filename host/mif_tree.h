@@ -55,10 +55,19 @@ public:
     class iterator {
     public:
         iterator(const MifSource* src, const MifPiece* at, const MifPiece* end, std::string_view name)
-            : src_(src), at_(at), end_(end), name_(name) { skip(); }
+            : src_(src), at_(at), end_(end), name_(name)
+        {
+            skip();
+        }
         int32_t operator*() const { return at_->child; }
-        iterator& operator++() { ++at_; skip(); return *this; }
+        iterator& operator++()
+        {
+            ++at_;
+            skip();
+            return *this;
+        }
         bool operator!=(const iterator& other) const { return at_ != other.at_; }
+
     private:
         void skip();
         const MifSource* src_;
@@ -67,9 +76,11 @@ public:
         std::string_view name_;
     };
     MifChildren(const MifSource* src, const MifNode& node, std::string_view name)
-        : src_(src), begin_(node.body.data()), end_(node.body.data() + node.body.size()), name_(name) {}
+        : src_(src), begin_(node.body.data()), end_(node.body.data() + node.body.size()), name_(name)
+    { }
     iterator begin() const { return iterator(src_, begin_, end_, name_); }
     iterator end() const { return iterator(src_, end_, end_, name_); }
+
 private:
     const MifSource* src_;
     const MifPiece* begin_;
@@ -81,8 +92,8 @@ private:
 struct MifSource {
     std::vector<MifNode> nodes; // nodes[0]: the file
     MifFileKind kind = MifFileKind::Document;
-    std::string version;  // the value of <MIFFile ...> or <Book ...>, e.g. "9.00", "2019"
-    bool legacy = false;  // MIF 7.00 and older: FrameRoman with \x escapes, not UTF-8
+    std::string version; // the value of <MIFFile ...> or <Book ...>, e.g. "9.00", "2019"
+    bool legacy = false; // MIF 7.00 and older: FrameRoman with \x escapes, not UTF-8
     // How its strings are read: UTF-8; for legacy files FrameRoman, or the Asian encoding a
     // top-level <MIFEncoding> names (text in paragraphs follows the fonts' encodings).
     MifEncoding encoding = MifEncoding::Utf8;
@@ -134,10 +145,13 @@ std::string SerializeMif(const MifSource& source);
 std::string SerializeMifNode(const MifSource& source, int32_t node);
 // One statement with the indentation `from` after each line break between its values replaced
 // by `to`, and no carriage returns there; the values themselves are written as read.
-std::string SerializeMifNodeReindented(const MifSource& source, int32_t node, std::string_view from, std::string_view to);
+std::string SerializeMifNodeReindented(const MifSource& source, int32_t node, std::string_view from,
+                                       std::string_view to);
 
-inline void MifChildren::iterator::skip() {
-    while (at_ != end_ && (at_->kind != MifPiece::Child || (!name_.empty() && src_->nodes[at_->child].name != name_))) ++at_;
+inline void MifChildren::iterator::skip()
+{
+    while (at_ != end_ && (at_->kind != MifPiece::Child || (!name_.empty() && src_->nodes[at_->child].name != name_)))
+        ++at_;
 }
 
-}  // namespace tw::host
+} // namespace tw::host

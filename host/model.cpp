@@ -9,17 +9,13 @@
 namespace tw::host {
 namespace {
 
-template <class Map>
-auto* Find(Map& map, ObjectId id)
+template <class Map> auto* Find(Map& map, ObjectId id)
 {
     auto it = map.find(id);
     return it == map.end() ? nullptr : &it->second;
 }
 
-bool IsContinuation(unsigned char c)
-{
-    return (c & 0xC0) == 0x80;
-}
+bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
 
 } // namespace
 
@@ -102,8 +98,7 @@ std::vector<ObjectId>* Document::paragraphList(const Paragraph& p)
         if (auto* h = holder(p.container))
             return &h->paragraphs;
         break;
-    case PgfHome::None:
-        break;
+    case PgfHome::None: break;
     }
     return nullptr;
 }
@@ -200,8 +195,7 @@ ObjectId Document::pageOf(ObjectId pid) const
             pid = h ? h->anchor : 0;
             break;
         }
-        case PgfHome::None:
-            return 0;
+        case PgfHome::None: return 0;
         }
     }
     return 0;
@@ -298,11 +292,7 @@ Book* Model::bookByPath(const std::string& path)
     return nullptr;
 }
 
-template <class M>
-static ObjectId MaxKey(const M& map)
-{
-    return map.empty() ? 0 : map.rbegin()->first;
-}
+template <class M> static ObjectId MaxKey(const M& map) { return map.empty() ? 0 : map.rbegin()->first; }
 
 void Model::reserveIdsBelow(ObjectId id)
 {
@@ -660,10 +650,7 @@ size_t ByteIndex(const std::string& utf8, int32_t charOffset)
     return utf8.size();
 }
 
-static int32_t ClampOffset(const Paragraph& p, int32_t offset)
-{
-    return std::clamp(offset, 0, CharCount(p.text));
-}
+static int32_t ClampOffset(const Paragraph& p, int32_t offset) { return std::clamp(offset, 0, CharCount(p.text)); }
 
 TextLoc InsertText(Model& m, Document& d, TextLoc at, const std::string& utf8)
 {

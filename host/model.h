@@ -91,11 +91,11 @@ struct Paragraph {
     ObjectId id = 0;
     std::string tag; // UTF-8
     PgfProps props;
-    std::string text; // UTF-8, without the end mark
+    std::string text;              // UTF-8, without the end mark
     std::vector<InlineItem> items; // ordered by offset
-    bool overridden = false;  // 590: differs from the format of its tag
-    bool ownProps = false;    // carries property statements of its own (its <Pgf>, or a builder's changes)
-    int32_t leaveUnchanged = 0; // 588: nonzero keeps format lists from being applied
+    bool overridden = false;       // 590: differs from the format of its tag
+    bool ownProps = false;         // carries property statements of its own (its <Pgf>, or a builder's changes)
+    int32_t leaveUnchanged = 0;    // 588: nonzero keeps format lists from being applied
     PgfHome home = PgfHome::None;
     ObjectId container = 0; // frame, cell, table (title) or text holder
     int32_t mifNode = -1;
@@ -151,10 +151,10 @@ struct Table {
     int32_t columns = 0;
     std::vector<int32_t> columnWidths; // metric, one per column
     int32_t setting1289 = 1;
-    std::vector<ObjectId> rows; // heading rows, then body rows, then footing rows
+    std::vector<ObjectId> rows;  // heading rows, then body rows, then footing rows
     std::vector<ObjectId> title; // title paragraphs
-    ObjectId anchor = 0; // paragraph holding the anchor (0 when none)
-    int32_t mifId = 0;   // <TblID> in MIF
+    ObjectId anchor = 0;         // paragraph holding the anchor (0 when none)
+    int32_t mifId = 0;           // <TblID> in MIF
     int32_t mifNode = -1;
 };
 
@@ -206,9 +206,9 @@ struct Document {
     std::map<ObjectId, TextHolder> holders;
     std::map<ObjectId, Color> colorObjs;
 
-    TextRange selection{}; // 109
-    ObjectId currentPage = 0; // 236
-    int32_t docMode = 0;      // 155
+    TextRange selection{};           // 109
+    ObjectId currentPage = 0;        // 236
+    int32_t docMode = 0;             // 155
     int32_t displayUnits = 0x480000; // 390: inches
     int32_t fontSizeUnits = 0x10000; // 396: points
 
@@ -294,10 +294,10 @@ struct MenuItem {
 struct Model {
     Model();
 
-    std::string installDir;     // 89, UTF-8
-    int32_t screenUpdating = 1; // 92
-    ObjectId activeDoc = 0;     // 51
-    ObjectId activeBook = 0;    // 52
+    std::string installDir;                                                         // 89, UTF-8
+    int32_t screenUpdating = 1;                                                     // 92
+    ObjectId activeDoc = 0;                                                         // 51
+    ObjectId activeBook = 0;                                                        // 52
     std::vector<std::string> fontFamilies, fontVariations, fontWeights, fontAngles; // 55-58
 
     std::vector<ObjectId> openDocs; // open order (53, 111)
@@ -324,7 +324,7 @@ struct Model {
     // one body page holding one empty "Body" paragraph (selected), a master page "Right" and
     // a reference page "Reference".
     Document& newCustomDocument(const PageGeometry& geometry);
-    Document& newCustomDocument(int32_t width, int32_t height); // default columns and margins
+    Document& newCustomDocument(int32_t width, int32_t height);  // default columns and margins
     std::unique_ptr<Document> copyDocument(const Document& doc); // untitled copy, not yet adopted
     void closeDocument(ObjectId id);
     // Closes a document and hands it over instead of destroying it (null when not open).
@@ -333,7 +333,8 @@ struct Model {
 
     // Menus.
     MenuItem& defineMenu(const std::string& name, const std::string& label, bool isBar = false);
-    MenuItem& defineCommand(int32_t number, const std::string& name, const std::string& label, const std::string& shortcut);
+    MenuItem& defineCommand(int32_t number, const std::string& name, const std::string& label,
+                            const std::string& shortcut);
     bool addToMenu(ObjectId menu, ObjectId item);
     // Places `item` before `before` in the menu `menuHint` (or the item's last menu); an item
     // placed before itself stays where it is. False when either is not in that menu.

@@ -11,15 +11,14 @@
 
 namespace tw::host {
 
-template <class Value>
-class SharedPropMap {
+template <class Value> class SharedPropMap {
 public:
     using Map = std::map<int32_t, Value>;
     using value_type = typename Map::value_type;
     using const_iterator = typename Map::const_iterator;
 
     SharedPropMap() = default;
-    SharedPropMap(std::initializer_list<value_type> init) : map_(std::make_shared<Map>(init)) {}
+    SharedPropMap(std::initializer_list<value_type> init) : map_(std::make_shared<Map>(init)) { }
 
     // Reading never copies. Iterators are read-only; they stay valid until this set is changed.
     const_iterator find(int32_t key) const { return map().find(key); }
@@ -41,16 +40,20 @@ public:
     bool sharesWith(const SharedPropMap& other) const { return map_ && map_ == other.map_; }
 
 private:
-    const Map& map() const {
+    const Map& map() const
+    {
         static const Map empty;
         return map_ ? *map_ : empty;
     }
-    Map& own() {
-        if (!map_) map_ = std::make_shared<Map>();
-        else if (map_.use_count() > 1) map_ = std::make_shared<Map>(*map_);
+    Map& own()
+    {
+        if (!map_)
+            map_ = std::make_shared<Map>();
+        else if (map_.use_count() > 1)
+            map_ = std::make_shared<Map>(*map_);
         return *map_;
     }
     std::shared_ptr<Map> map_;
 };
 
-}  // namespace tw::host
+} // namespace tw::host

@@ -18,24 +18,55 @@ constexpr Keyword kAlignment[] = {{1, "Left"}, {2, "Right"}, {3, "Center"}, {4, 
 constexpr Keyword kCase[] = {{0, "FAsTyped"}, {1, "FSmallCaps"}, {2, "FLowercase"}, {3, "FUppercase"}};
 constexpr Keyword kPosition[] = {{0, "FNormal"}, {1, "FSuperscript"}, {2, "FSubscript"}};
 constexpr Keyword kUnderlining[] = {{0, "FNoUnderlining"}, {1, "FSingle"}, {2, "FDouble"}, {3, "FNumeric"}};
-constexpr Keyword kPlacementStyle[] = {{0, "Normal"},       {1, "SideheadTop"},          {2, "SideheadFirstBaseline"},
-                                       {3, "SideheadLastBaseline"}, {4, "RunIn"}, {5, "Straddle"},
-                                       {6, "StraddleNormalOnly"}};
+constexpr Keyword kPlacementStyle[] = {
+    {0, "Normal"}, {1, "SideheadTop"}, {2, "SideheadFirstBaseline"}, {3, "SideheadLastBaseline"},
+    {4, "RunIn"},  {5, "Straddle"},    {6, "StraddleNormalOnly"}};
 constexpr Keyword kPlacement[] = {{0, "Anywhere"}, {1, "ColumnTop"}, {2, "PageTop"}, {3, "LPageTop"}, {4, "RPageTop"}};
 constexpr Keyword kCellAlignment[] = {{0, "Top"}, {1, "Middle"}, {2, "Bottom"}};
 constexpr Keyword kLineSpacing[] = {{0, "Fixed"}, {1, "Proportional"}}; // 0 fixed, as the API reads it
-constexpr Keyword kLanguage[] = {
-    {0, "NoLanguage"},     {1, "USEnglish"},          {2, "UKEnglish"},         {3, "German"},
-    {4, "SwissGerman"},    {5, "French"},             {6, "CanadianFrench"},    {7, "Spanish"},
-    {8, "Catalan"},        {9, "Italian"},            {10, "Portuguese"},       {11, "Brazilian"},
-    {12, "Danish"},        {13, "Dutch"},             {14, "Norwegian"},        {15, "Nynorsk"},
-    {16, "Finnish"},       {17, "Swedish"},           {18, "Japanese"},         {19, "TraditionalChinese"},
-    {20, "SimplifiedChinese"}, {21, "Korean"},        {22, "NewGerman"},        {23, "NewSwissGerman"},
-    {24, "NewDutch"},      {25, "Greek"},             {26, "Russian"},          {27, "Czech"},
-    {28, "Polish"},        {29, "Hungarian"},         {30, "Turkish"},          {31, "Slovak"},
-    {32, "Slovenian"},     {33, "Bulgarian"},         {34, "Croatian"},         {35, "Estonian"},
-    {36, "Latvian"},       {37, "Lithuanian"},        {38, "Romanian"},         {39, "Arabic"},
-    {40, "Hebrew"},        {41, "Thai"},              {42, "Farsi"}};
+constexpr Keyword kLanguage[] = {{0, "NoLanguage"},
+                                 {1, "USEnglish"},
+                                 {2, "UKEnglish"},
+                                 {3, "German"},
+                                 {4, "SwissGerman"},
+                                 {5, "French"},
+                                 {6, "CanadianFrench"},
+                                 {7, "Spanish"},
+                                 {8, "Catalan"},
+                                 {9, "Italian"},
+                                 {10, "Portuguese"},
+                                 {11, "Brazilian"},
+                                 {12, "Danish"},
+                                 {13, "Dutch"},
+                                 {14, "Norwegian"},
+                                 {15, "Nynorsk"},
+                                 {16, "Finnish"},
+                                 {17, "Swedish"},
+                                 {18, "Japanese"},
+                                 {19, "TraditionalChinese"},
+                                 {20, "SimplifiedChinese"},
+                                 {21, "Korean"},
+                                 {22, "NewGerman"},
+                                 {23, "NewSwissGerman"},
+                                 {24, "NewDutch"},
+                                 {25, "Greek"},
+                                 {26, "Russian"},
+                                 {27, "Czech"},
+                                 {28, "Polish"},
+                                 {29, "Hungarian"},
+                                 {30, "Turkish"},
+                                 {31, "Slovak"},
+                                 {32, "Slovenian"},
+                                 {33, "Bulgarian"},
+                                 {34, "Croatian"},
+                                 {35, "Estonian"},
+                                 {36, "Latvian"},
+                                 {37, "Lithuanian"},
+                                 {38, "Romanian"},
+                                 {39, "Arabic"},
+                                 {40, "Hebrew"},
+                                 {41, "Thai"},
+                                 {42, "Farsi"}};
 
 PropertyInfo Plain(int32_t n, const char* mif, const char* parent, PropType t, PropUnit u, PropValue v)
 {
@@ -133,10 +164,7 @@ const std::vector<PropertyInfo>& PropertyTable()
 
 } // namespace
 
-std::span<const PropertyInfo> ParagraphProperties()
-{
-    return PropertyTable();
-}
+std::span<const PropertyInfo> ParagraphProperties() { return PropertyTable(); }
 
 const PropertyInfo* FindParagraphProperty(int32_t number)
 {

@@ -14,17 +14,17 @@
 namespace tw::host {
 
 enum class PropType : uint8_t {
-    Name,         // the tag itself (20); MIF <PgfTag>; kept outside PgfProps
-    Int,          // MIF integer
-    Bool,         // MIF Yes/No; 1 or 0
-    Enum,         // MIF keyword; see `keywords`
-    Metric,       // MIF dimension; 1/65536 point (see `unit`)
-    Percent,      // 0x10000 = 100 %; see `unit` for how MIF writes it
-    String,       // MIF `string'
-    ColorName,    // answered as a colour object id; kept as the colour's name; MIF `name'
-    FontIndex,    // answered as an index into application list 55..58; kept as the name
-    TabList,      // MIF <PgfNumTabs n> followed by <TabStop ...> statements
-    CellMargin,   // one of the four values of MIF <PgfCellMargins L T R B>
+    Name,           // the tag itself (20); MIF <PgfTag>; kept outside PgfProps
+    Int,            // MIF integer
+    Bool,           // MIF Yes/No; 1 or 0
+    Enum,           // MIF keyword; see `keywords`
+    Metric,         // MIF dimension; 1/65536 point (see `unit`)
+    Percent,        // 0x10000 = 100 %; see `unit` for how MIF writes it
+    String,         // MIF `string'
+    ColorName,      // answered as a colour object id; kept as the colour's name; MIF `name'
+    FontIndex,      // answered as an index into application list 55..58; kept as the name
+    TabList,        // MIF <PgfNumTabs n> followed by <TabStop ...> statements
+    CellMargin,     // one of the four values of MIF <PgfCellMargins L T R B>
     CellMarginBits, // 586: bits 1 left, 2 bottom, 4 right, 8 top from <PgfCell?MarginFixed>
 };
 
@@ -46,10 +46,10 @@ struct PropertyInfo {
     const char* parent; // enclosing statement inside <Pgf>, e.g. "PgfFont"; null: directly in <Pgf>
     PropType type;
     PropUnit unit;
-    PropValue initial;  // default of a new format / paragraph
+    PropValue initial;                 // default of a new format / paragraph
     std::span<const Keyword> keywords; // Enum only
-    int32_t part = 0;   // CellMargin: index in <PgfCellMargins> (0 L, 1 T, 2 R, 3 B)
-    int32_t fontList = 0; // FontIndex: the application list (55..58)
+    int32_t part = 0;                  // CellMargin: index in <PgfCellMargins> (0 L, 1 T, 2 R, 3 B)
+    int32_t fontList = 0;              // FontIndex: the application list (55..58)
 };
 
 // Every modelled paragraph property, in the order property lists are handed out

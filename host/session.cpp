@@ -8,12 +8,9 @@
 
 namespace tw::host {
 
-Session::Session(MemoryMode mode) : host_(mode) {}
+Session::Session(MemoryMode mode) : host_(mode) { }
 
-Session::~Session()
-{
-    unload();
-}
+Session::~Session() { unload(); }
 
 std::string Session::DefaultPluginPath()
 {
@@ -157,15 +154,13 @@ TwResult Session::notify(int32_t notification, ObjectId doc, const std::string& 
         return TW_E_FAIL;
     std::string bytes = host_.toClient(text);
     beforeCommand();
-    TwResult r = reinterpret_cast<NotifyNotifyFn>(n->vtbl[NOTIFY_SLOT_NOTIFY])(n, notification, doc, bytes.c_str(), value);
+    TwResult r =
+        reinterpret_cast<NotifyNotifyFn>(n->vtbl[NOTIFY_SLOT_NOTIFY])(n, notification, doc, bytes.c_str(), value);
     afterCommand();
     return r;
 }
 
-TwResult Session::message(const std::string& text)
-{
-    return notify(13, 0, text, 0);
-}
+TwResult Session::message(const std::string& text) { return notify(13, 0, text, 0); }
 
 std::vector<ParagraphText> Session::paragraphs(ObjectId docId)
 {

@@ -14,17 +14,18 @@ namespace tw::host {
 
 // ---- the slots ------------------------------------------------------------------------------
 
-#define TW_BEGIN(slot)                                                                                        \
-    Host& h = HostOf(self);                                                                                   \
-    {                                                                                                         \
-        TwResult injected = TW_S_OK;                                                                          \
-        if (!h.impl().begin(slot, injected))                                                                  \
-            return injected;                                                                                  \
-    }                                                                                                         \
-    Model& m = h.model();                                                                                     \
+#define TW_BEGIN(slot)                                                                                                 \
+    Host& h = HostOf(self);                                                                                            \
+    {                                                                                                                  \
+        TwResult injected = TW_S_OK;                                                                                   \
+        if (!h.impl().begin(slot, injected))                                                                           \
+            return injected;                                                                                           \
+    }                                                                                                                  \
+    Model& m = h.model();                                                                                              \
     (void)m
 
-static TwResult TW_STDCALL SlotRegisterClient(HostApi* self, TwComObject* sink, uint32_t version, PropertyList* description)
+static TwResult TW_STDCALL SlotRegisterClient(HostApi* self, TwComObject* sink, uint32_t version,
+                                              PropertyList* description)
 {
     TW_BEGIN(HOST_SLOT_REGISTER_CLIENT);
     (void)version;
@@ -63,7 +64,8 @@ static TwResult TW_STDCALL SlotRequestNotification(HostApi* self, int32_t notifi
     return TW_S_OK;
 }
 
-static TwResult TW_STDCALL SlotDefineMenu(HostApi* self, const char* tag, const char* label, int32_t* status, ObjectId* menu)
+static TwResult TW_STDCALL SlotDefineMenu(HostApi* self, const char* tag, const char* label, int32_t* status,
+                                          ObjectId* menu)
 {
     TW_BEGIN(HOST_SLOT_DEFINE_MENU);
     std::string name = h.fromClient(tag);
@@ -93,7 +95,7 @@ static TwResult TW_STDCALL SlotAddMenuToMenu(HostApi* self, ObjectId menuOrBar, 
 }
 
 static TwResult TW_STDCALL SlotDefineAndAddMenu(HostApi* self, ObjectId menuOrBar, const char* tag, const char* label,
-                                               int32_t* status, ObjectId* menu)
+                                                int32_t* status, ObjectId* menu)
 {
     TW_BEGIN(HOST_SLOT_DEFINE_AND_ADD_MENU);
     std::string name = h.fromClient(tag);
@@ -126,7 +128,7 @@ static TwResult TW_STDCALL SlotPrintToConsole(HostApi* self, const char* text, i
 }
 
 static TwResult TW_STDCALL SlotChooseFromList(HostApi* self, int32_t* status, int32_t* chosen, const char* title,
-                                             StringArray* items, int32_t defaultIndex)
+                                              StringArray* items, int32_t defaultIndex)
 {
     TW_BEGIN(HOST_SLOT_CHOOSE_FROM_LIST);
     ListChoiceRecord record;
@@ -167,8 +169,8 @@ static void FillReturnList(Host& h, PropertyList* returned, const std::string& p
     returned->entries = entries;
 }
 
-static TwResult TW_STDCALL SlotOpenDocument(HostApi* self, const char* fileName, PropertyList* params,
-                                           int32_t* status, ObjectId* doc, PropertyList* returned)
+static TwResult TW_STDCALL SlotOpenDocument(HostApi* self, const char* fileName, PropertyList* params, int32_t* status,
+                                            ObjectId* doc, PropertyList* returned)
 {
     TW_BEGIN(HOST_SLOT_OPEN_DOCUMENT);
     std::string path = h.fromClient(fileName);
@@ -193,7 +195,7 @@ static TwResult TW_STDCALL SlotOpenDocument(HostApi* self, const char* fileName,
 }
 
 static TwResult TW_STDCALL SlotSaveDocument(HostApi* self, ObjectId doc, const char* fileName, PropertyList* params,
-                                           int32_t* status, ObjectId* saved, PropertyList* returned)
+                                            int32_t* status, ObjectId* saved, PropertyList* returned)
 {
     TW_BEGIN(HOST_SLOT_SAVE_DOCUMENT);
     (void)params;
@@ -207,15 +209,16 @@ static TwResult TW_STDCALL SlotSaveDocument(HostApi* self, ObjectId doc, const c
 }
 
 static TwResult TW_STDCALL SlotNewCustomDocument(HostApi* self, int32_t width, int32_t height, int32_t columns,
-                                                int32_t columnGap, int32_t top, int32_t bottom, int32_t inside,
-                                                int32_t outside, int32_t sidedness, int32_t makeVisible,
-                                                int32_t* status, ObjectId* doc)
+                                                 int32_t columnGap, int32_t top, int32_t bottom, int32_t inside,
+                                                 int32_t outside, int32_t sidedness, int32_t makeVisible,
+                                                 int32_t* status, ObjectId* doc)
 {
     TW_BEGIN(HOST_SLOT_NEW_CUSTOM_DOCUMENT);
     if (width <= 0 || height <= 0 || columns < 1 || columnGap < 0 || top < 0 || bottom < 0 || inside < 0 ||
         outside < 0 || top + bottom >= height || inside + outside >= width)
         return *status = kBadParameter, TW_S_OK;
-    Document& d = m.newCustomDocument(PageGeometry{width, height, columns, columnGap, top, bottom, inside, outside, sidedness});
+    Document& d =
+        m.newCustomDocument(PageGeometry{width, height, columns, columnGap, top, bottom, inside, outside, sidedness});
     d.visible = makeVisible != 0;
     *doc = d.id;
     *status = kStatusOk;
@@ -251,7 +254,7 @@ static TwResult TW_STDCALL SlotDeleteObject(HostApi* self, ObjectId doc, ObjectI
 }
 
 static TwResult TW_STDCALL SlotGetNamedObject(HostApi* self, ObjectId doc, int32_t type, const char* name,
-                                             int32_t* status, ObjectId* object)
+                                              int32_t* status, ObjectId* object)
 {
     TW_BEGIN(HOST_SLOT_GET_NAMED_OBJECT);
     std::string n = h.fromClient(name);
@@ -276,7 +279,7 @@ static TwResult TW_STDCALL SlotGetNamedObject(HostApi* self, ObjectId doc, int32
 }
 
 static TwResult TW_STDCALL SlotAddText(HostApi* self, ObjectId doc, TextLoc* at, const char* text, int32_t* status,
-                                      TextLoc* after)
+                                       TextLoc* after)
 {
     TW_BEGIN(HOST_SLOT_ADD_TEXT);
     Document* d = m.document(doc);
@@ -290,7 +293,7 @@ static TwResult TW_STDCALL SlotAddText(HostApi* self, ObjectId doc, TextLoc* at,
 }
 
 static TwResult TW_STDCALL SlotGetPropertyList(HostApi* self, ObjectId doc, ObjectId object, int32_t* status,
-                                              PropertyList* out)
+                                               PropertyList* out)
 {
     TW_BEGIN(HOST_SLOT_GET_PROPERTY_LIST);
     Target t;
@@ -309,7 +312,7 @@ static TwResult TW_STDCALL SlotGetPropertyList(HostApi* self, ObjectId doc, Obje
 }
 
 static TwResult TW_STDCALL SlotSetPropertyList(HostApi* self, ObjectId doc, ObjectId object, PropertyList* list,
-                                              int32_t* status)
+                                               int32_t* status)
 {
     TW_BEGIN(HOST_SLOT_SET_PROPERTY_LIST);
     Target t;
@@ -320,14 +323,14 @@ static TwResult TW_STDCALL SlotSetPropertyList(HostApi* self, ObjectId doc, Obje
     return TW_S_OK;
 }
 
-#define TW_RESOLVE(ident)                                                                                     \
-    Target t;                                                                                                 \
-    int32_t s = ident ? Resolve(m, doc, object, t) : kBadParameter;                                           \
-    if (s != kStatusOk)                                                                                       \
-        return *status = s, TW_S_OK
+#define TW_RESOLVE(ident)                                                                                              \
+    Target t;                                                                                                          \
+    int32_t s = ident ? Resolve(m, doc, object, t) : kBadParameter;                                                    \
+    if (s != kStatusOk)                                                                                                \
+    return *status = s, TW_S_OK
 
 static TwResult TW_STDCALL SlotGetIntProperty(HostApi* self, ObjectId doc, ObjectId object, PropertyIdent* ident,
-                                             int32_t* status, int32_t* value)
+                                              int32_t* status, int32_t* value)
 {
     TW_BEGIN(HOST_SLOT_GET_INT_PROPERTY);
     TW_RESOLVE(ident);
@@ -340,7 +343,7 @@ static TwResult TW_STDCALL SlotGetIntProperty(HostApi* self, ObjectId doc, Objec
 }
 
 static TwResult TW_STDCALL SlotSetIntProperty(HostApi* self, ObjectId doc, ObjectId object, PropertyIdent* ident,
-                                             int32_t value, int32_t* status)
+                                              int32_t value, int32_t* status)
 {
     TW_BEGIN(HOST_SLOT_SET_INT_PROPERTY);
     TW_RESOLVE(ident);
@@ -349,7 +352,7 @@ static TwResult TW_STDCALL SlotSetIntProperty(HostApi* self, ObjectId doc, Objec
 }
 
 static TwResult TW_STDCALL SlotGetIdProperty(HostApi* self, ObjectId doc, ObjectId object, PropertyIdent* ident,
-                                            int32_t* status, ObjectId* value)
+                                             int32_t* status, ObjectId* value)
 {
     TW_BEGIN(HOST_SLOT_GET_ID_PROPERTY);
     TW_RESOLVE(ident);
@@ -362,7 +365,7 @@ static TwResult TW_STDCALL SlotGetIdProperty(HostApi* self, ObjectId doc, Object
 }
 
 static TwResult TW_STDCALL SlotSetIdProperty(HostApi* self, ObjectId doc, ObjectId object, PropertyIdent* ident,
-                                            ObjectId value, int32_t* status)
+                                             ObjectId value, int32_t* status)
 {
     TW_BEGIN(HOST_SLOT_SET_ID_PROPERTY);
     TW_RESOLVE(ident);
@@ -371,7 +374,7 @@ static TwResult TW_STDCALL SlotSetIdProperty(HostApi* self, ObjectId doc, Object
 }
 
 static TwResult TW_STDCALL SlotGetMetricProperty(HostApi* self, ObjectId doc, ObjectId object, PropertyIdent* ident,
-                                                int32_t* status, int32_t* value)
+                                                 int32_t* status, int32_t* value)
 {
     TW_BEGIN(HOST_SLOT_GET_METRIC_PROPERTY);
     TW_RESOLVE(ident);
@@ -383,8 +386,8 @@ static TwResult TW_STDCALL SlotGetMetricProperty(HostApi* self, ObjectId doc, Ob
     return TW_S_OK;
 }
 
-static TwResult TW_STDCALL SlotGetTextRangeProperty(HostApi* self, ObjectId doc, ObjectId object,
-                                                   PropertyIdent* ident, int32_t* status, TextRange* value)
+static TwResult TW_STDCALL SlotGetTextRangeProperty(HostApi* self, ObjectId doc, ObjectId object, PropertyIdent* ident,
+                                                    int32_t* status, TextRange* value)
 {
     TW_BEGIN(HOST_SLOT_GET_TEXT_RANGE_PROPERTY);
     TW_RESOLVE(ident);
@@ -395,8 +398,8 @@ static TwResult TW_STDCALL SlotGetTextRangeProperty(HostApi* self, ObjectId doc,
     return TW_S_OK;
 }
 
-static TwResult TW_STDCALL SlotSetTextRangeProperty(HostApi* self, ObjectId doc, ObjectId object,
-                                                   PropertyIdent* ident, TextRange* value, int32_t* status)
+static TwResult TW_STDCALL SlotSetTextRangeProperty(HostApi* self, ObjectId doc, ObjectId object, PropertyIdent* ident,
+                                                    TextRange* value, int32_t* status)
 {
     TW_BEGIN(HOST_SLOT_SET_TEXT_RANGE_PROPERTY);
     TW_RESOLVE(ident);
@@ -412,7 +415,7 @@ static TwResult TW_STDCALL SlotSetTextRangeProperty(HostApi* self, ObjectId doc,
 }
 
 static TwResult TW_STDCALL SlotGetStringProperty(HostApi* self, ObjectId doc, ObjectId object, PropertyIdent* ident,
-                                                int32_t* status, char** value)
+                                                 int32_t* status, char** value)
 {
     TW_BEGIN(HOST_SLOT_GET_STRING_PROPERTY);
     TW_RESOLVE(ident);
@@ -425,7 +428,7 @@ static TwResult TW_STDCALL SlotGetStringProperty(HostApi* self, ObjectId doc, Ob
 }
 
 static TwResult TW_STDCALL SlotSetStringProperty(HostApi* self, ObjectId doc, ObjectId object, PropertyIdent* ident,
-                                                const char* value, int32_t* status)
+                                                 const char* value, int32_t* status)
 {
     TW_BEGIN(HOST_SLOT_SET_STRING_PROPERTY);
     TW_RESOLVE(ident);
@@ -434,7 +437,7 @@ static TwResult TW_STDCALL SlotSetStringProperty(HostApi* self, ObjectId doc, Ob
 }
 
 static TwResult TW_STDCALL SlotGetStringArrayProperty(HostApi* self, ObjectId doc, ObjectId object,
-                                                     PropertyIdent* ident, int32_t* status, StringArray* value)
+                                                      PropertyIdent* ident, int32_t* status, StringArray* value)
 {
     TW_BEGIN(HOST_SLOT_GET_STRING_ARRAY_PROPERTY);
     TW_RESOLVE(ident);
@@ -453,7 +456,7 @@ static TwResult TW_STDCALL SlotGetStringArrayProperty(HostApi* self, ObjectId do
 }
 
 static TwResult TW_STDCALL SlotGetIntListProperty(HostApi* self, ObjectId doc, ObjectId object, PropertyIdent* ident,
-                                                 int32_t* status, IntList* value)
+                                                  int32_t* status, IntList* value)
 {
     TW_BEGIN(HOST_SLOT_GET_INT_LIST_PROPERTY);
     TW_RESOLVE(ident);
@@ -469,7 +472,7 @@ static TwResult TW_STDCALL SlotGetIntListProperty(HostApi* self, ObjectId doc, O
 }
 
 static TwResult TW_STDCALL SlotSetIntListProperty(HostApi* self, ObjectId doc, ObjectId object, PropertyIdent* ident,
-                                                 IntList* value, int32_t* status)
+                                                  IntList* value, int32_t* status)
 {
     TW_BEGIN(HOST_SLOT_SET_INT_LIST_PROPERTY);
     TW_RESOLVE(ident);
@@ -485,7 +488,7 @@ static TwResult TW_STDCALL SlotSetIntListProperty(HostApi* self, ObjectId doc, O
 }
 
 static TwResult TW_STDCALL SlotGetTabListProperty(HostApi* self, ObjectId doc, ObjectId object, PropertyIdent* ident,
-                                                 int32_t* status, TabList* value)
+                                                  int32_t* status, TabList* value)
 {
     TW_BEGIN(HOST_SLOT_GET_TAB_LIST_PROPERTY);
     TW_RESOLVE(ident);
@@ -506,7 +509,7 @@ static TwResult TW_STDCALL SlotGetTabListProperty(HostApi* self, ObjectId doc, O
 }
 
 static TwResult TW_STDCALL SlotGetTextForRange(HostApi* self, ObjectId doc, TextRange* range, int32_t flags,
-                                              int32_t* status, TextItemList* items)
+                                               int32_t* status, TextItemList* items)
 {
     TW_BEGIN(HOST_SLOT_GET_TEXT_FOR_RANGE);
     Document* d = m.document(doc);
@@ -538,8 +541,8 @@ static TwResult TW_STDCALL SlotGetTextForRange(HostApi* self, ObjectId doc, Text
 }
 
 static TwResult TW_STDCALL SlotNewTable(HostApi* self, ObjectId doc, const char* format, int32_t columns,
-                                       int32_t bodyRows, int32_t headingRows, int32_t footingRows, TextLoc* at,
-                                       int32_t* status, ObjectId* table)
+                                        int32_t bodyRows, int32_t headingRows, int32_t footingRows, TextLoc* at,
+                                        int32_t* status, ObjectId* table)
 {
     TW_BEGIN(HOST_SLOT_NEW_TABLE);
     Document* d = m.document(doc);
@@ -547,19 +550,17 @@ static TwResult TW_STDCALL SlotNewTable(HostApi* self, ObjectId doc, const char*
         return *status = kBadDocId, TW_S_OK;
     if (!at || !d->paragraph(at->object))
         return *status = kBadObjId, TW_S_OK;
-    if (columns < 1 || bodyRows < 0 || headingRows < 0 || footingRows < 0 ||
-        bodyRows + headingRows + footingRows < 1)
+    if (columns < 1 || bodyRows < 0 || headingRows < 0 || footingRows < 0 || bodyRows + headingRows + footingRows < 1)
         return *status = kBadParameter, TW_S_OK;
-    *table = AddTable(m, *d, h.fromClient(format), columns, headingRows, bodyRows, footingRows, at->object,
-                      at->offset);
+    *table = AddTable(m, *d, h.fromClient(format), columns, headingRows, bodyRows, footingRows, at->object, at->offset);
     d->modified = true;
     *status = kStatusOk;
     return TW_S_OK;
 }
 
 static TwResult TW_STDCALL SlotDefineAndAddCommand(HostApi* self, int32_t command, ObjectId menu, const char* tag,
-                                                  const char* label, const char* shortcut, int32_t* status,
-                                                  ObjectId* commandId)
+                                                   const char* label, const char* shortcut, int32_t* status,
+                                                   ObjectId* commandId)
 {
     TW_BEGIN(HOST_SLOT_DEFINE_AND_ADD_COMMAND);
     std::string name = h.fromClient(tag);
@@ -583,12 +584,10 @@ namespace {
 
 // The boundary's signature of each slot the host answers, so that an adapter whose signature
 // drifts from the interface does not compile.
-template <int Slot>
-struct SlotSignature;
-#define TW_SLOT_SIGNATURE(slot, type)                                                                         \
-    template <>                                                                                               \
-    struct SlotSignature<slot> {                                                                              \
-        using Fn = type;                                                                                      \
+template <int Slot> struct SlotSignature;
+#define TW_SLOT_SIGNATURE(slot, type)                                                                                  \
+    template <> struct SlotSignature<slot> {                                                                           \
+        using Fn = type;                                                                                               \
     }
 TW_SLOT_SIGNATURE(HOST_SLOT_REGISTER_CLIENT, HostRegisterClientFn);
 TW_SLOT_SIGNATURE(HOST_SLOT_RUN_COMMAND_CODES, HostRunCommandCodesFn);
@@ -628,8 +627,7 @@ TW_SLOT_SIGNATURE(HOST_SLOT_NEW_TABLE, HostNewTableFn);
 TW_SLOT_SIGNATURE(HOST_SLOT_DEFINE_AND_ADD_COMMAND, HostDefineAndAddCommandFn);
 #undef TW_SLOT_SIGNATURE
 
-template <int Slot>
-void Install(std::array<void*, HOST_SLOT_COUNT>& vtbl, typename SlotSignature<Slot>::Fn fn)
+template <int Slot> void Install(std::array<void*, HOST_SLOT_COUNT>& vtbl, typename SlotSignature<Slot>::Fn fn)
 {
     vtbl[Slot] = reinterpret_cast<void*>(fn);
 }

@@ -5,10 +5,7 @@
 #if defined(_WIN32)
 #include <windows.h>
 
-void RaiseStructuredException(uint32_t code)
-{
-    RaiseException(code, 0, 0, NULL);
-}
+void RaiseStructuredException(uint32_t code) { RaiseException(code, 0, 0, NULL); }
 
 #else
 #include <stdio.h>

@@ -19,7 +19,4 @@ int32_t NetLibGetAbsoluteURL(const char* base, const char* relative, char** resu
     return -1; /* no network locations to resolve against */
 }
 
-void NetLibFree(void* pointer)
-{
-    free(pointer);
-}
+void NetLibFree(void* pointer) { free(pointer); }

@@ -71,9 +71,6 @@ HGLOBAL LoadResource(HMODULE module, HRSRC resource)
     return (HGLOBAL)ResourceData(resource, &size);
 }
 
-LPVOID LockResource(HGLOBAL data)
-{
-    return data;
-}
+LPVOID LockResource(HGLOBAL data) { return data; }
 
 #endif

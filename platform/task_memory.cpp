@@ -6,14 +6,8 @@
 
 #include <stdlib.h>
 
-void* CoTaskMemAlloc(size_t size)
-{
-    return malloc(size);
-}
+void* CoTaskMemAlloc(size_t size) { return malloc(size); }
 
-void CoTaskMemFree(void* block)
-{
-    free(block);
-}
+void CoTaskMemFree(void* block) { free(block); }
 
 #endif

@@ -41,13 +41,13 @@ void BuildVersionBlock()
     header.fixed.dwProductVersionMS = header.fixed.dwFileVersionMS;
     header.fixed.dwProductVersionLS = header.fixed.dwFileVersionLS;
     header.fixed.dwFileFlagsMask = 0x3f;
-    header.fixed.dwFileOS = 0x40004;  /* VOS_NT_WINDOWS32 */
-    header.fixed.dwFileType = 2;      /* VFT_DLL */
+    header.fixed.dwFileOS = 0x40004; /* VOS_NT_WINDOWS32 */
+    header.fixed.dwFileType = 2;     /* VFT_DLL */
     header.translation = ((DWORD)table->codePage << 16) | table->language;
 
     uint32_t at = sizeof header;
     for (uint32_t i = 0; i < table->stringCount; i++) {
-        const char* parts[] = {"\\StringFileInfo\\", table->block, "\\", table->strings[i].key, NULL,
+        const char* parts[] = {"\\StringFileInfo\\",    table->block, "\\", table->strings[i].key, NULL,
                                table->strings[i].value, NULL};
         for (const char* part : parts) {
             size_t length = part ? strlen(part) : 0;

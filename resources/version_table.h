@@ -24,14 +24,10 @@ typedef struct VersionTable {
 
 /* The same strings as Tagwright.rc, in the same order. */
 inline const VersionString TagwrightVersionStrings[] = {
-    {"ClientName", TW_CLIENT_NAME},
-    {"ClientType", TW_CLIENT_TYPE},
-    {"ClientProducts", TW_CLIENT_PRODUCTS},
-    {"FileDescription", TW_FILE_DESCRIPTION},
-    {"FileVersion", TW_FILE_VERSION_TEXT},
-    {"ProductName", TW_PRODUCT_NAME},
-    {"ProductVersion", TW_FILE_VERSION_TEXT},
-    {"OriginalFilename", TW_ORIGINAL_FILENAME},
+    {"ClientName", TW_CLIENT_NAME},           {"ClientType", TW_CLIENT_TYPE},
+    {"ClientProducts", TW_CLIENT_PRODUCTS},   {"FileDescription", TW_FILE_DESCRIPTION},
+    {"FileVersion", TW_FILE_VERSION_TEXT},    {"ProductName", TW_PRODUCT_NAME},
+    {"ProductVersion", TW_FILE_VERSION_TEXT}, {"OriginalFilename", TW_ORIGINAL_FILENAME},
 };
 
 inline const VersionTable TagwrightVersionTable = {

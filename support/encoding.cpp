@@ -65,15 +65,9 @@ static const EncodingRecord* Record(int32_t encoding)
 
 /* ---- the encoding table ------------------------------------------------------------------ */
 
-int32_t EncodingsReady(void)
-{
-    return recordsReady;
-}
+int32_t EncodingsReady(void) { return recordsReady; }
 
-int32_t CurrentEncoding(void)
-{
-    return currentEncoding;
-}
+int32_t CurrentEncoding(void) { return currentEncoding; }
 
 static int32_t FindEncoding(const char* name)
 {
@@ -102,10 +96,7 @@ int32_t EncodingIndex(const char* name)
 /* Asks the host where it is installed; handed in by the client's entry. */
 static HostDirectoryFn hostDirectorySource = NULL;
 
-void SetHostDirectorySource(HostDirectoryFn source)
-{
-    hostDirectorySource = source;
-}
+void SetHostDirectorySource(HostDirectoryFn source) { hostDirectorySource = source; }
 
 int32_t StartTextEncodings(void)
 {
@@ -177,15 +168,9 @@ int32_t Utf8CharLength(uint8_t lead)
     return 1;
 }
 
-static int IsContinuation(uint8_t byte)
-{
-    return byte >= 0x80 && byte <= 0xBF;
-}
+static int IsContinuation(uint8_t byte) { return byte >= 0x80 && byte <= 0xBF; }
 
-const char* Utf8Next(const char* cursor)
-{
-    return cursor + Utf8CharLength((uint8_t)*cursor);
-}
+const char* Utf8Next(const char* cursor) { return cursor + Utf8CharLength((uint8_t)*cursor); }
 
 int32_t EncodingCharLength(const char* text, int32_t encoding)
 {
@@ -339,18 +324,12 @@ const char* FindLastChar(const char* text, const char* character, int32_t encodi
 
 /* ---- conversions ------------------------------------------------------------------------- */
 
-static int IsNamed(const char* name, const char* expected)
-{
-    return name && strcmp(name, expected) == 0;
-}
+static int IsNamed(const char* name, const char* expected) { return name && strcmp(name, expected) == 0; }
 
 /* Largest source length whose conversion buffers (8n + 4 bytes) fit ICU's int32 capacities. */
 static const size_t maxConvertible = (INT32_MAX - 8) / 8;
 
-static char* EmptyResult(void)
-{
-    return (char*)MemAllocZeroed(2, 1, MEM_FATAL_ON_FAILURE);
-}
+static char* EmptyResult(void) { return (char*)MemAllocZeroed(2, 1, MEM_FATAL_ON_FAILURE); }
 
 static char* CopyUnits(const UChar* units, int32_t count)
 {
@@ -360,8 +339,7 @@ static char* CopyUnits(const UChar* units, int32_t count)
     return (char*)copy;
 }
 
-char* ConvertText(const char* text, const char* source, const char* target, int32_t* outLength,
-                  int32_t escape)
+char* ConvertText(const char* text, const char* source, const char* target, int32_t* outLength, int32_t escape)
 {
     int32_t ignored;
     if (!outLength)
@@ -488,8 +466,8 @@ static int FlushChunk(ConvertState* state)
     return appended;
 }
 
-char* ConvertWithControls(const char* text, const char* source, const char* target,
-                          int32_t keepControls, int32_t escape)
+char* ConvertWithControls(const char* text, const char* source, const char* target, int32_t keepControls,
+                          int32_t escape)
 {
     if (!text)
         return NULL;
@@ -604,7 +582,4 @@ char* ToUtf8From(const char* text, int32_t encoding)
     return ConvertWithControls(text, converter, "UTF-8", 0, 0);
 }
 
-char* ToUtf8(const char* text)
-{
-    return ToUtf8From(text, currentEncoding);
-}
+char* ToUtf8(const char* text) { return ToUtf8From(text, currentEncoding); }

@@ -73,10 +73,9 @@ char* ToUtf8From(const char* text, int32_t encoding);
 /* Converts text chunk by chunk, passing control characters (below 32) through unconverted
  * unless keepControls is set. Converter names: ICU names, "UTF-16" (machine-order units
  * ending in a zero unit) and "locale" (ICU's default converter). */
-char* ConvertWithControls(const char* text, const char* source, const char* target,
-                          int32_t keepControls, int32_t escape);
+char* ConvertWithControls(const char* text, const char* source, const char* target, int32_t keepControls,
+                          int32_t escape);
 /* One ICU conversion; *outLength receives the result's length in bytes (0 on failure). */
-char* ConvertText(const char* text, const char* source, const char* target, int32_t* outLength,
-                  int32_t escape);
+char* ConvertText(const char* text, const char* source, const char* target, int32_t* outLength, int32_t escape);
 
 #endif

@@ -3,10 +3,7 @@
 
 #include "support/memory.h"
 
-static uint32_t Magnitude(int32_t value)
-{
-    return value < 0 ? (uint32_t)0 - (uint32_t)value : (uint32_t)value;
-}
+static uint32_t Magnitude(int32_t value) { return value < 0 ? (uint32_t)0 - (uint32_t)value : (uint32_t)value; }
 
 int32_t FixedDivide(int32_t a, int32_t b)
 {
@@ -48,7 +45,4 @@ int32_t FixedDivide(int32_t a, int32_t b)
     return negative ? -(int32_t)quotient : (int32_t)quotient;
 }
 
-float FixedToFloat(int32_t a)
-{
-    return (float)a * (1.0f / 65536.0f);
-}
+float FixedToFloat(int32_t a) { return (float)a * (1.0f / 65536.0f); }

@@ -14,10 +14,7 @@ enum { SPEC_SIZE = 64, OUTPUT_SIZE = 256, CONSOLE_PIECE = 255 };
 
 static const char conversionLetters[] = "dioxXucsfeEgGp%nC";
 
-static int IsConversionLetter(char c)
-{
-    return c && strchr(conversionLetters, c) != NULL;
-}
+static int IsConversionLetter(char c) { return c && strchr(conversionLetters, c) != NULL; }
 
 /* Copies the conversion at format (starting at "%") into spec, expanding stars with the
  * next int arguments; returns the number of format bytes used. A conversion longer than

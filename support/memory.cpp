@@ -11,10 +11,7 @@ OutOfMemoryHook MemOutOfMemoryHook = NULL;
 
 static FatalHandler fatalHandler = FatalDefaultHandler;
 
-void FatalDefaultHandler(void)
-{
-    RaiseStructuredException(1);
-}
+void FatalDefaultHandler(void) { RaiseStructuredException(1); }
 
 FatalHandler SetFatalHandler(FatalHandler handler)
 {
@@ -108,20 +105,11 @@ char* StrAlloc(size_t n)
     return (char*)MemAllocZeroed(n + 1, 1, 0);
 }
 
-void* BridgeAlloc(size_t size)
-{
-    return InjectedFailure(0) ? NULL : malloc(size);
-}
+void* BridgeAlloc(size_t size) { return InjectedFailure(0) ? NULL : malloc(size); }
 
-void* BridgeAllocZeroed(size_t count, size_t size)
-{
-    return InjectedFailure(0) ? NULL : calloc(count, size);
-}
+void* BridgeAllocZeroed(size_t count, size_t size) { return InjectedFailure(0) ? NULL : calloc(count, size); }
 
-void* BridgeRealloc(void* block, size_t size)
-{
-    return InjectedFailure(0) ? NULL : realloc(block, size ? size : 1);
-}
+void* BridgeRealloc(void* block, size_t size) { return InjectedFailure(0) ? NULL : realloc(block, size ? size : 1); }
 
 void* BridgeFree(void* block)
 {

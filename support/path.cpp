@@ -10,10 +10,7 @@
 #include "support/memory.h"
 #include "support/strings.h"
 
-static int IsSeparator(char c)
-{
-    return c == '\\' || c == '/';
-}
+static int IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 int32_t PathIsPlain(const char* text)
 {
@@ -22,10 +19,7 @@ int32_t PathIsPlain(const char* text)
     return NetLibIsNetFile(text) != 0;
 }
 
-int32_t PathIsRepository(const char* text)
-{
-    return text && *text && StrStartsWith(text, "dctm://");
-}
+int32_t PathIsRepository(const char* text) { return text && *text && StrStartsWith(text, "dctm://"); }
 
 static int IsRelative(const char* text)
 {

@@ -79,10 +79,7 @@ int32_t StringListAdd(StringList* list, const char* text)
     return 0;
 }
 
-uint32_t StringListCount(const StringList* list)
-{
-    return list ? list->count : 0;
-}
+uint32_t StringListCount(const StringList* list) { return list ? list->count : 0; }
 
 const char* StringListGet(const StringList* list, uint32_t index)
 {

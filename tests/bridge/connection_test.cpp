@@ -42,8 +42,8 @@ protected:
     void* self = nullptr; // the test program: its file carries this code's version table
 };
 
-const char* const InterfaceOrder[] = {"extra1", "extra2", "api",    "extra3", "extra4", "extra5", "extra6", "extra7",
-                                      "extra8", "extra9", "extra10", "extra11", "conn1", "conn2", "conn3"};
+const char* const InterfaceOrder[] = {"extra1", "extra2", "api",     "extra3",  "extra4", "extra5", "extra6", "extra7",
+                                      "extra8", "extra9", "extra10", "extra11", "conn1",  "conn2",  "conn3"};
 
 } // namespace
 
@@ -65,8 +65,9 @@ TEST_F(EntryTest, ConnectsInTheStatedOrderAndRegistersTheVersionDescription)
     EXPECT_LT(Position("slot 97"), Position("AddRef retained"));
     EXPECT_EQ(fake.calls[0].args[0], "sink");
     EXPECT_EQ(fake.calls[0].args[1], "0x14000000");
-    EXPECT_EQ(fake.registeredEntries, (std::vector<std::pair<int32_t, std::string>>{
-                                          {2, "Tagwright"}, {3, "Standard"}, {4, "Tagwright (Frame 2017)"}, {5, "Maker MakerSGML"}}));
+    EXPECT_EQ(fake.registeredEntries,
+              (std::vector<std::pair<int32_t, std::string>>{
+                  {2, "Tagwright"}, {3, "Standard"}, {4, "Tagwright (Frame 2017)"}, {5, "Maker MakerSGML"}}));
     EXPECT_EQ(ConsoleWriteSlot, &PrintToConsole);
     EXPECT_EQ(Connection.sharedMemory, 1);
 

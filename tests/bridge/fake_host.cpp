@@ -11,20 +11,11 @@
 
 namespace {
 
-FakeHost& HostOf(void* self)
-{
-    return *static_cast<FakeComObject*>(self)->host;
-}
+FakeHost& HostOf(void* self) { return *static_cast<FakeComObject*>(self)->host; }
 
-std::string Num(int64_t value)
-{
-    return std::to_string(value);
-}
+std::string Num(int64_t value) { return std::to_string(value); }
 
-std::string StatusIn(const int32_t* status)
-{
-    return "st=" + Num(*status);
-}
+std::string StatusIn(const int32_t* status) { return "st=" + Num(*status); }
 
 std::string LocText(const TextLoc* loc)
 {
@@ -33,8 +24,8 @@ std::string LocText(const TextLoc* loc)
 
 std::string RangeText(const TextRange* range)
 {
-    return range ? "range(" + Num(range->begin.object) + "," + Num(range->begin.offset) + "-" + Num(range->end.object) + "," +
-                       Num(range->end.offset) + ")"
+    return range ? "range(" + Num(range->begin.object) + "," + Num(range->begin.offset) + "-" + Num(range->end.object) +
+                       "," + Num(range->end.offset) + ")"
                  : "null";
 }
 
@@ -92,10 +83,10 @@ uint32_t TW_STDCALL FakeRelease(TwComObject* self)
 }
 
 const std::pair<const TwGuid*, const char*> GrantableIds[] = {
-    {&IID_HostApi, "api"},          {&IID_HostExtra1, "extra1"},   {&IID_HostExtra2, "extra2"},
-    {&IID_HostExtra3, "extra3"},    {&IID_HostExtra4, "extra4"},   {&IID_HostExtra5, "extra5"},
-    {&IID_HostExtra6, "extra6"},    {&IID_HostExtra7, "extra7"},   {&IID_HostExtra8, "extra8"},
-    {&IID_HostExtra9, "extra9"},    {&IID_HostExtra10, "extra10"}, {&IID_HostExtra11, "extra11"},
+    {&IID_HostApi, "api"},           {&IID_HostExtra1, "extra1"},     {&IID_HostExtra2, "extra2"},
+    {&IID_HostExtra3, "extra3"},     {&IID_HostExtra4, "extra4"},     {&IID_HostExtra5, "extra5"},
+    {&IID_HostExtra6, "extra6"},     {&IID_HostExtra7, "extra7"},     {&IID_HostExtra8, "extra8"},
+    {&IID_HostExtra9, "extra9"},     {&IID_HostExtra10, "extra10"},   {&IID_HostExtra11, "extra11"},
     {&IID_HostConnection1, "conn1"}, {&IID_HostConnection2, "conn2"}, {&IID_HostConnection3, "conn3"},
 };
 
@@ -139,8 +130,7 @@ TwResult TW_STDCALL Connection2(TwComObject* self, void* module)
 
 // ---- host API slots -------------------------------------------------------------------
 
-template <int Slot>
-TwResult TW_STDCALL Unexpected(HostApi* self)
+template <int Slot> TwResult TW_STDCALL Unexpected(HostApi* self)
 {
     Begin(self, Slot, {"unexpected"});
     return TW_E_NOTIMPL;
@@ -151,13 +141,15 @@ TwResult TW_STDCALL RegisterClient(HostApi* self, TwComObject* sink, uint32_t ve
     FakeHost& host = HostOf(self);
     char hex[16];
     snprintf(hex, sizeof hex, "0x%08x", version);
-    FakeAnswer answer = Begin(self, HOST_SLOT_REGISTER_CLIENT, {sink ? "sink" : "null", hex, PropertyListText(description)});
+    FakeAnswer answer =
+        Begin(self, HOST_SLOT_REGISTER_CLIENT, {sink ? "sink" : "null", hex, PropertyListText(description)});
     host.registeredDescription = description;
     host.registeredEntries.clear();
     if (description)
         for (uint32_t i = 0; i < description->count; i++) {
             const PropertyEntry& e = description->entries[i];
-            host.registeredEntries.push_back({e.ident.number, e.value.kind == VALUE_STRING && e.value.u.s ? e.value.u.s : "?"});
+            host.registeredEntries.push_back(
+                {e.ident.number, e.value.kind == VALUE_STRING && e.value.u.s ? e.value.u.s : "?"});
         }
     if (sink && answer.result >= 0) {
         reinterpret_cast<TwAddRefFn>(sink->vtbl[TW_SLOT_ADDREF])(sink);
@@ -202,7 +194,8 @@ TwResult TW_STDCALL AddMenuToMenu(HostApi* self, ObjectId bar, ObjectId menu, in
     return a.result;
 }
 
-TwResult TW_STDCALL DefineAndAddMenu(HostApi* self, ObjectId bar, const char* tag, const char* label, int32_t* status, ObjectId* menu)
+TwResult TW_STDCALL DefineAndAddMenu(HostApi* self, ObjectId bar, const char* tag, const char* label, int32_t* status,
+                                     ObjectId* menu)
 {
     FakeAnswer a = Begin(self, HOST_SLOT_DEFINE_AND_ADD_MENU, {Num(bar), Str(tag), Str(label), StatusIn(status)});
     WriteStatus(status, a);
@@ -224,10 +217,11 @@ TwResult TW_STDCALL PrintToConsole(HostApi* self, const char* text, int32_t* sta
     return a.result;
 }
 
-TwResult TW_STDCALL ChooseFromList(HostApi* self, int32_t* status, int32_t* chosen, const char* title, StringArray* items,
-                                   int32_t defaultIndex)
+TwResult TW_STDCALL ChooseFromList(HostApi* self, int32_t* status, int32_t* chosen, const char* title,
+                                   StringArray* items, int32_t defaultIndex)
 {
-    FakeAnswer a = Begin(self, HOST_SLOT_CHOOSE_FROM_LIST, {"status", "chosen", Str(title), StringArrayText(items), Num(defaultIndex)});
+    FakeAnswer a = Begin(self, HOST_SLOT_CHOOSE_FROM_LIST,
+                         {"status", "chosen", Str(title), StringArrayText(items), Num(defaultIndex)});
     WriteStatus(status, a);
     *chosen = (int32_t)a.value;
     return a.result;
@@ -249,7 +243,8 @@ TwResult TW_STDCALL SaveDocument(HostApi* self, ObjectId doc, const char* name, 
 {
     char where[32];
     snprintf(where, sizeof where, "@%p", (const void*)name);
-    FakeAnswer a = Begin(self, HOST_SLOT_SAVE_DOCUMENT, {Num(doc), Str(name), PropertyListText(params), StatusIn(status), where});
+    FakeAnswer a =
+        Begin(self, HOST_SLOT_SAVE_DOCUMENT, {Num(doc), Str(name), PropertyListText(params), StatusIn(status), where});
     WriteStatus(status, a);
     *saved = a.value;
     if (a.fill)
@@ -257,13 +252,13 @@ TwResult TW_STDCALL SaveDocument(HostApi* self, ObjectId doc, const char* name, 
     return a.result;
 }
 
-TwResult TW_STDCALL NewCustomDocument(HostApi* self, int32_t width, int32_t height, int32_t columns, int32_t gap, int32_t top,
-                                      int32_t bottom, int32_t inside, int32_t outside, int32_t sidedness, int32_t visible,
-                                      int32_t* status, ObjectId* doc)
+TwResult TW_STDCALL NewCustomDocument(HostApi* self, int32_t width, int32_t height, int32_t columns, int32_t gap,
+                                      int32_t top, int32_t bottom, int32_t inside, int32_t outside, int32_t sidedness,
+                                      int32_t visible, int32_t* status, ObjectId* doc)
 {
     FakeAnswer a = Begin(self, HOST_SLOT_NEW_CUSTOM_DOCUMENT,
-                         {Num(width), Num(height), Num(columns), Num(gap), Num(top), Num(bottom), Num(inside), Num(outside),
-                          Num(sidedness), Num(visible), StatusIn(status)});
+                         {Num(width), Num(height), Num(columns), Num(gap), Num(top), Num(bottom), Num(inside),
+                          Num(outside), Num(sidedness), Num(visible), StatusIn(status)});
     WriteStatus(status, a);
     *doc = a.value;
     return a.result;
@@ -290,7 +285,8 @@ TwResult TW_STDCALL DeleteObject(HostApi* self, ObjectId doc, ObjectId object, i
     return a.result;
 }
 
-TwResult TW_STDCALL GetNamedObject(HostApi* self, ObjectId doc, int32_t type, const char* name, int32_t* status, ObjectId* object)
+TwResult TW_STDCALL GetNamedObject(HostApi* self, ObjectId doc, int32_t type, const char* name, int32_t* status,
+                                   ObjectId* object)
 {
     FakeAnswer a = Begin(self, HOST_SLOT_GET_NAMED_OBJECT, {Num(doc), Num(type), Str(name), StatusIn(status)});
     WriteStatus(status, a);
@@ -317,14 +313,16 @@ TwResult TW_STDCALL GetPropertyList(HostApi* self, ObjectId doc, ObjectId object
 
 TwResult TW_STDCALL SetPropertyList(HostApi* self, ObjectId doc, ObjectId object, PropertyList* list, int32_t* status)
 {
-    FakeAnswer a = Begin(self, HOST_SLOT_SET_PROPERTY_LIST, {Num(doc), Num(object), PropertyListText(list), StatusIn(status)});
+    FakeAnswer a =
+        Begin(self, HOST_SLOT_SET_PROPERTY_LIST, {Num(doc), Num(object), PropertyListText(list), StatusIn(status)});
     WriteStatus(status, a);
     return a.result;
 }
 
 // Getters of a single property: doc, object, ident, status, out value.
 template <HostSlot Slot, typename T>
-TwResult TW_STDCALL GetScalar(HostApi* self, ObjectId doc, ObjectId object, PropertyIdent* ident, int32_t* status, T* value)
+TwResult TW_STDCALL GetScalar(HostApi* self, ObjectId doc, ObjectId object, PropertyIdent* ident, int32_t* status,
+                              T* value)
 {
     FakeAnswer a = Begin(self, Slot, {Num(doc), Num(object), Ident(ident), StatusIn(status)});
     WriteStatus(status, a);
@@ -333,7 +331,8 @@ TwResult TW_STDCALL GetScalar(HostApi* self, ObjectId doc, ObjectId object, Prop
 }
 
 template <HostSlot Slot, typename T>
-TwResult TW_STDCALL GetRecord(HostApi* self, ObjectId doc, ObjectId object, PropertyIdent* ident, int32_t* status, T* value)
+TwResult TW_STDCALL GetRecord(HostApi* self, ObjectId doc, ObjectId object, PropertyIdent* ident, int32_t* status,
+                              T* value)
 {
     FakeAnswer a = Begin(self, Slot, {Num(doc), Num(object), Ident(ident), StatusIn(status)});
     WriteStatus(status, a);
@@ -343,76 +342,84 @@ TwResult TW_STDCALL GetRecord(HostApi* self, ObjectId doc, ObjectId object, Prop
 }
 
 template <HostSlot Slot, typename T>
-TwResult TW_STDCALL SetScalar(HostApi* self, ObjectId doc, ObjectId object, PropertyIdent* ident, T value, int32_t* status)
+TwResult TW_STDCALL SetScalar(HostApi* self, ObjectId doc, ObjectId object, PropertyIdent* ident, T value,
+                              int32_t* status)
 {
     FakeAnswer a = Begin(self, Slot, {Num(doc), Num(object), Ident(ident), Num((int64_t)value), StatusIn(status)});
     WriteStatus(status, a);
     return a.result;
 }
 
-TwResult TW_STDCALL GetTextRangeProperty(HostApi* self, ObjectId doc, ObjectId object, PropertyIdent* ident, int32_t* status,
-                                         TextRange* value)
+TwResult TW_STDCALL GetTextRangeProperty(HostApi* self, ObjectId doc, ObjectId object, PropertyIdent* ident,
+                                         int32_t* status, TextRange* value)
 {
-    FakeAnswer a = Begin(self, HOST_SLOT_GET_TEXT_RANGE_PROPERTY, {Num(doc), Num(object), Ident(ident), StatusIn(status)});
+    FakeAnswer a =
+        Begin(self, HOST_SLOT_GET_TEXT_RANGE_PROPERTY, {Num(doc), Num(object), Ident(ident), StatusIn(status)});
     WriteStatus(status, a);
     *value = a.range;
     return a.result;
 }
 
-TwResult TW_STDCALL SetTextRangeProperty(HostApi* self, ObjectId doc, ObjectId object, PropertyIdent* ident, TextRange* value,
-                                         int32_t* status)
+TwResult TW_STDCALL SetTextRangeProperty(HostApi* self, ObjectId doc, ObjectId object, PropertyIdent* ident,
+                                         TextRange* value, int32_t* status)
 {
-    FakeAnswer a = Begin(self, HOST_SLOT_SET_TEXT_RANGE_PROPERTY, {Num(doc), Num(object), Ident(ident), RangeText(value), StatusIn(status)});
+    FakeAnswer a = Begin(self, HOST_SLOT_SET_TEXT_RANGE_PROPERTY,
+                         {Num(doc), Num(object), Ident(ident), RangeText(value), StatusIn(status)});
     WriteStatus(status, a);
     return a.result;
 }
 
-TwResult TW_STDCALL SetStringProperty(HostApi* self, ObjectId doc, ObjectId object, PropertyIdent* ident, const char* value,
-                                      int32_t* status)
+TwResult TW_STDCALL SetStringProperty(HostApi* self, ObjectId doc, ObjectId object, PropertyIdent* ident,
+                                      const char* value, int32_t* status)
 {
-    FakeAnswer a = Begin(self, HOST_SLOT_SET_STRING_PROPERTY, {Num(doc), Num(object), Ident(ident), Str(value), StatusIn(status)});
+    FakeAnswer a =
+        Begin(self, HOST_SLOT_SET_STRING_PROPERTY, {Num(doc), Num(object), Ident(ident), Str(value), StatusIn(status)});
     WriteStatus(status, a);
     return a.result;
 }
 
-TwResult TW_STDCALL SetIntListProperty(HostApi* self, ObjectId doc, ObjectId object, PropertyIdent* ident, IntList* value,
-                                       int32_t* status)
+TwResult TW_STDCALL SetIntListProperty(HostApi* self, ObjectId doc, ObjectId object, PropertyIdent* ident,
+                                       IntList* value, int32_t* status)
 {
-    FakeAnswer a = Begin(self, HOST_SLOT_SET_INT_LIST_PROPERTY, {Num(doc), Num(object), Ident(ident), IntListText(value), StatusIn(status)});
+    FakeAnswer a = Begin(self, HOST_SLOT_SET_INT_LIST_PROPERTY,
+                         {Num(doc), Num(object), Ident(ident), IntListText(value), StatusIn(status)});
     WriteStatus(status, a);
     return a.result;
 }
 
-TwResult TW_STDCALL GetTextForRange(HostApi* self, ObjectId doc, TextRange* range, int32_t flags, int32_t* status, TextItemList* items)
+TwResult TW_STDCALL GetTextForRange(HostApi* self, ObjectId doc, TextRange* range, int32_t flags, int32_t* status,
+                                    TextItemList* items)
 {
-    FakeAnswer a = Begin(self, HOST_SLOT_GET_TEXT_FOR_RANGE, {Num(doc), RangeText(range), Num(flags), StatusIn(status)});
+    FakeAnswer a =
+        Begin(self, HOST_SLOT_GET_TEXT_FOR_RANGE, {Num(doc), RangeText(range), Num(flags), StatusIn(status)});
     WriteStatus(status, a);
     if (a.fill)
         a.fill(items);
     return a.result;
 }
 
-TwResult TW_STDCALL NewTable(HostApi* self, ObjectId doc, const char* format, int32_t columns, int32_t body, int32_t heading,
-                             int32_t footing, TextLoc* at, int32_t* status, ObjectId* table)
+TwResult TW_STDCALL NewTable(HostApi* self, ObjectId doc, const char* format, int32_t columns, int32_t body,
+                             int32_t heading, int32_t footing, TextLoc* at, int32_t* status, ObjectId* table)
 {
-    FakeAnswer a = Begin(self, HOST_SLOT_NEW_TABLE,
-                         {Num(doc), Str(format), Num(columns), Num(body), Num(heading), Num(footing), LocText(at), StatusIn(status)});
+    FakeAnswer a = Begin(
+        self, HOST_SLOT_NEW_TABLE,
+        {Num(doc), Str(format), Num(columns), Num(body), Num(heading), Num(footing), LocText(at), StatusIn(status)});
     WriteStatus(status, a);
     *table = a.value;
     return a.result;
 }
 
-TwResult TW_STDCALL DefineAndAddCommand(HostApi* self, int32_t command, ObjectId menu, const char* tag, const char* label,
-                                        const char* shortcut, int32_t* status, ObjectId* id)
+TwResult TW_STDCALL DefineAndAddCommand(HostApi* self, int32_t command, ObjectId menu, const char* tag,
+                                        const char* label, const char* shortcut, int32_t* status, ObjectId* id)
 {
-    FakeAnswer a = Begin(self, HOST_SLOT_DEFINE_AND_ADD_COMMAND, {Num(command), Num(menu), Str(tag), Str(label), Str(shortcut), StatusIn(status)});
+    FakeAnswer a = Begin(self, HOST_SLOT_DEFINE_AND_ADD_COMMAND,
+                         {Num(command), Num(menu), Str(tag), Str(label), Str(shortcut), StatusIn(status)});
     WriteStatus(status, a);
     *id = a.value;
     return a.result;
 }
 
-template <size_t... Slots>
-std::array<void*, HOST_SLOT_COUNT> UnexpectedTable(std::index_sequence<Slots...>)
+template <size_t... Slots> std::array<void*, HOST_SLOT_COUNT> UnexpectedTable(std::index_sequence<Slots...>)
 {
     return {reinterpret_cast<void*>(&Unexpected<(int)Slots>)...};
 }
@@ -464,8 +471,8 @@ std::array<void*, HOST_SLOT_COUNT> BuildApiTable()
 }
 
 const std::array<void*, HOST_SLOT_COUNT> ApiTable = BuildApiTable();
-void* const HostObjectTable[] = {reinterpret_cast<void*>(&HostObjectQueryInterface), reinterpret_cast<void*>(&FakeAddRef),
-                                 reinterpret_cast<void*>(&FakeRelease)};
+void* const HostObjectTable[] = {reinterpret_cast<void*>(&HostObjectQueryInterface),
+                                 reinterpret_cast<void*>(&FakeAddRef), reinterpret_cast<void*>(&FakeRelease)};
 void* const ExtraTable[] = {reinterpret_cast<void*>(&NoQueryInterface), reinterpret_cast<void*>(&FakeAddRef),
                             reinterpret_cast<void*>(&FakeRelease)};
 void* const Connection1Table[] = {reinterpret_cast<void*>(&NoQueryInterface), reinterpret_cast<void*>(&FakeAddRef),
@@ -475,10 +482,7 @@ void* const Connection2Table[] = {reinterpret_cast<void*>(&NoQueryInterface), re
 
 } // namespace
 
-std::string Str(const char* text)
-{
-    return text ? "\"" + std::string(text) + "\"" : "null";
-}
+std::string Str(const char* text) { return text ? "\"" + std::string(text) + "\"" : "null"; }
 
 std::string Ident(const PropertyIdent* ident)
 {
@@ -505,8 +509,7 @@ std::string PropertyListText(const PropertyList* list)
     return text + "}";
 }
 
-FakeHost::FakeHost()
-    : hostObject{HostObjectTable, 1, this, "host"}, apiObject{ApiTable.data(), 0, this, "api"}
+FakeHost::FakeHost() : hostObject{HostObjectTable, 1, this, "host"}, apiObject{ApiTable.data(), 0, this, "api"}
 {
     for (const auto& [id, name] : GrantableIds) {
         (void)id;

@@ -7,14 +7,12 @@
 
 HandlerLog Handlers;
 
-static void RecordInitialize(int32_t initType)
-{
-    Handlers.events.push_back("Initialize " + std::to_string(initType));
-}
+static void RecordInitialize(int32_t initType) { Handlers.events.push_back("Initialize " + std::to_string(initType)); }
 
 static int32_t RecordNotification(int32_t notification, ObjectId doc, const char* text, int32_t value)
 {
-    std::string event = "Notify " + std::to_string(notification) + " doc=" + std::to_string(doc) + " value=" + std::to_string(value);
+    std::string event =
+        "Notify " + std::to_string(notification) + " doc=" + std::to_string(doc) + " value=" + std::to_string(value);
     if (notification == 75) {
         const auto* record = reinterpret_cast<const SplitNotification*>(text);
         std::vector<std::string> fields;

@@ -36,10 +36,7 @@ void CountingRelease(void* block)
     free(block);
 }
 
-char* Dup(const char* text)
-{
-    return text ? strdup(text) : nullptr;
-}
+char* Dup(const char* text) { return text ? strdup(text) : nullptr; }
 
 class RecordsTest : public ::testing::Test {
 protected:
@@ -94,10 +91,7 @@ TypedValue IntValue(int32_t i)
     return v;
 }
 
-void FreeSource(TypedValue* v)
-{
-    DeepReleaseValue(v, free);
-}
+void FreeSource(TypedValue* v) { DeepReleaseValue(v, free); }
 
 } // namespace
 

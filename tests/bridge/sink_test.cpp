@@ -12,8 +12,7 @@
 
 namespace {
 
-template <typename Fn>
-Fn At(void* view, int slot)
+template <typename Fn> Fn At(void* view, int slot)
 {
     return reinterpret_cast<Fn>(static_cast<TwComObject*>(view)->vtbl[slot]);
 }
@@ -27,15 +26,9 @@ void* Query(void* view, const TwGuid& iid, TwResult* result = nullptr)
     return out;
 }
 
-uint32_t AddRef(void* view)
-{
-    return At<TwAddRefFn>(view, TW_SLOT_ADDREF)(static_cast<TwComObject*>(view));
-}
+uint32_t AddRef(void* view) { return At<TwAddRefFn>(view, TW_SLOT_ADDREF)(static_cast<TwComObject*>(view)); }
 
-uint32_t Release(void* view)
-{
-    return At<TwReleaseFn>(view, TW_SLOT_RELEASE)(static_cast<TwComObject*>(view));
-}
+uint32_t Release(void* view) { return At<TwReleaseFn>(view, TW_SLOT_RELEASE)(static_cast<TwComObject*>(view)); }
 
 class SinkTest : public BridgeTest {
 protected:
@@ -170,7 +163,8 @@ TEST_F(SinkTest, GetResourceServesTheLibraryPathAndItsVersionResource)
     void* self = dlopen(nullptr, RTLD_NOW);
     Connection.module = self;
     auto getResource = [&](int32_t type, const char* name, ResourceBuffer* out) {
-        return At<NotifyGetResourceFn>(notify, NOTIFY_SLOT_GET_RESOURCE)(static_cast<TwComObject*>(notify), type, name, out);
+        return At<NotifyGetResourceFn>(notify, NOTIFY_SLOT_GET_RESOURCE)(static_cast<TwComObject*>(notify), type, name,
+                                                                         out);
     };
 
     char expected[4096];

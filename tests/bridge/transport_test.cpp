@@ -44,38 +44,109 @@ TEST_F(BridgeTest, EveryOperationReachesItsSlotWithArgumentsInSlotOrder)
         {"GetStringProperty", [] { BridgeFree(GetStringProperty(1, 2, 20)); }, 97, {"1", "2", "prop=20", "st=-1"}},
         {"SetIdProperty", [] { SetIdProperty(1, 2, 1923, 9); }, 90, {"1", "2", "prop=1923", "9", "st=-1"}},
         {"SetIntProperty", [] { SetIntProperty(1, 2, 92, 0); }, 86, {"1", "2", "prop=92", "0", "st=-1"}},
-        {"SetStringProperty", [] { SetStringProperty(1, 2, 108, "Examining: a"); }, 98, {"1", "2", "prop=108", "\"Examining: a\"", "st=-1"}},
+        {"SetStringProperty",
+         [] { SetStringProperty(1, 2, 108, "Examining: a"); },
+         98,
+         {"1", "2", "prop=108", "\"Examining: a\"", "st=-1"}},
         {"GetNamedObject", [] { GetNamedObject(1, 32, "Body"); }, 68, {"1", "32", "\"Body\"", "st=-1"}},
         {"DeleteObject", [] { DeleteObject(1, 7); }, 67, {"1", "7", "st=-1"}},
         {"ShowAlert", [] { ShowAlert("Sure?", 1); }, 20, {"\"Sure?\"", "1", "ans=-1"}},
         {"DefineMenu", [] { DefineMenu("Tags", "Paragraphs"); }, 13, {"\"Tags\"", "\"Paragraphs\"", "st=-1"}},
-        {"DefineAndAddMenu", [] { DefineAndAddMenu(4, "Tags", "Paragraphs"); }, 16, {"4", "\"Tags\"", "\"Paragraphs\"", "st=-1"}},
-        {"DefineAndAddCommand", [] { DefineAndAddCommand(3, 4, "List", "List...", ""); }, 164,
+        {"DefineAndAddMenu",
+         [] { DefineAndAddMenu(4, "Tags", "Paragraphs"); },
+         16,
+         {"4", "\"Tags\"", "\"Paragraphs\"", "st=-1"}},
+        {"DefineAndAddCommand",
+         [] { DefineAndAddCommand(3, 4, "List", "List...", ""); },
+         164,
          {"3", "4", "\"List\"", "\"List...\"", "\"\"", "st=-1"}},
         {"AddCommandToMenu", [] { AddCommandToMenu(4, 5); }, 14, {"4", "5", "st=-1"}},
         {"AddMenuToMenu", [] { AddMenuToMenu(4, 6); }, 15, {"4", "6", "st=-1"}},
         {"RequestNotification", [] { RequestNotification(13, 1); }, 8, {"13", "1", "st=-1"}},
         {"PrintToConsole", [] { PrintToConsole("line"); }, 24, {"\"line\"", "st=-1"}},
-        {"GetIntListProperty", [] { IntList l = GetIntListProperty(1, 2, 1345); FreeFlatList(&l); }, 101, {"1", "2", "prop=1345", "st=-1"}},
-        {"GetStringArrayProperty", [] { StringArray l = GetStringArrayProperty(0, 0, 55); FreeStringArray(&l); }, 99, {"0", "0", "prop=55", "st=-1"}},
-        {"GetTabListProperty", [] { TabList l = GetTabListProperty(1, 2, 400); FreeTabList(&l); }, 105, {"1", "2", "prop=400", "st=-1"}},
+        {"GetIntListProperty",
+         [] {
+             IntList l = GetIntListProperty(1, 2, 1345);
+             FreeFlatList(&l);
+         },
+         101,
+         {"1", "2", "prop=1345", "st=-1"}},
+        {"GetStringArrayProperty",
+         [] {
+             StringArray l = GetStringArrayProperty(0, 0, 55);
+             FreeStringArray(&l);
+         },
+         99,
+         {"0", "0", "prop=55", "st=-1"}},
+        {"GetTabListProperty",
+         [] {
+             TabList l = GetTabListProperty(1, 2, 400);
+             FreeTabList(&l);
+         },
+         105,
+         {"1", "2", "prop=400", "st=-1"}},
         {"GetTextRangeProperty", [] { GetTextRangeProperty(0, 1, 109); }, 95, {"0", "1", "prop=109", "st=-1"}},
-        {"SetIntListProperty", [&] { SetIntListProperty(1, 2, 1345, &widths); }, 102, {"1", "2", "prop=1345", "[259,259]", "st=-1"}},
-        {"SetTextRangeProperty", [&] { SetTextRangeProperty(0, 1, 109, &range); }, 96, {"0", "1", "prop=109", "range(1,2-3,4)", "st=-1"}},
-        {"GetPropertyList", [] { PropertyList l = GetPropertyList(1, 2); FreePropertyList(&l); }, 83, {"1", "2", "st=-1"}},
-        {"SetPropertyList", [] { PropertyList l = {0, nullptr}; SetPropertyList(1, 2, &l); }, 84, {"1", "2", "{}", "st=-1"}},
-        {"NewTable", [] { NewTable(1, "Format A", 2, 3, 1, 0, TextLoc{5, 6}); }, 140,
+        {"SetIntListProperty",
+         [&] { SetIntListProperty(1, 2, 1345, &widths); },
+         102,
+         {"1", "2", "prop=1345", "[259,259]", "st=-1"}},
+        {"SetTextRangeProperty",
+         [&] { SetTextRangeProperty(0, 1, 109, &range); },
+         96,
+         {"0", "1", "prop=109", "range(1,2-3,4)", "st=-1"}},
+        {"GetPropertyList",
+         [] {
+             PropertyList l = GetPropertyList(1, 2);
+             FreePropertyList(&l);
+         },
+         83,
+         {"1", "2", "st=-1"}},
+        {"SetPropertyList",
+         [] {
+             PropertyList l = {0, nullptr};
+             SetPropertyList(1, 2, &l);
+         },
+         84,
+         {"1", "2", "{}", "st=-1"}},
+        {"NewTable",
+         [] {
+             NewTable(1, "Format A", 2, 3, 1, 0, TextLoc{5, 6});
+         },
+         140,
          {"1", "\"Format A\"", "2", "3", "1", "0", "loc(5,6)", "st=-1"}},
-        {"NewCustomDocument", [] { NewCustomDocument(10, 20, 1, 30, 40, 50, 60, 70, 0, 1); }, 34,
+        {"NewCustomDocument",
+         [] { NewCustomDocument(10, 20, 1, 30, 40, 50, 60, 70, 0, 1); },
+         34,
          {"10", "20", "1", "30", "40", "50", "60", "70", "0", "1", "st=-1"}},
-        {"AddText", [] { TextLoc at = {5, 0x50000000}; AddText(1, &at, "\n"); }, 73, {"1", "loc(5,1342177280)", "\"\n\"", "st=-1"}},
-        {"GetTextForRange", [&] { TextItemList l = GetTextForRange(1, &range, 1); FreeTextItemList(&l); }, 110,
+        {"AddText",
+         [] {
+             TextLoc at = {5, 0x50000000};
+             AddText(1, &at, "\n");
+         },
+         73,
+         {"1", "loc(5,1342177280)", "\"\n\"", "st=-1"}},
+        {"GetTextForRange",
+         [&] {
+             TextItemList l = GetTextForRange(1, &range, 1);
+             FreeTextItemList(&l);
+         },
+         110,
          {"1", "range(1,2-3,4)", "1", "st=-1"}},
-        {"OpenDocument", [] { PropertyList* r = nullptr; OpenDocument("a.fm", nullptr, &r); FreePropertyList(r); }, 32, {"\"a.fm\"", "null", "st=-1"}},
+        {"OpenDocument",
+         [] {
+             PropertyList* r = nullptr;
+             OpenDocument("a.fm", nullptr, &r);
+             FreePropertyList(r);
+         },
+         32,
+         {"\"a.fm\"", "null", "st=-1"}},
         {"CloseDocument", [] { CloseDocument(3, 1); }, 35, {"3", "1", "st=-1"}},
         {"RedisplayDocument", [] { RedisplayDocument(3); }, 66, {"3", "st=-1"}},
         {"RunCommandCodes", [] { RunCommandCodes(1, Codes); }, 7, {"[259]", "st=-1"}},
-        {"ChooseFromList", [&] { ChooseFromList(&chosen, "Pick", &items, -1); }, 26, {"status", "chosen", "\"Pick\"", "[\"Body\"]", "-1"}},
+        {"ChooseFromList",
+         [&] { ChooseFromList(&chosen, "Pick", &items, -1); },
+         26,
+         {"status", "chosen", "\"Pick\"", "[\"Body\"]", "-1"}},
     };
     for (const SlotCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -437,7 +508,8 @@ TEST_F(BridgeTest, SimpleOpenAndSaveBuildTheirParameterLists)
 
     Answer(opened);
     SimpleOpen("a.fm", 1);
-    EXPECT_EQ(LastCall().args[1], "{1=1,2=1,14=4,15=4,16=4,17=4,18=4,19=4,20=4,21=4,22=4,23=4,28=4,24=4,25=4,4=1,44=0,29=1}");
+    EXPECT_EQ(LastCall().args[1],
+              "{1=1,2=1,14=4,15=4,16=4,17=4,18=4,19=4,20=4,21=4,22=4,23=4,28=4,24=4,25=4,4=1,44=0,29=1}");
 
     SetEncoding("UTF-8");
     const char* name = "b.fm";

@@ -15,7 +15,7 @@ std::map<std::string, std::string> Snapshot(const fs::path& dir)
 {
     std::map<std::string, std::string> files;
     for (const auto& e : fs::recursive_directory_iterator(dir)) {
-        struct stat st {};
+        struct stat st { };
         ::lstat(e.path().c_str(), &st);
         std::string what = std::to_string(st.st_mode) + ":";
         if (e.is_regular_file() && !e.is_symlink())
@@ -119,8 +119,10 @@ TEST_F(BadInput, DamagedMifNamesTheFileAndLine)
 TEST_F(BadInput, AHundredThousandByteTagNameWorks)
 {
     const std::string tag(100000, 'T');
-    Put(in("long.mif"), "<MIFFile 9.00>\n<PgfCatalog <Pgf <PgfTag `" + tag + "'>> <Pgf <PgfTag `Old'>>>\n"
-                        "<TextFlow <Para <PgfTag `" + tag + "'> <ParaLine <String `x'>>>>\n");
+    Put(in("long.mif"), "<MIFFile 9.00>\n<PgfCatalog <Pgf <PgfTag `" + tag +
+                            "'>> <Pgf <PgfTag `Old'>>>\n"
+                            "<TextFlow <Para <PgfTag `" +
+                            tag + "'> <ParaLine <String `x'>>>>\n");
     Result usage = run({"usage", in("long.mif")});
     ASSERT_EQ(usage.exit, 0) << usage.err.substr(0, 500);
     EXPECT_TRUE(Contains(usage.out, "## Paragraph Tags Used:\n" + tag + "\n"));
@@ -160,9 +162,10 @@ TEST_F(BadInput, ABookNamingMissingUnusableAndItselfGoesOnWithTheRest)
 TEST_F(BadInput, UnreadableFilesInABook)
 {
     Put(in("locked.mif"), kDoc);
-    Put(in("Manual.book.mif"), "<Book 9.00>\n<BookComponent <FileName `locked.mif'>>\n<BookComponent <FileName `ok.mif'>>\n");
+    Put(in("Manual.book.mif"),
+        "<Book 9.00>\n<BookComponent <FileName `locked.mif'>>\n<BookComponent <FileName `ok.mif'>>\n");
     ASSERT_EQ(::chmod(in("locked.mif").c_str(), 0), 0);
-    if (::geteuid() == 0) {  // the files must be reachable by the ordinary user the tool runs as
+    if (::geteuid() == 0) { // the files must be reachable by the ordinary user the tool runs as
         if (!fs::exists("/usr/bin/setpriv"))
             GTEST_SKIP() << "running as the superuser, who reads every file, without setpriv to run as another user";
         for (const auto& p : {dir_, dir_ / "in", in("ok.mif"), in("Manual.book.mif")})
@@ -186,7 +189,8 @@ TEST_F(BadInput, ReadOnlyFilesAreNotSaved)
     Result r = refused({"--yes", "--write", "delete-unused", in("ok.mif")}, in("ok.mif").string() + ": is read-only");
     // In a book: the read-only chapter is named, the others are saved.
     Put(in("other.mif"), kDoc);
-    Put(in("Manual.book.mif"), "<Book 9.00>\n<BookComponent <FileName `ok.mif'>>\n<BookComponent <FileName `other.mif'>>\n");
+    Put(in("Manual.book.mif"),
+        "<Book 9.00>\n<BookComponent <FileName `ok.mif'>>\n<BookComponent <FileName `other.mif'>>\n");
     Result book = run({"--yes", "delete-unused", in("Manual.book.mif")});
     EXPECT_EQ(book.exit, 2) << book.err;
     EXPECT_TRUE(Contains(book.err, "Could not save file:" + in("ok.mif").string())) << book.err;
@@ -217,5 +221,5 @@ TEST_F(BadInput, AFullDiskLeavesTheFileAsItWas)
     EXPECT_EQ(Snapshot(dir_ / "in"), before);
 }
 
-}  // namespace
-}  // namespace tw::cli_test
+} // namespace
+} // namespace tw::cli_test

@@ -28,12 +28,14 @@ std::string UnusedSection(const std::string& listing)
 
 TEST_F(Tool, MakeListPrintsTheTableAndKeepListedKeepsOnlyItsTags)
 {
-    Result list = run({"-o", file("keep.mif").string(), "make-list", "--choice", "in-use", chapter("Intro.mif").string()});
+    Result list =
+        run({"-o", file("keep.mif").string(), "make-list", "--choice", "in-use", chapter("Intro.mif").string()});
     ASSERT_EQ(list.exit, 0) << list.err;
     EXPECT_EQ(list.out.rfind("| Tags to Keep |\n| Body |\n| Bulleted |\n", 0), 0u) << list.out;
     EXPECT_FALSE(Contains(list.out, "OldStyle"));
 
-    Result kept = run({"--yes", "--write", "keep-listed", chapter("Intro.mif").string(), "--table", file("keep.mif").string()});
+    Result kept =
+        run({"--yes", "--write", "keep-listed", chapter("Intro.mif").string(), "--table", file("keep.mif").string()});
     ASSERT_EQ(kept.exit, 0) << kept.err;
     Result after = run({"usage", chapter("Intro.mif").string()});
     ASSERT_EQ(after.exit, 0) << after.err;
@@ -82,14 +84,16 @@ TEST_F(Tool, ConvertRetagsFromAFilledConversionTable)
         std::string error;
         ASSERT_TRUE(store.save(m, *doc, file("conversion.mif").string(), error)) << error;
     }
-    Result r = run({"--yes", "--write", "convert", chapter("Intro.mif").string(), "--table", file("conversion.mif").string()});
+    Result r =
+        run({"--yes", "--write", "convert", chapter("Intro.mif").string(), "--table", file("conversion.mif").string()});
     ASSERT_EQ(r.exit, 0) << r.err;
     Result after = run({"usage", chapter("Intro.mif").string()});
     ASSERT_EQ(after.exit, 0) << after.err;
     EXPECT_FALSE(Contains(UsedSection(after.out), "\nBulleted\n")) << after.out;
     EXPECT_TRUE(Contains(UnusedSection(after.out), "\nBulleted\n")) << after.out; // the format stays
 
-    Result noTable = run({"--yes", "convert", chapter("Intro.mif").string(), "--table", chapter("Appendix.mif").string()});
+    Result noTable =
+        run({"--yes", "convert", chapter("Intro.mif").string(), "--table", chapter("Appendix.mif").string()});
     EXPECT_EQ(noTable.exit, 4);
     EXPECT_TRUE(Contains(noTable.err, "The list of paragraph tags to convert could not be found.")) << noTable.err;
 }

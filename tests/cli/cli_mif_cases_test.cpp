@@ -66,7 +66,8 @@ protected:
 
 TEST_F(MifCases, KeepListedWithTheTagsInUseKeepsBothSpellings)
 {
-    fs::path doc = Write("case.mif", small_mif::Document({"Body", "body", "Note"}, {{"body", "lower", ""}, {"Body", "upper", ""}}));
+    fs::path doc = Write("case.mif",
+                         small_mif::Document({"Body", "body", "Note"}, {{"body", "lower", ""}, {"Body", "upper", ""}}));
     Result list = run({"-o", file("keep.mif").string(), "make-list", "--choice", "in-use", doc.string()});
     ASSERT_EQ(list.exit, 0) << list.err;
     EXPECT_EQ(list.out, "| Tags to Keep |\n| Body |\n| body |\n");

@@ -29,7 +29,8 @@ TEST_F(Tool, UsageOfADocumentAsJson)
     Result r = run({"--format", "json", "usage", chapter("Intro.mif").string()});
     ASSERT_EQ(r.exit, 0) << r.err;
     EXPECT_EQ(r.out.rfind("[\n  {\"tag\": \"Heading1\", \"text\": \"Intro.mif\"},\n"
-                          "  {\"tag\": \"Heading2\", \"text\": \"Paragraph Tags Used:\"},\n", 0),
+                          "  {\"tag\": \"Heading2\", \"text\": \"Paragraph Tags Used:\"},\n",
+                          0),
               0u)
         << r.out;
     EXPECT_TRUE(Contains(r.out, "{\"tag\": \"Body\", \"text\": \"OldStyle\"}\n]\n")) << r.out;

@@ -30,7 +30,8 @@ TEST_F(Tool, ASecondRunThatWouldChangeTheSameFilesRefuses)
         HeldLock held(chapter("Appendix.mif"));
         Result whole = run({"--yes", "delete-unused", book().string()});
         EXPECT_EQ(whole.exit, 2) << whole.err;
-        EXPECT_TRUE(Contains(whole.err, chapter("Appendix.mif").string() + ": is being changed by another tagwright run"))
+        EXPECT_TRUE(
+            Contains(whole.err, chapter("Appendix.mif").string() + ": is being changed by another tagwright run"))
             << whole.err;
         EXPECT_EQ(Slurp(chapter("Intro.mif")), intro) << "nothing is changed, not even the files not locked";
         EXPECT_EQ(Slurp(chapter("Appendix.mif")), appendix);

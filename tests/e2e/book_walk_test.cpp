@@ -156,11 +156,11 @@ TEST_F(BookWalkTest, UnsaveableFileIsReportedStaysOpenAndTheWalkGoesOn)
     const host::Document* open = model().documentByPath(host::NativePath(Path("ch3.fm")));
     ASSERT_NE(open, nullptr);
     EXPECT_EQ(open->catalogue.size(), 1u);
-    EXPECT_EQ(session.statusLines(),
-              (std::vector<std::string>{"Examining: ch1.fm", "Examining: ch2.fm", "Examining: ch3.fm",
-                                        "Examining: ch4.fm", "", "Removing Unused Tags: ch1.fm",
-                                        "Removing Unused Tags: ch2.fm", "Removing Unused Tags: ch3.fm",
-                                        "Removing Unused Tags: ch4.fm", ""}));
+    EXPECT_EQ(
+        session.statusLines(),
+        (std::vector<std::string>{"Examining: ch1.fm", "Examining: ch2.fm", "Examining: ch3.fm", "Examining: ch4.fm",
+                                  "", "Removing Unused Tags: ch1.fm", "Removing Unused Tags: ch2.fm",
+                                  "Removing Unused Tags: ch3.fm", "Removing Unused Tags: ch4.fm", ""}));
 }
 
 } // namespace

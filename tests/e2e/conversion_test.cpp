@@ -25,8 +25,7 @@ constexpr char kBookQuestion[] = "Are you sure you want to convert paragraph tag
 constexpr char kNoTable[] = "The list of paragraph tags to convert could not be found.";
 
 // A property value of a paragraph or format, the host's default when it has none.
-template <typename T>
-T PropOf(const host::PgfProps& props, int32_t number)
+template <typename T> T PropOf(const host::PgfProps& props, int32_t number)
 {
     auto it = props.find(number);
     if (it != props.end())
@@ -135,7 +134,11 @@ TEST_F(ConversionTest, NextTagsFollowTheTableInCatalogueAndParagraphs)
     // next tag without the switch on, or whose destination is missing, stays.
     OpenConversionTable({{"X", "Y"}, {"Y", "Z"}, {"Old", "Lead"}, {"Q", "Missing"}});
     DocBuilder doc(model(), "C:\\Docs\\t.fm");
-    doc.format("X").format("Y").format("Z").format("Lead", NextTag("X")).format("Quiet", {{kUseNextTag, 0}, {kNextTag, "X"}});
+    doc.format("X")
+        .format("Y")
+        .format("Z")
+        .format("Lead", NextTag("X"))
+        .format("Quiet", {{kUseNextTag, 0}, {kNextTag, "X"}});
     doc.format("Old").format("ToQ", NextTag("Q"));
     doc.paragraph("Old", "retagged");
     ObjectId retagged = doc.lastParagraph();
@@ -170,7 +173,9 @@ TEST_F(ConversionTest, CellsGetBothTitlesOnlyTheirTag)
 
     Document& d = Doc(target);
     ASSERT_EQ(d.tables.size(), 2u);
-    auto titleOf = [&](ObjectId table) -> const host::Paragraph& { return *d.paragraph(d.table(table)->title.front()); };
+    auto titleOf = [&](ObjectId table) -> const host::Paragraph& {
+        return *d.paragraph(d.table(table)->title.front());
+    };
     auto bodyCellOf = [&](ObjectId table) -> const host::Paragraph& {
         const host::Cell& cell = *d.cell(d.row(d.table(table)->rows.back())->cells.front());
         return *d.paragraph(cell.paragraphs.front());
@@ -287,7 +292,10 @@ TEST_F(ConversionBookTest, TableInsideABookFileServesTheWholeBook)
     // ch1 holds the conversion table and is open; converting it must not close it before ch2
     // has been converted.
     DocBuilder ch1(model(), Path("ch1.fm"));
-    ch1.format("Body").format("Note").paragraph("Note", "a").table({{"Source Tag", "Destination Tag"}, {"Note", "Body"}});
+    ch1.format("Body")
+        .format("Note")
+        .paragraph("Note", "a")
+        .table({{"Source Tag", "Destination Tag"}, {"Note", "Body"}});
     Put(Path("ch1.fm"), ch1);
     PutChapter("ch2.fm", "Note");
     AddBook({"ch1.fm", "ch2.fm"});

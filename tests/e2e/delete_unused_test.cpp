@@ -238,7 +238,9 @@ TEST_F(MifBookDeleteTest, SavedFilesReloadWithOnlyTheUnusedFormatsGone)
 {
     DocBuilder ch1(model());
     ch1.format("Body").format("Note").format("Old").format("Heading1");
-    ch1.paragraph("Heading1", "Chapter one").paragraph("Body", "Text with a note.").table({{"Name"}, {"Value"}}, 1, "Body");
+    ch1.paragraph("Heading1", "Chapter one")
+        .paragraph("Body", "Text with a note.")
+        .table({{"Name"}, {"Value"}}, 1, "Body");
     std::string ch1Path;
     ASSERT_NO_FATAL_FAILURE(Write("ch1.mif", ch1, ch1Path));
     DocBuilder ch2(model());

@@ -142,19 +142,20 @@ TEST_F(DispatchTest, SetBookIdNamesTheBookOfTheNextCommand)
     EXPECT_EQ(Output().front(), H1("Second.book"));
 }
 
-class NoDocumentTest : public PluginTest {};
+class NoDocumentTest : public PluginTest { };
 
 TEST_F(NoDocumentTest, CommandsThatNeedADocumentSayWhy)
 {
     Load();
     // (Command 4 decides for itself; the report commands end quietly.)
-    for (int32_t command : {TW_CMD_LIST_USAGE, TW_CMD_DELETE_UNUSED, TW_CMD_CREATE_LIST, TW_CMD_CREATE_CONVERSION,
-                            TW_CMD_CONVERT, TW_CMD_REMOVE_OVERRIDES, TW_CMD_FIND_NEXT_OVERRIDE, TW_CMD_TAG_REPORT,
-                            TW_CMD_TAG_REPORT_SINGLE}) {
+    for (int32_t command :
+         {TW_CMD_LIST_USAGE, TW_CMD_DELETE_UNUSED, TW_CMD_CREATE_LIST, TW_CMD_CREATE_CONVERSION, TW_CMD_CONVERT,
+          TW_CMD_REMOVE_OVERRIDES, TW_CMD_FIND_NEXT_OVERRIDE, TW_CMD_TAG_REPORT, TW_CMD_TAG_REPORT_SINGLE}) {
         size_t before = session.alerts().size();
         session.command(command);
         bool noted = session.alerts().size() == before + 1 &&
-                     session.alerts().back().text == "Please open a document first." && session.alerts().back().kind == 2;
+                     session.alerts().back().text == "Please open a document first." &&
+                     session.alerts().back().kind == 2;
         bool needsDocument = command != TW_CMD_TAG_REPORT && command != TW_CMD_TAG_REPORT_SINGLE;
         EXPECT_EQ(noted, needsDocument) << "command " << command;
         if (!needsDocument) {

@@ -24,15 +24,12 @@ std::vector<std::string> Describe(Model& m, const MenuItem& menu)
             continue;
         }
         switch (item->kind) {
-        case ObjKind::Separator:
-            lines.push_back("--- " + item->name);
-            break;
+        case ObjKind::Separator: lines.push_back("--- " + item->name); break;
         case ObjKind::Command:
             lines.push_back(std::to_string(item->command) + " " + item->name + " '" + item->label + "'" +
                             (item->shortcut.empty() ? "" : " " + item->shortcut));
             break;
-        default:
-            lines.push_back("menu " + item->name + " '" + item->label + "'");
+        default: lines.push_back("menu " + item->name + " '" + item->label + "'");
         }
     }
     return lines;
@@ -48,8 +45,8 @@ std::vector<std::string> Labels(Model& m, const MenuItem& menu)
 
 int CountMenusNamed(Model& m, const std::string& name)
 {
-    return static_cast<int>(std::count_if(m.menus.begin(), m.menus.end(),
-                                          [&](const auto& entry) { return entry.second.name == name; }));
+    return static_cast<int>(
+        std::count_if(m.menus.begin(), m.menus.end(), [&](const auto& entry) { return entry.second.name == name; }));
 }
 
 bool Holds(const MenuItem* menu, ObjectId item)
@@ -59,7 +56,7 @@ bool Holds(const MenuItem* menu, ObjectId item)
 
 class MenusTest : public PluginTest, public ::testing::WithParamInterface<MemoryMode> {
 protected:
-    MenusTest() : PluginTest(GetParam()) {}
+    MenusTest() : PluginTest(GetParam()) { }
 
     // A "Tools" menu made by another client before the plug-in loads, holding commands with
     // the given labels.
@@ -166,7 +163,7 @@ TEST_P(MenusTest, OtherInitialisationTypesBuildNoMenusButAskForMessages)
 
 INSTANTIATE_TEST_SUITE_P(BothMemoryModes, MenusTest, ::testing::Values(MemoryMode::Shared, MemoryMode::TaskMemory));
 
-class PlacementTest : public MenusTest {};
+class PlacementTest : public MenusTest { };
 
 TEST_P(PlacementTest, ExistingToolsMenuIsReusedAndParagraphsSortsBeforeStyles)
 {

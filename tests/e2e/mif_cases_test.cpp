@@ -42,10 +42,7 @@ protected:
     }
 
     // A MIF book of the given files, written beside them.
-    std::string WriteBook(const Names& files)
-    {
-        return Write("Manual.book.mif", small_mif::Book(files));
-    }
+    std::string WriteBook(const Names& files) { return Write("Manual.book.mif", small_mif::Book(files)); }
 
     // Opens a file as the user would and makes it active; stops the test when it cannot.
     void OpenFile(const std::string& path, ObjectId& id)
@@ -113,7 +110,8 @@ protected:
 
 TEST_F(MifCasesTest, ListFromTagsInUseKeepsBothSpellingsOfATag)
 {
-    std::string path = Write("case.mif", small_mif::Document({"Body", "body", "Note"}, {{"body", "lower", ""}, {"Body", "upper", ""}}));
+    std::string path = Write(
+        "case.mif", small_mif::Document({"Body", "body", "Note"}, {{"body", "lower", ""}, {"Body", "upper", ""}}));
     Load();
     ObjectId doc = 0;
     ASSERT_NO_FATAL_FAILURE(OpenFile(path, doc));
@@ -131,7 +129,7 @@ TEST_F(MifCasesTest, ListFromTagsInUseKeepsBothSpellingsOfATag)
     session.activate(doc);
     session.command(TW_CMD_LIST_USAGE);
     EXPECT_EQ(Output(), (std::vector<ParagraphText>{H1("case.mif"), H2("Paragraph Tags Used:"), Body("body"),
-                                                     H2("Paragraph Tags Not Used:"), Body("Body")}));
+                                                    H2("Paragraph Tags Not Used:"), Body("Body")}));
 }
 
 TEST_F(MifCasesTest, BookTablesFromTagsInUseListEverySpelling)
@@ -158,7 +156,8 @@ TEST_F(MifCasesTest, BookTablesFromTagsInUseListEverySpelling)
 TEST_F(MifCasesTest, ConvertAndRemoveOverridesReachFootnotesInADocument)
 {
     MifPara note{"Footnote", "a footnote", kCentred};
-    std::string path = Write("notes.mif", small_mif::Document({"Body", "Footnote", "Note"}, {{"Body", "text", ""}}, &note));
+    std::string path =
+        Write("notes.mif", small_mif::Document({"Body", "Footnote", "Note"}, {{"Body", "text", ""}}, &note));
     OpenConversionTable({{"Footnote", "Note"}});
     Load();
     ObjectId doc = 0;
@@ -180,8 +179,10 @@ TEST_F(MifCasesTest, ConvertAndRemoveOverridesReachFootnotesInADocument)
 TEST_F(MifCasesTest, ConvertAndRemoveOverridesReachFootnotesInABook)
 {
     MifPara note{"Footnote", "a footnote", kCentred};
-    std::string one = Write("one.mif", small_mif::Document({"Body", "Footnote", "Note"}, {{"Body", "text", ""}}, &note));
-    std::string two = Write("two.mif", small_mif::Document({"Body", "Footnote", "Note"}, {{"Body", "more", ""}}, &note));
+    std::string one =
+        Write("one.mif", small_mif::Document({"Body", "Footnote", "Note"}, {{"Body", "text", ""}}, &note));
+    std::string two =
+        Write("two.mif", small_mif::Document({"Body", "Footnote", "Note"}, {{"Body", "more", ""}}, &note));
     std::string book = WriteBook({"one.mif", "two.mif"});
     Load();
     ObjectId id = 0;
@@ -219,9 +220,9 @@ TEST_F(MifCasesTest, ConvertAndRemoveOverridesReachFootnotesInABook)
 TEST_F(MifCasesTest, FormatlessParagraphWithItsOwnPropertiesIsAnOverride)
 {
     std::string path = Write("orphan.mif", small_mif::Document({"Body"}, {{"Body", "start", ""},
-                                                                  {"Stray", "no format, no properties", ""},
-                                                                  {"Orphan", "no format, centred", kCentred},
-                                                                  {"Body", "end", ""}}));
+                                                                          {"Stray", "no format, no properties", ""},
+                                                                          {"Orphan", "no format, centred", kCentred},
+                                                                          {"Body", "end", ""}}));
     Load();
     ObjectId doc = 0;
     ASSERT_NO_FATAL_FAILURE(OpenFile(path, doc));

@@ -153,8 +153,8 @@ TEST_F(OverridesTest, BookVariantCleansAndSavesEveryFile)
             EXPECT_EQ(std::get<int32_t>(p.props.at(kFirstIndent)), 0) << name;
         }
     }
-    EXPECT_EQ(session.statusLines(), (std::vector<std::string>{"Processing: ch1.fm", "Processing: missing.fm",
-                                                               "Processing: ch2.fm", ""}));
+    EXPECT_EQ(session.statusLines(),
+              (std::vector<std::string>{"Processing: ch1.fm", "Processing: missing.fm", "Processing: ch2.fm", ""}));
     EXPECT_TRUE(model().openDocs.empty());
 }
 

@@ -53,10 +53,7 @@ public:
 
 class PluginTest : public ::testing::Test {
 protected:
-    explicit PluginTest(host::MemoryMode mode = host::MemoryMode::Shared) : session(mode)
-    {
-        session.setStore(&store);
-    }
+    explicit PluginTest(host::MemoryMode mode = host::MemoryMode::Shared) : session(mode) { session.setStore(&store); }
 
     // Loads the plug-in; the model can be prepared before (menus, documents).
     void Load(int32_t initType = 1)

@@ -146,20 +146,20 @@ TEST_F(ReportTest, SelectedTagReportsEveryGroupInOrder)
 TEST_F(ReportTest, ValuesAreReadTheWayTheReportPrintsThem)
 {
     PgfProps props = {
-        {611, 2},                  // boolean 2 is not true
-        {619, 4},                  // capitalization not listed: no line
-        {547, 0},                  // alignment not listed: no line
-        {618, 0x1000},             // spread 6.25 %
+        {611, 2},      // boolean 2 is not true
+        {619, 4},      // capitalization not listed: no line
+        {547, 0},      // alignment not listed: no line
+        {618, 0x1000}, // spread 6.25 %
         {751, std::string("White")},
         {992, std::string("Black")},
         {604, std::string("Courier")},
         {606, std::string("Bold")},
-        {556, kInch},              // first indent 1 inch
-        {558, 3 * kPt},            // line spacing shows 3 pt + the 12 pt font size
+        {556, kInch},   // first indent 1 inch
+        {558, 3 * kPt}, // line spacing shows 3 pt + the 12 pt font size
         {587, 1},
-        {577, 0},                  // no language
-        {589, 123456789},          // wider than eight digits
-        {586, 0x2 | 0x1},          // bottom and left margins are custom
+        {577, 0},         // no language
+        {589, 123456789}, // wider than eight digits
+        {586, 0x2 | 0x1}, // bottom and left margins are custom
         {582, 2 * kPt},
         {583, 4 * kPt},
         {578, std::string("")},
@@ -227,12 +227,11 @@ TEST_F(ReportTest, OneLinePerTabStopInTheHostsOrder)
     Listing report = ReportOf("Tabbed");
     auto tabsAt = std::find(report.begin(), report.end(), H2("Tabs"));
     ASSERT_NE(tabsAt, report.end());
-    EXPECT_EQ(Listing(tabsAt, tabsAt + 5),
-              (Listing{H2("Tabs"),
-                       Body("Tab: Type: Left Align   Position: 1.000 inches  Decimal: .  Leader:  "),
-                       Body("Tab: Type:   Position: 0.500 inches  Decimal:   Leader: .. "),
-                       Body("Tab: Type: Decimal   Position: 2.000 inches  Decimal: ,  Leader: - "),
-                       H2("Word Spacing")}));
+    EXPECT_EQ(
+        Listing(tabsAt, tabsAt + 5),
+        (Listing{H2("Tabs"), Body("Tab: Type: Left Align   Position: 1.000 inches  Decimal: .  Leader:  "),
+                 Body("Tab: Type:   Position: 0.500 inches  Decimal:   Leader: .. "),
+                 Body("Tab: Type: Decimal   Position: 2.000 inches  Decimal: ,  Leader: - "), H2("Word Spacing")}));
 }
 
 TEST_F(ReportTest, AllTagsSortsByteWiseAndEndsEachSectionWithAnEmptyBody)

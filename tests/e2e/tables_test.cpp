@@ -125,11 +125,8 @@ TEST_F(TablesTest, ConversionTableOfAllTagsLeavesDestinationsEmpty)
     session.chooseFromList("All Paragraph Tags");
     session.command(TW_CMD_CREATE_CONVERSION);
     // Used tags first, then the unused formats, each group sorted.
-    EXPECT_EQ(OutputCells(), (Cells{{"Source Tag", "Destination Tag"},
-                                    {"Body", ""},
-                                    {"Note", ""},
-                                    {"Alpha", ""},
-                                    {"Spare", ""}}));
+    EXPECT_EQ(OutputCells(),
+              (Cells{{"Source Tag", "Destination Tag"}, {"Body", ""}, {"Note", ""}, {"Alpha", ""}, {"Spare", ""}}));
     const host::Table* table = OutputTable();
     ASSERT_NE(table, nullptr);
     EXPECT_EQ(table->columns, 2);
@@ -233,7 +230,10 @@ TEST_F(TablesTest, KeepsOnlyExactlyListedFormats)
 TEST_F(TablesTest, OnlyTheFirstParagraphOfACellCounts)
 {
     DocBuilder list(model());
-    list.format("Body").paragraph("Body", "anchor").table({{"Tags to Keep"}, {"Body"}}, 1).cellParagraph(1, 0, "CellBody", "Note");
+    list.format("Body")
+        .paragraph("Body", "anchor")
+        .table({{"Tags to Keep"}, {"Body"}}, 1)
+        .cellParagraph(1, 0, "CellBody", "Note");
     Open(list);
     ObjectId target = OpenTarget({"Body", "Note"});
     Load();
@@ -273,8 +273,11 @@ TEST_F(TablesTest, FirstOpenDocumentWithATableWinsOverTheActiveOne)
     first.format("Body").paragraph("Body", "no tables here");
     Open(first);
     DocBuilder second(model());
-    second.format("Body").paragraph("Body", "x").table({{"Price"}, {"Note"}}).paragraph("Body", "y").table(
-        {{"Tags to Keep"}, {"Body"}});
+    second.format("Body")
+        .paragraph("Body", "x")
+        .table({{"Price"}, {"Note"}})
+        .paragraph("Body", "y")
+        .table({{"Tags to Keep"}, {"Body"}});
     Open(second);
     DocBuilder target(model(), "C:\\Docs\\target.fm");
     target.format("Body").format("Note").format("Extra").paragraph("Body", "z").table({{"Tags to Keep"}, {"Extra"}});

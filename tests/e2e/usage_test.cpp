@@ -64,9 +64,8 @@ TEST_F(UsageTest, LetterCaseRules)
     Open(doc);
     Load();
     session.command(TW_CMD_LIST_USAGE);
-    EXPECT_EQ(Output(), (Listing{H1("case.fm"), H2("Paragraph Tags Used:"), Body("Body"), Body("Orphan"),
-                                 Body("zulu"), H2("Paragraph Tags Not Used:"), Body("Zulu"), Body("alpha"),
-                                 Body("body")}));
+    EXPECT_EQ(Output(), (Listing{H1("case.fm"), H2("Paragraph Tags Used:"), Body("Body"), Body("Orphan"), Body("zulu"),
+                                 H2("Paragraph Tags Not Used:"), Body("Zulu"), Body("alpha"), Body("body")}));
 }
 
 TEST_F(UsageTest, UntitledDocumentAndScanSettingsPutBack)
@@ -78,8 +77,8 @@ TEST_F(UsageTest, UntitledDocumentAndScanSettingsPutBack)
     model().screenUpdating = 0;
     Load();
     session.command(TW_CMD_LIST_USAGE);
-    EXPECT_EQ(Output(), (Listing{H1("Untitled"), H2("Paragraph Tags Used:"), Body("Body"),
-                                 H2("Paragraph Tags Not Used:")}));
+    EXPECT_EQ(Output(),
+              (Listing{H1("Untitled"), H2("Paragraph Tags Used:"), Body("Body"), H2("Paragraph Tags Not Used:")}));
     EXPECT_EQ(model().document(id)->docMode, 7);
     EXPECT_EQ(model().screenUpdating, 1);
 }
@@ -101,8 +100,8 @@ TEST_F(UsageTest, OutputTemplateIsUsedWhenInstalled)
     auto outputs = session.outputDocuments();
     ASSERT_EQ(outputs.size(), 1u);
     EXPECT_EQ(session.paragraphs(outputs.front()),
-              (Listing{H1("t.fm"), H2("Paragraph Tags Used:"), H2("Body"), H2("Paragraph Tags Not Used:"),
-                       H2("Unused"), H2("End of listing")}));
+              (Listing{H1("t.fm"), H2("Paragraph Tags Used:"), H2("Body"), H2("Paragraph Tags Not Used:"), H2("Unused"),
+                       H2("End of listing")}));
     // The template itself is untouched on "disk".
     EXPECT_EQ(store.saves(host::DefaultInstallDir() + "\\VellOutput.fm"), 0);
 }
@@ -142,13 +141,25 @@ TEST_F(BookUsageTest, IndividualListingHasOneSectionPerFileInWalkOrder)
 {
     session.command(TW_CMD_LIST_USAGE_BOOK_FILES);
     EXPECT_EQ(Output(), (Listing{H1("Manual.book"),
-                                 H1("ch1.fm"), H2("Paragraph Tags Used:"), Body("Body"), Body("Note"),
+                                 H1("ch1.fm"),
+                                 H2("Paragraph Tags Used:"),
+                                 Body("Body"),
+                                 Body("Note"),
                                  H2("Paragraph Tags Not Used:"),
-                                 H1("ch2.fm"), H2("Paragraph Tags Used:"), Body("body"),
-                                 H2("Paragraph Tags Not Used:"), Body("Body"), Body("Note"),
-                                 H1("Untitled"), H2("Paragraph Tags Used:"), H2("Paragraph Tags Not Used:"),
-                                 H1("ch4.fm"), H2("Paragraph Tags Used:"), Body("Heading"),
-                                 H2("Paragraph Tags Not Used:"), Body("Spare")}));
+                                 H1("ch2.fm"),
+                                 H2("Paragraph Tags Used:"),
+                                 Body("body"),
+                                 H2("Paragraph Tags Not Used:"),
+                                 Body("Body"),
+                                 Body("Note"),
+                                 H1("Untitled"),
+                                 H2("Paragraph Tags Used:"),
+                                 H2("Paragraph Tags Not Used:"),
+                                 H1("ch4.fm"),
+                                 H2("Paragraph Tags Used:"),
+                                 Body("Heading"),
+                                 H2("Paragraph Tags Not Used:"),
+                                 Body("Spare")}));
     for (ObjectId id : model().openDocs)
         EXPECT_TRUE(model().document(id)->path.empty()) << "a book file was left open";
 }

@@ -33,8 +33,8 @@ struct Scenario {
     const char* name;
     int32_t command;
     bool onBook;
-    int32_t listChoice = -1;  // the index chosen in a list dialog, -1 none
-    std::string tagChoice;    // or the item chosen by its text
+    int32_t listChoice = -1; // the index chosen in a list dialog, -1 none
+    std::string tagChoice;   // or the item chosen by its text
 };
 
 const Scenario kScenarios[] = {
@@ -55,7 +55,8 @@ const Scenario kScenarios[] = {
     {"book-by-tag", 19, true, -1, ""},
 };
 
-std::string Read(const fs::path& p) {
+std::string Read(const fs::path& p)
+{
     std::ifstream in(p, std::ios::binary);
     std::stringstream s;
     s << in.rdbuf();
@@ -64,26 +65,31 @@ std::string Read(const fs::path& p) {
 
 // How many k values a scenario is run with, at most, per kind of fault (evenly spread over all
 // calls or allocations, the first and last included). TAGWRIGHT_FAULT_LIMIT=0 runs every k.
-int64_t Limit() {
+int64_t Limit()
+{
     const char* v = std::getenv("TAGWRIGHT_FAULT_LIMIT");
     return v ? std::atoll(v) : 25;
 }
 
-std::vector<int64_t> KValues(int64_t total) {
+std::vector<int64_t> KValues(int64_t total)
+{
     std::vector<int64_t> ks;
     int64_t limit = Limit();
     if (limit <= 0 || total <= limit) {
-        for (int64_t k = 1; k <= total; ++k) ks.push_back(k);
+        for (int64_t k = 1; k <= total; ++k)
+            ks.push_back(k);
         return ks;
     }
-    for (int64_t i = 0; i < limit; ++i) ks.push_back(1 + i * (total - 1) / (limit - 1));
+    for (int64_t i = 0; i < limit; ++i)
+        ks.push_back(1 + i * (total - 1) / (limit - 1));
     ks.erase(std::unique(ks.begin(), ks.end()), ks.end());
     return ks;
 }
 
 class Faults : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         dir_ = fs::temp_directory_path() / ("tw-faults-" + std::to_string(::getpid()));
         fs::remove_all(dir_);
         fs::create_directories(dir_);
@@ -103,15 +109,18 @@ protected:
     }
     void TearDown() override { fs::remove_all(dir_); }
 
-    void Restore() {
+    void Restore()
+    {
         for (const auto& [name, bytes] : originals_) {
             std::ofstream out(dir_ / name, std::ios::binary | std::ios::trunc);
             out << bytes;
         }
     }
-    std::map<std::string, std::string> Files() {
+    std::map<std::string, std::string> Files()
+    {
         std::map<std::string, std::string> files;
-        for (const auto& e : fs::directory_iterator(dir_)) files[e.path().filename().string()] = Read(e.path());
+        for (const auto& e : fs::directory_iterator(dir_))
+            files[e.path().filename().string()] = Read(e.path());
         return files;
     }
 
@@ -122,7 +131,8 @@ protected:
         int64_t hostCalls = 0;
         std::map<std::string, std::string> files;
     };
-    Run RunScenario(const Scenario& s, const std::string& library, const std::function<void(Session&)>& arm) {
+    Run RunScenario(const Scenario& s, const std::string& library, const std::function<void(Session&)>& arm)
+    {
         Restore();
         Run run;
         MifStore store;
@@ -141,8 +151,10 @@ protected:
             }
             session.activate(target);
             session.host().defaultQuestionAnswer = 0;
-            if (s.listChoice >= 0) session.chooseFromList(s.listChoice);
-            if (!s.tagChoice.empty()) session.chooseFromList(s.tagChoice);
+            if (s.listChoice >= 0)
+                session.chooseFromList(s.listChoice);
+            if (!s.tagChoice.empty())
+                session.chooseFromList(s.tagChoice);
             if (s.command == 8) {
                 Document* d = session.model().document(target);
                 ObjectId first = d->firstParagraphOfFlow(d->mainFlow);
@@ -163,12 +175,14 @@ protected:
 
     // Every file is as it was, as the clean run left it, or (a command stopped halfway by the
     // fault) a complete MIF file with every paragraph and its text, and no format it did not have.
-    void ExpectOldOrNew(const Run& faulted, const Run& clean, const std::string& what) {
+    void ExpectOldOrNew(const Run& faulted, const Run& clean, const std::string& what)
+    {
         for (const auto& [name, bytes] : faulted.files) {
             auto old = originals_.find(name);
             ASSERT_NE(old, originals_.end()) << what << ": " << name << " left behind";
             auto done = clean.files.find(name);
-            if (bytes == old->second || (done != clean.files.end() && bytes == done->second)) continue;
+            if (bytes == old->second || (done != clean.files.end() && bytes == done->second))
+                continue;
             ASSERT_NE(name, "Book.book.mif") << what << ": the book itself was changed";
             Model m;
             fs::path copy = dir_.string() + "-check.mif";
@@ -181,13 +195,16 @@ protected:
             ASSERT_TRUE(before.doc);
             EXPECT_EQ(Texts(*now.doc), Texts(*before.doc)) << what << ": " << name << " lost text";
             for (ObjectId f : now.doc->catalogue)
-                EXPECT_TRUE(before.doc->formatByName(now.doc->format(f)->name)) << what << ": " << name << " gained a format";
+                EXPECT_TRUE(before.doc->formatByName(now.doc->format(f)->name))
+                    << what << ": " << name << " gained a format";
         }
         EXPECT_EQ(faulted.files.size(), originals_.size()) << what << ": files left behind or lost";
     }
-    static std::vector<std::string> Texts(const Document& d) {
+    static std::vector<std::string> Texts(const Document& d)
+    {
         std::vector<std::string> texts;
-        for (const auto& [id, p] : d.paragraphs) texts.push_back(p.text);
+        for (const auto& [id, p] : d.paragraphs)
+            texts.push_back(p.text);
         std::sort(texts.begin(), texts.end());
         return texts;
     }
@@ -196,7 +213,8 @@ protected:
     std::map<std::string, std::string> originals_;
 };
 
-TEST_F(Faults, TheHostFailingItsKthCallIsSurvived) {
+TEST_F(Faults, TheHostFailingItsKthCallIsSurvived)
+{
     int64_t injected = 0;
     for (const Scenario& s : kScenarios) {
         Run clean = RunScenario(s, Session::DefaultPluginPath(), [](Session&) {});
@@ -206,20 +224,24 @@ TEST_F(Faults, TheHostFailingItsKthCallIsSurvived) {
         for (TwResult code : {kHostFailed, kHostBusy, kHostSilent})
             for (int64_t k : KValues(clean.hostCalls)) {
                 std::string what = std::string(s.name) + " with host call " + std::to_string(k) + " of " +
-                                   std::to_string(clean.hostCalls) + (code == kHostBusy ? " busy" : code == kHostSilent ? " answering nothing" : " failing");
-                Run faulted = RunScenario(s, Session::DefaultPluginPath(), [&](Session& session) {
-                    session.host().failCall(k, code);
-                });
+                                   std::to_string(clean.hostCalls) +
+                                   (code == kHostBusy     ? " busy"
+                                    : code == kHostSilent ? " answering nothing"
+                                                          : " failing");
+                Run faulted = RunScenario(s, Session::DefaultPluginPath(),
+                                          [&](Session& session) { session.host().failCall(k, code); });
                 ExpectOldOrNew(faulted, clean, what);
                 ++injected;
-                if (HasFailure()) return;
+                if (HasFailure())
+                    return;
             }
     }
     RecordProperty("host_faults_injected", std::to_string(injected));
     std::printf("host faults injected and survived: %lld\n", static_cast<long long>(injected));
 }
 
-TEST_F(Faults, TheAllocatorFailingItsKthAllocationIsSurvived) {
+TEST_F(Faults, TheAllocatorFailingItsKthAllocationIsSurvived)
+{
     // The test build of the plug-in counts the allocations that may fail and fails one on request.
     void* library = dlopen(TAGWRIGHT_FAULTS_PLUGIN, RTLD_NOW | RTLD_GLOBAL);
     ASSERT_NE(library, nullptr) << dlerror();
@@ -230,17 +252,20 @@ TEST_F(Faults, TheAllocatorFailingItsKthAllocationIsSurvived) {
     for (const Scenario& s : kScenarios) {
         Run clean = RunScenario(s, TAGWRIGHT_FAULTS_PLUGIN, [&](Session&) { failAllocation(0); });
         long allocations = failAllocation(0);
-        if (allocations == 0)  // (finding the next override allocates nothing)
+        if (allocations == 0) // (finding the next override allocates nothing)
             continue;
         EXPECT_EQ(clean.console.find("Couldn't allocate"), std::string::npos) << s.name << ": " << clean.console;
         for (int64_t k : KValues(allocations)) {
-            std::string what = std::string(s.name) + " with allocation " + std::to_string(k) + " of " + std::to_string(allocations);
+            std::string what =
+                std::string(s.name) + " with allocation " + std::to_string(k) + " of " + std::to_string(allocations);
             Run faulted = RunScenario(s, TAGWRIGHT_FAULTS_PLUGIN, [&](Session&) { failAllocation(k); });
             failAllocation(0);
             ExpectOldOrNew(faulted, clean, what);
-            if (faulted.console.find("Couldn't allocate string list memory\n") != std::string::npos) ++outOfListMemory;
+            if (faulted.console.find("Couldn't allocate string list memory\n") != std::string::npos)
+                ++outOfListMemory;
             ++injected;
-            if (HasFailure()) return;
+            if (HasFailure())
+                return;
         }
     }
     EXPECT_GT(outOfListMemory, 0) << "no run met a failed string list";
@@ -249,4 +274,4 @@ TEST_F(Faults, TheAllocatorFailingItsKthAllocationIsSurvived) {
                 static_cast<long long>(injected), outOfListMemory);
 }
 
-}  // namespace
+} // namespace

@@ -12,13 +12,9 @@ namespace tw::host::testing {
 
 class ClientView {
 public:
-    explicit ClientView(Host& h) : host_(h), api_(h.hostObject()) {}
+    explicit ClientView(Host& h) : host_(h), api_(h.hostObject()) { }
 
-    template <class Fn>
-    Fn slot(int n) const
-    {
-        return reinterpret_cast<Fn>(api_->vtbl[n]);
-    }
+    template <class Fn> Fn slot(int n) const { return reinterpret_cast<Fn>(api_->vtbl[n]); }
     HostApi* api() const { return api_; }
 
     // Releases what the host handed over when buffers are the client's (task memory).

@@ -18,7 +18,8 @@ namespace {
 // The MIF store, counting what it read from disk.
 class CountingStore : public MifStore {
 public:
-    LoadResult load(Model& m, const std::string& path) override {
+    LoadResult load(Model& m, const std::string& path) override
+    {
         ++loads[path];
         return MifStore::load(m, path);
     }
@@ -27,10 +28,13 @@ public:
 
 // Everything a reader of the document sees: paragraphs, formats with their properties, and
 // the bytes it saves as.
-void ExpectSameDocument(const Document& got, const Document& fresh) {
+void ExpectSameDocument(const Document& got, const Document& fresh)
+{
     std::vector<std::string> a, b;
-    for (ObjectId f : got.catalogue) a.push_back(got.format(f)->name);
-    for (ObjectId f : fresh.catalogue) b.push_back(fresh.format(f)->name);
+    for (ObjectId f : got.catalogue)
+        a.push_back(got.format(f)->name);
+    for (ObjectId f : fresh.catalogue)
+        b.push_back(fresh.format(f)->name);
     EXPECT_EQ(a, b);
     for (ObjectId f : got.catalogue) {
         const PgfFormat* mine = got.format(f);
@@ -53,13 +57,15 @@ void ExpectSameDocument(const Document& got, const Document& fresh) {
 
 class DocCacheTest : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         host.setStore(&store);
         for (const char* name : {"Intro.mif", "Appendix.mif"}) {
             std::filesystem::copy_file(ExampleBookDir() + "/" + name, tmp.file(name));
         }
     }
-    ObjectId Open(const std::string& name) {
+    ObjectId Open(const std::string& name)
+    {
         int32_t status = 0;
         std::string error;
         ObjectId id = host.openFile(tmp.file(name), false, status, &error);
@@ -74,9 +80,10 @@ protected:
     Host host;
 };
 
-}  // namespace
+} // namespace
 
-TEST_F(DocCacheTest, AReopenedDocumentEqualsAFreshReadAndIsNotReadAgain) {
+TEST_F(DocCacheTest, AReopenedDocumentEqualsAFreshReadAndIsNotReadAgain)
+{
     ObjectId first = Open("Intro.mif");
     Document* d = host.model().document(first);
     ASSERT_TRUE(d);
@@ -101,10 +108,12 @@ TEST_F(DocCacheTest, AReopenedDocumentEqualsAFreshReadAndIsNotReadAgain) {
     EXPECT_EQ(host.model().document(again)->redisplays, 0);
     // Objects of the reopened document answer under the model's id counter as before.
     ObjectId later = host.model().newId();
-    for (const auto& [id, p] : host.model().document(again)->paragraphs) EXPECT_LT(id, later);
+    for (const auto& [id, p] : host.model().document(again)->paragraphs)
+        EXPECT_LT(id, later);
 }
 
-TEST_F(DocCacheTest, AFileChangedOnDiskIsReadAgainEvenWithinTheClocksResolution) {
+TEST_F(DocCacheTest, AFileChangedOnDiskIsReadAgainEvenWithinTheClocksResolution)
+{
     ObjectId id = Open("Intro.mif");
     Close(id);
     // Rewritten in place right away, same size: only the bytes tell.
@@ -132,12 +141,13 @@ TEST_F(DocCacheTest, AFileChangedOnDiskIsReadAgainEvenWithinTheClocksResolution)
     EXPECT_EQ(host.cache().stats().stale, 3);
 }
 
-TEST_F(DocCacheTest, ChangedAndSavedDocumentsAreNeverServedFromMemory) {
+TEST_F(DocCacheTest, ChangedAndSavedDocumentsAreNeverServedFromMemory)
+{
     ObjectId id = Open("Intro.mif");
     Document* d = host.model().document(id);
     ASSERT_TRUE(DeleteFormat(*d, d->formatByName("OldStyle")->id));
     d->modified = true;
-    Close(id);  // closed without saving: the file still has the format
+    Close(id); // closed without saving: the file still has the format
     id = Open("Intro.mif");
     EXPECT_NE(host.model().document(id)->formatByName("OldStyle"), nullptr);
     EXPECT_EQ(Loads("Intro.mif"), 2);
@@ -153,13 +163,14 @@ TEST_F(DocCacheTest, ChangedAndSavedDocumentsAreNeverServedFromMemory) {
     EXPECT_EQ(host.cache().stats().hits, 0);
 }
 
-TEST_F(DocCacheTest, TheBudgetEvictsTheLeastRecentlyUsedAndZeroTurnsItOff) {
+TEST_F(DocCacheTest, TheBudgetEvictsTheLeastRecentlyUsedAndZeroTurnsItOff)
+{
     ObjectId intro = Open("Intro.mif"), appendix = Open("Appendix.mif");
     const size_t introBytes = DocumentMemory(*host.model().document(intro));
     const size_t appendixBytes = DocumentMemory(*host.model().document(appendix));
     host.cache().setBudget(std::max(introBytes, appendixBytes) + std::min(introBytes, appendixBytes) / 2);
     Close(intro);
-    Close(appendix);  // both do not fit: Intro, the older, goes
+    Close(appendix); // both do not fit: Intro, the older, goes
     EXPECT_EQ(host.cache().documents(), 1u);
     EXPECT_EQ(host.cache().stats().evictions, 1);
     EXPECT_LE(host.cache().bytes(), host.cache().budget());
@@ -170,14 +181,16 @@ TEST_F(DocCacheTest, TheBudgetEvictsTheLeastRecentlyUsedAndZeroTurnsItOff) {
 
     host.cache().setBudget(0);
     EXPECT_EQ(host.cache().documents(), 0u);
-    for (int i = 0; i < 3; ++i) Close(Open("Intro.mif"));
+    for (int i = 0; i < 3; ++i)
+        Close(Open("Intro.mif"));
     EXPECT_EQ(Loads("Intro.mif"), 5);
     EXPECT_EQ(host.cache().bytes(), 0u);
 }
 
 // A book listing by tag opens every file once per used tag; with the cache each file is read
 // once, and the listing is the same as without it.
-TEST(DocCacheSession, ByTagListingReadsEachFileOnceAndListsTheSame) {
+TEST(DocCacheSession, ByTagListingReadsEachFileOnceAndListsTheSame)
+{
     TempDir tmp;
     std::filesystem::copy(ExampleBookDir(), tmp.path() / "book", std::filesystem::copy_options::recursive);
     const std::string book = (tmp.path() / "book" / "Example.book.mif").string();
@@ -196,8 +209,9 @@ TEST(DocCacheSession, ByTagListingReadsEachFileOnceAndListsTheSame) {
         s.command(19);
         ASSERT_EQ(s.outputDocuments().size(), 1u) << s.host().consoleText();
         listing[cached] = s.paragraphs(s.outputDocuments().front());
-        for (const auto& [path, n] : store.loads)  // the chapters (not the book, not the output template)
-            if (path != book && path.ends_with(".fm") == false && path.find("/book/") != std::string::npos) loads[cached] += n;
+        for (const auto& [path, n] : store.loads) // the chapters (not the book, not the output template)
+            if (path != book && path.ends_with(".fm") == false && path.find("/book/") != std::string::npos)
+                loads[cached] += n;
     }
     EXPECT_EQ(listing[0], listing[1]);
     EXPECT_GT(listing[1].size(), 6u);

@@ -21,17 +21,19 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct stat StatOf(const std::string& path) {
-    struct stat st {};
+struct stat StatOf(const std::string& path)
+{
+    struct stat st { };
     EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
     return st;
 }
 
 size_t Entries(const fs::path& dir) { return static_cast<size_t>(std::distance(fs::directory_iterator(dir), {})); }
 
-}  // namespace
+} // namespace
 
-TEST(FileSave, KeepsThePermissionBits) {
+TEST(FileSave, KeepsThePermissionBits)
+{
     TempDir tmp;
     const std::string path = tmp.file("Chapter.mif");
     for (mode_t mode : {0640, 0604, 0600, 0666, 0755}) {
@@ -50,16 +52,17 @@ TEST(FileSave, KeepsThePermissionBits) {
     EXPECT_EQ(StatOf(tmp.file("New.mif")).st_mode & 07777, 0644u);
 }
 
-TEST(FileSave, KeepsOwnerAndGroupWhereTheUserMaySetThem) {
+TEST(FileSave, KeepsOwnerAndGroupWhereTheUserMaySetThem)
+{
     TempDir tmp;
     const std::string path = tmp.file("Chapter.mif");
     WriteBytes(path, "old");
     uid_t uid = ::geteuid();
     gid_t gid = ::getegid();
-    if (uid == 0) {  // the superuser may give a file to anyone
+    if (uid == 0) { // the superuser may give a file to anyone
         uid = 4321;
         gid = 8765;
-    } else {  // others keep the file's group where they belong to a second one
+    } else { // others keep the file's group where they belong to a second one
         gid_t groups[64];
         int n = ::getgroups(64, groups);
         for (int i = 0; i < n; ++i)
@@ -78,7 +81,8 @@ TEST(FileSave, KeepsOwnerAndGroupWhereTheUserMaySetThem) {
     EXPECT_EQ(st.st_mode & 07777, 0664u);
 }
 
-TEST(FileSave, FollowsSymbolicLinksAndReplacesTheTargetBesideIt) {
+TEST(FileSave, FollowsSymbolicLinksAndReplacesTheTargetBesideIt)
+{
     TempDir tmp;
     fs::create_directories(tmp.path() / "real");
     fs::create_directories(tmp.path() / "links");
@@ -108,7 +112,8 @@ TEST(FileSave, FollowsSymbolicLinksAndReplacesTheTargetBesideIt) {
     EXPECT_NE(error.find("links/loop"), std::string::npos) << error;
 }
 
-TEST(FileSave, RefusesReadOnlyFilesFoldersAndOtherKinds) {
+TEST(FileSave, RefusesReadOnlyFilesFoldersAndOtherKinds)
+{
     TempDir tmp;
     const std::string path = tmp.file("Chapter.mif");
     for (mode_t mode : {0444, 0400, 0000}) {
@@ -136,8 +141,10 @@ TEST(FileSave, RefusesReadOnlyFilesFoldersAndOtherKinds) {
     EXPECT_TRUE(fs::is_fifo(tmp.path() / "pipe")) << "a pipe is written, never replaced";
 }
 
-TEST(FileSave, AFullDeviceIsReportedAndNotReplaced) {
-    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full on this system";
+TEST(FileSave, AFullDeviceIsReportedAndNotReplaced)
+{
+    if (!fs::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full on this system";
     std::string error;
     EXPECT_FALSE(WriteFileAtomically("/dev/full", "bytes", error));
     EXPECT_NE(error.find("/dev/full: could not be written"), std::string::npos) << error;
@@ -147,7 +154,8 @@ TEST(FileSave, AFullDeviceIsReportedAndNotReplaced) {
     EXPECT_TRUE(fs::is_character_file("/dev/null"));
 }
 
-TEST(FileSave, AStaleTemporaryFileFromAKilledSaveIsRemoved) {
+TEST(FileSave, AStaleTemporaryFileFromAKilledSaveIsRemoved)
+{
     TempDir tmp;
     const std::string path = tmp.file("Chapter.mif");
     WriteBytes(path, ReadBytes(ExampleBookDir() + "/Intro.mif"));
@@ -170,7 +178,8 @@ TEST(FileSave, AStaleTemporaryFileFromAKilledSaveIsRemoved) {
     EXPECT_FALSE(fs::exists(stale));
 }
 
-TEST(FileSave, ASaveInProgressElsewhereIsLeftAlone) {
+TEST(FileSave, ASaveInProgressElsewhereIsLeftAlone)
+{
     TempDir tmp;
     const std::string path = tmp.file("Chapter.mif");
     WriteBytes(path, ReadBytes(ExampleBookDir() + "/Intro.mif"));
@@ -178,7 +187,7 @@ TEST(FileSave, ASaveInProgressElsewhereIsLeftAlone) {
     WriteBytes(temp, "being written");
     int held = ::open(temp.c_str(), O_RDONLY);
     ASSERT_GE(held, 0);
-    ASSERT_EQ(::flock(held, LOCK_EX), 0);  // as a save in another process holds it
+    ASSERT_EQ(::flock(held, LOCK_EX), 0); // as a save in another process holds it
     Model m;
     MifStore store;
     ASSERT_TRUE(store.load(m, path).doc);
@@ -190,7 +199,8 @@ TEST(FileSave, ASaveInProgressElsewhereIsLeftAlone) {
     ::close(held);
 }
 
-TEST(FileSave, AFileChangedByAnotherProgramSinceItWasReadIsNotOverwritten) {
+TEST(FileSave, AFileChangedByAnotherProgramSinceItWasReadIsNotOverwritten)
+{
     TempDir tmp;
     const std::string path = tmp.file("Chapter.mif");
     const std::string original = ReadBytes(ExampleBookDir() + "/Intro.mif");

@@ -117,8 +117,8 @@ TEST_F(Menus, ClientMenusAreBuiltInOrderAndShareCommands)
     ObjectId bookSub = defineMenu("TagwrightBook", "Paragraphs");
     EXPECT_EQ(addCommand(bookSub, about), 0); // one command object in two menus
     EXPECT_EQ(labels(bookSub), std::vector<std::string>{"About Tagwright..."});
-    EXPECT_NE(addCommand(bookSub, sub), 0);   // menus are added with AddMenuToMenu
-    EXPECT_NE(addMenu(bookSub, bar), 0);      // a bar goes in no menu
+    EXPECT_NE(addCommand(bookSub, sub), 0); // menus are added with AddMenuToMenu
+    EXPECT_NE(addMenu(bookSub, bar), 0);    // a bar goes in no menu
 }
 
 TEST_F(Menus, SettingNextItemMovesTheItemBeforeTheGivenOneAndItselfLeavesItAlone)

@@ -15,7 +15,8 @@ using namespace mif_test;
 
 namespace {
 
-std::unique_ptr<Document> Parse(Model& m, const std::string& bytes) {
+std::unique_ptr<Document> Parse(Model& m, const std::string& bytes)
+{
     auto src = std::make_shared<MifSource>();
     MifError error;
     if (!ParseMif(bytes, "damaged.mif", *src, error)) {
@@ -40,9 +41,10 @@ const char* const kDamaged[] = {
     "<MIFFile 9.00>\n<Notes <FNote> <FNote <ID>>>\n",
 };
 
-}  // namespace
+} // namespace
 
-TEST(MifAbsentStatements, DamagedDocumentsReadChangeAndWriteBack) {
+TEST(MifAbsentStatements, DamagedDocumentsReadChangeAndWriteBack)
+{
     for (const char* text : kDamaged) {
         SCOPED_TRACE(text);
         Model m;
@@ -53,7 +55,7 @@ TEST(MifAbsentStatements, DamagedDocumentsReadChangeAndWriteBack) {
         for (ObjectId f : doc->catalogue) {
             PgfFormat* fmt = doc->format(f);
             fmt->name += "2";
-            fmt->props[553] = 0x40000;  // space above: 4 pt
+            fmt->props[553] = 0x40000; // space above: 4 pt
         }
         AddFormat(m, *doc, "Added", DefaultParagraphProps());
         std::string bytes = MifDocumentBytes(*doc);
@@ -68,7 +70,8 @@ TEST(MifAbsentStatements, DamagedDocumentsReadChangeAndWriteBack) {
     }
 }
 
-TEST(MifAbsentStatements, PageWithoutTypeIsABodyPage) {
+TEST(MifAbsentStatements, PageWithoutTypeIsABodyPage)
+{
     Model m;
     auto doc = Parse(m, "<MIFFile><Page>");
     ASSERT_TRUE(doc);
@@ -76,7 +79,8 @@ TEST(MifAbsentStatements, PageWithoutTypeIsABodyPage) {
     EXPECT_TRUE(doc->masterPages.empty());
 }
 
-TEST(MifAbsentStatements, TreeEditsOfAnAbsentStatementDoNothing) {
+TEST(MifAbsentStatements, TreeEditsOfAnAbsentStatementDoNothing)
+{
     MifSource src;
     MifError error;
     ASSERT_TRUE(ParseMif("<MIFFile 9.00>\n<Page>\n", "t.mif", src, error));
@@ -94,7 +98,8 @@ TEST(MifAbsentStatements, TreeEditsOfAnAbsentStatementDoNothing) {
     EXPECT_EQ(SerializeMif(src), before);
 }
 
-TEST(MifAbsentStatements, BookComponentsWithoutNamesAreKept) {
+TEST(MifAbsentStatements, BookComponentsWithoutNamesAreKept)
+{
     TempDir tmp;
     std::string path = tmp.file("b.book.mif");
     WriteBytes(path, "<Book 9.00>\n<BookComponent>\n<BookFolder <BookComponent <FileName>>>\n<BookGroup>\n");

@@ -21,8 +21,9 @@ const std::string kBook = ExampleBookDir() + "/Example.book.mif";
 // Reads properties through the host API object's slots, as the plug-in's bridge does.
 class Slots {
 public:
-    explicit Slots(Host& h) : api_(h.hostObject()) {}
-    ObjectId id(ObjectId doc, ObjectId obj, int32_t prop) {
+    explicit Slots(Host& h) : api_(h.hostObject()) { }
+    ObjectId id(ObjectId doc, ObjectId obj, int32_t prop)
+    {
         PropertyIdent ident{prop, nullptr};
         int32_t status = -1;
         ObjectId value = 0;
@@ -30,14 +31,16 @@ public:
         fn(api_, doc, obj, &ident, &status, &value);
         return status == 0 ? value : 0;
     }
-    int32_t integer(ObjectId doc, ObjectId obj, int32_t prop) {
+    int32_t integer(ObjectId doc, ObjectId obj, int32_t prop)
+    {
         PropertyIdent ident{prop, nullptr};
         int32_t status = -1, value = 0;
         auto fn = reinterpret_cast<HostGetIntPropertyFn>(api_->vtbl[HOST_SLOT_GET_INT_PROPERTY]);
         fn(api_, doc, obj, &ident, &status, &value);
         return status == 0 ? value : 0;
     }
-    std::string string(ObjectId doc, ObjectId obj, int32_t prop) {
+    std::string string(ObjectId doc, ObjectId obj, int32_t prop)
+    {
         PropertyIdent ident{prop, nullptr};
         int32_t status = -1;
         char* value = nullptr;
@@ -51,7 +54,8 @@ private:
 };
 
 // Every paragraph of a document reached the way the usage scan reaches them, as (tag, text).
-std::vector<std::string> WalkParagraphs(Slots& s, const Document& d, ObjectId doc) {
+std::vector<std::string> WalkParagraphs(Slots& s, const Document& d, ObjectId doc)
+{
     std::vector<std::string> seen;
     auto run = [&](ObjectId first) {
         for (ObjectId p = first; p; p = s.id(doc, p, PROP_NEXT_PARAGRAPH))
@@ -59,13 +63,15 @@ std::vector<std::string> WalkParagraphs(Slots& s, const Document& d, ObjectId do
     };
     for (ObjectId f = s.id(0, doc, PROP_FIRST_FLOW); f; f = s.id(doc, f, PROP_NEXT_FLOW)) {
         ObjectId frame = s.id(doc, f, PROP_FIRST_FRAME);
-        while (frame && !s.id(doc, frame, PROP_FIRST_PARAGRAPH)) frame = s.id(doc, frame, PROP_NEXT_FRAME);
-        if (frame) run(s.id(doc, frame, PROP_FIRST_PARAGRAPH));
+        while (frame && !s.id(doc, frame, PROP_FIRST_PARAGRAPH))
+            frame = s.id(doc, frame, PROP_NEXT_FRAME);
+        if (frame)
+            run(s.id(doc, frame, PROP_FIRST_PARAGRAPH));
     }
     for (ObjectId h = s.id(0, doc, PROP_FIRST_TEXT_HOLDER); h; h = s.id(doc, h, PROP_NEXT_TEXT_HOLDER))
         run(s.id(doc, h, PROP_FIRST_PARAGRAPH));
     for (ObjectId t = s.id(0, doc, PROP_FIRST_TABLE); t; t = s.id(doc, t, PROP_NEXT_TABLE)) {
-        run(s.id(doc, t, PROP_FIRST_PARAGRAPH));  // the title
+        run(s.id(doc, t, PROP_FIRST_PARAGRAPH)); // the title
         for (ObjectId r = s.id(doc, t, PROP_FIRST_ROW); r; r = s.id(doc, r, PROP_NEXT_ROW))
             for (ObjectId c = s.id(doc, r, PROP_FIRST_CELL); c; c = s.id(doc, c, PROP_NEXT_CELL))
                 run(s.id(doc, c, PROP_FIRST_PARAGRAPH));
@@ -73,11 +79,15 @@ std::vector<std::string> WalkParagraphs(Slots& s, const Document& d, ObjectId do
     return seen;
 }
 
-bool Has(const std::vector<std::string>& v, const std::string& s) { return std::find(v.begin(), v.end(), s) != v.end(); }
+bool Has(const std::vector<std::string>& v, const std::string& s)
+{
+    return std::find(v.begin(), v.end(), s) != v.end();
+}
 
-}  // namespace
+} // namespace
 
-TEST(MifBook, ComponentsFoldersAndChapterFilesAreFound) {
+TEST(MifBook, ComponentsFoldersAndChapterFilesAreFound)
+{
     Model m;
     LoadResult r = LoadMifFile(m, kBook);
     ASSERT_TRUE(r.book) << r.error;
@@ -103,7 +113,8 @@ TEST(MifBook, ComponentsFoldersAndChapterFilesAreFound) {
     }
 }
 
-TEST(MifBook, AChapterThatCannotBeFoundKeepsItsNamedPathAndFailsToOpen) {
+TEST(MifBook, AChapterThatCannotBeFoundKeepsItsNamedPathAndFailsToOpen)
+{
     TempDir tmp;
     WriteBytes(tmp.file("B.book.mif"),
                "<Book 2019>\n<BookComponent \n <FileName `<c\\>Gone.fm'>\n> # end of BookComponent\n"
@@ -119,7 +130,8 @@ TEST(MifBook, AChapterThatCannotBeFoundKeepsItsNamedPathAndFailsToOpen) {
     EXPECT_EQ(r.book->component(r.book->top[1])->path, tmp.file("Binary.mif"));
 }
 
-TEST(MifBook, DeviceIndependentPathsBecomeNativePaths) {
+TEST(MifBook, DeviceIndependentPathsBecomeNativePaths)
+{
     EXPECT_EQ(MifPathToNative("<c>ch1.fm"), "ch1.fm");
     EXPECT_EQ(MifPathToNative("<c>ref<c>ch2.fm"), "ref/ch2.fm");
     EXPECT_EQ(MifPathToNative("<u><u><c>shared<c>a.fm"), "../../shared/a.fm");
@@ -135,7 +147,8 @@ TEST(MifBook, DeviceIndependentPathsBecomeNativePaths) {
     EXPECT_EQ(c[2], "/books/x/d.mif");
 }
 
-TEST(MifBook, WalkingTheExampleBookReachesParagraphsOfEveryKind) {
+TEST(MifBook, WalkingTheExampleBookReachesParagraphsOfEveryKind)
+{
     MifStore store;
     Host host;
     host.setStore(&store);
@@ -169,12 +182,12 @@ TEST(MifBook, WalkingTheExampleBookReachesParagraphsOfEveryKind) {
     walk(s.id(0, book, PROP_FIRST_COMPONENT));
     EXPECT_EQ(files.size(), 3u);
     EXPECT_EQ(folders, std::vector<std::string>{"Reference"});
-    EXPECT_TRUE(Has(all, "Heading1|Introduction"));                                 // body flow
-    EXPECT_TRUE(Has(all, "Header|Introduction"));                                   // master page
-    EXPECT_TRUE(Has(all, "Body|Reference page text: house style notes."));          // reference page
-    EXPECT_TRUE(Has(all, "TableTitle|Chapters of this book"));                      // table title
-    EXPECT_TRUE(Has(all, "CellHeading|Chapter"));                                   // heading cell
-    EXPECT_TRUE(Has(all, "CellBody|What the book is"));                             // body cell
+    EXPECT_TRUE(Has(all, "Heading1|Introduction"));                                       // body flow
+    EXPECT_TRUE(Has(all, "Header|Introduction"));                                         // master page
+    EXPECT_TRUE(Has(all, "Body|Reference page text: house style notes."));                // reference page
+    EXPECT_TRUE(Has(all, "TableTitle|Chapters of this book"));                            // table title
+    EXPECT_TRUE(Has(all, "CellHeading|Chapter"));                                         // heading cell
+    EXPECT_TRUE(Has(all, "CellBody|What the book is"));                                   // body cell
     EXPECT_TRUE(Has(all, "Footnote|Tagwright reads footnotes as further text holders.")); // footnote
     EXPECT_TRUE(Has(all, "Legacy Tag|A paragraph whose tag has no catalogue format."));   // MIF 7 chapter
 }

@@ -20,7 +20,8 @@ struct Loaded {
 };
 
 // Reads a document into l; stops the test when it cannot (call with ASSERT_NO_FATAL_FAILURE).
-void LoadDoc(const std::string& path, std::unique_ptr<Loaded>& l) {
+void LoadDoc(const std::string& path, std::unique_ptr<Loaded>& l)
+{
     l = std::make_unique<Loaded>();
     LoadResult r = LoadMifFile(l->m, path);
     ASSERT_TRUE(r.doc) << r.error;
@@ -28,39 +29,48 @@ void LoadDoc(const std::string& path, std::unique_ptr<Loaded>& l) {
 }
 
 // Saves to a temporary file and reads that file back into back; stops the test on failure.
-void SaveAndReload(const Loaded& l, const TempDir& tmp, std::unique_ptr<Loaded>& back, std::string* bytes = nullptr) {
+void SaveAndReload(const Loaded& l, const TempDir& tmp, std::unique_ptr<Loaded>& back, std::string* bytes = nullptr)
+{
     MifStore store;
     std::string error, path = tmp.file("edited.mif");
     ASSERT_TRUE(store.save(l.m, *l.doc, path, error)) << error;
-    if (bytes) *bytes = ReadBytes(path);
+    if (bytes)
+        *bytes = ReadBytes(path);
     LoadDoc(path, back);
 }
 
-Paragraph* FindParagraph(Document& d, const std::string& text) {
+Paragraph* FindParagraph(Document& d, const std::string& text)
+{
     for (auto& [id, p] : d.paragraphs)
-        if (p.text == text) return &p;
+        if (p.text == text)
+            return &p;
     return nullptr;
 }
 
-std::vector<std::string> Lines(const std::string& s) {
+std::vector<std::string> Lines(const std::string& s)
+{
     std::vector<std::string> lines;
     size_t start = 0;
-    for (size_t nl; (nl = s.find('\n', start)) != std::string::npos; start = nl + 1) lines.push_back(s.substr(start, nl - start));
+    for (size_t nl; (nl = s.find('\n', start)) != std::string::npos; start = nl + 1)
+        lines.push_back(s.substr(start, nl - start));
     lines.push_back(s.substr(start));
     return lines;
 }
 
-std::vector<std::string> CatalogueNames(Document& d) {
+std::vector<std::string> CatalogueNames(Document& d)
+{
     std::vector<std::string> names;
-    for (ObjectId f : d.catalogue) names.push_back(d.format(f)->name);
+    for (ObjectId f : d.catalogue)
+        names.push_back(d.format(f)->name);
     return names;
 }
 
 const std::string kIntro = ExampleBookDir() + "/Intro.mif";
 
-}  // namespace
+} // namespace
 
-TEST(MifEdit, DeletedFormatLosesExactlyItsStatement) {
+TEST(MifEdit, DeletedFormatLosesExactlyItsStatement)
+{
     std::unique_ptr<Loaded> l;
     ASSERT_NO_FATAL_FAILURE(LoadDoc(kIntro, l));
     Document& d = *l->doc;
@@ -79,14 +89,18 @@ TEST(MifEdit, DeletedFormatLosesExactlyItsStatement) {
     std::vector<std::string> expected;
     bool inOld = false;
     for (size_t i = 0; i < before.size(); ++i) {
-        if (before[i] == " <Pgf " && i + 1 < before.size() && before[i + 1] == "  <PgfTag `OldStyle'>") inOld = true;
-        if (!inOld) expected.push_back(before[i]);
-        if (inOld && before[i] == " > # end of Pgf") inOld = false;
+        if (before[i] == " <Pgf " && i + 1 < before.size() && before[i + 1] == "  <PgfTag `OldStyle'>")
+            inOld = true;
+        if (!inOld)
+            expected.push_back(before[i]);
+        if (inOld && before[i] == " > # end of Pgf")
+            inOld = false;
     }
     EXPECT_EQ(after, expected);
 }
 
-TEST(MifEdit, RetaggedParagraphReadsBackAndTheParagraphAfterItKeepsItsOwnFormat) {
+TEST(MifEdit, RetaggedParagraphReadsBackAndTheParagraphAfterItKeepsItsOwnFormat)
+{
     std::unique_ptr<Loaded> l;
     ASSERT_NO_FATAL_FAILURE(LoadDoc(kIntro, l));
     Document& d = *l->doc;
@@ -113,7 +127,8 @@ TEST(MifEdit, RetaggedParagraphReadsBackAndTheParagraphAfterItKeepsItsOwnFormat)
     EXPECT_EQ(next2->overridden, next->overridden);
 }
 
-TEST(MifEdit, ClearedOverrideIsWrittenAsThePlainTag) {
+TEST(MifEdit, ClearedOverrideIsWrittenAsThePlainTag)
+{
     std::unique_ptr<Loaded> l;
     ASSERT_NO_FATAL_FAILURE(LoadDoc(kIntro, l));
     Document& d = *l->doc;
@@ -138,7 +153,8 @@ TEST(MifEdit, ClearedOverrideIsWrittenAsThePlainTag) {
     EXPECT_NE(bytes.find("  <PgfTag `Body'>\n  <ParaLine \n   <String `A centred paragraph"), std::string::npos);
 }
 
-TEST(MifEdit, ChangedOverridesAndFormatPropertiesReadBack) {
+TEST(MifEdit, ChangedOverridesAndFormatPropertiesReadBack)
+{
     std::unique_ptr<Loaded> l;
     ASSERT_NO_FATAL_FAILURE(LoadDoc(DataDir() + "/structured-graphics.mif", l));
     Document& d = *l->doc;
@@ -148,10 +164,10 @@ TEST(MifEdit, ChangedOverridesAndFormatPropertiesReadBack) {
     ASSERT_EQ(tabs.size(), 1u);
     EXPECT_EQ(tabs[0].kind, TAB_RIGHT);
     EXPECT_EQ(tabs[0].position, 2 * 72 * 65536);
-    EXPECT_EQ(std::get<int32_t>(p->props.at(583)), 4 * 65536);  // left cell margin
+    EXPECT_EQ(std::get<int32_t>(p->props.at(583)), 4 * 65536); // left cell margin
     tabs.push_back(TabStop{3 * 72 * 65536, TAB_DECIMAL, "", ','});
     p->props[574] = tabs;
-    p->props[615] = 11 * 65536;  // font size
+    p->props[615] = 11 * 65536; // font size
     PgfFormat* h1 = d.formatByName("Heading1");
     h1->props[552] = std::string("Bulleted");  // next tag
     h1->props[547] = 3;                        // centred
@@ -166,9 +182,10 @@ TEST(MifEdit, ChangedOverridesAndFormatPropertiesReadBack) {
     EXPECT_EQ(ParagraphsInOrder(*back->doc), ParagraphsInOrder(d));
 }
 
-TEST(MifEdit, NewFormatsJoinTheCatalogueWhereTheModelHasThem) {
+TEST(MifEdit, NewFormatsJoinTheCatalogueWhereTheModelHasThem)
+{
     std::unique_ptr<Loaded> l;
-    ASSERT_NO_FATAL_FAILURE(LoadDoc(ExampleBookDir() + "/Appendix.mif", l));  // MIF 7, CRLF
+    ASSERT_NO_FATAL_FAILURE(LoadDoc(ExampleBookDir() + "/Appendix.mif", l)); // MIF 7, CRLF
     Document& d = *l->doc;
     PgfProps props = d.formatByName("Body")->props;
     props[552] = std::string("Tête");
@@ -190,13 +207,15 @@ TEST(MifEdit, NewFormatsJoinTheCatalogueWhereTheModelHasThem) {
     EXPECT_NE(bytes.find("<PgfTag `R\\x8e sum\\x8e '>"), std::string::npos);
     EXPECT_EQ(bytes.find("Résumé"), std::string::npos) << "a MIF 7 file holds no UTF-8";
     size_t lf = std::count(bytes.begin(), bytes.end(), '\n'), crlf = 0;
-    for (size_t at = 0; (at = bytes.find("\r\n", at)) != std::string::npos; at += 2) ++crlf;
+    for (size_t at = 0; (at = bytes.find("\r\n", at)) != std::string::npos; at += 2)
+        ++crlf;
     EXPECT_EQ(lf, crlf) << "new and removed statements keep the file's CRLF line ends";
     EXPECT_EQ(bytes.find("\r\r"), std::string::npos);
     EXPECT_EQ(back->doc->formatByName("OldStyle"), nullptr);
 }
 
-TEST(MifEdit, SavingTwiceGivesTheSameFileAndLeavesTheOpenDocumentsTreeAlone) {
+TEST(MifEdit, SavingTwiceGivesTheSameFileAndLeavesTheOpenDocumentsTreeAlone)
+{
     std::unique_ptr<Loaded> l;
     ASSERT_NO_FATAL_FAILURE(LoadDoc(kIntro, l));
     Document& d = *l->doc;
@@ -206,7 +225,8 @@ TEST(MifEdit, SavingTwiceGivesTheSameFileAndLeavesTheOpenDocumentsTreeAlone) {
     EXPECT_EQ(SerializeMif(*d.mif), before);
 }
 
-TEST(MifEdit, InsertedTextParagraphsAndTablesReadBack) {
+TEST(MifEdit, InsertedTextParagraphsAndTablesReadBack)
+{
     std::unique_ptr<Loaded> l;
     ASSERT_NO_FATAL_FAILURE(LoadDoc(kIntro, l));
     Document& d = *l->doc;
@@ -242,7 +262,8 @@ TEST(MifEdit, InsertedTextParagraphsAndTablesReadBack) {
     EXPECT_NE(b.holder(b.textHolders[0])->anchor, 0u);
 }
 
-TEST(MifEdit, TextInsertedIntoALineWithFontChangesRewritesOnlyThatText) {
+TEST(MifEdit, TextInsertedIntoALineWithFontChangesRewritesOnlyThatText)
+{
     TW_REQUIRE_MIF_SAMPLES();
     const std::string path = SamplesDir() + "/Test03.mif";
     std::unique_ptr<Loaded> l;
@@ -262,7 +283,8 @@ TEST(MifEdit, TextInsertedIntoALineWithFontChangesRewritesOnlyThatText) {
     EXPECT_EQ(changed, 1);
 }
 
-TEST(MifEdit, DocumentsNotReadFromMifAreWrittenAsNewMif) {
+TEST(MifEdit, DocumentsNotReadFromMifAreWrittenAsNewMif)
+{
     Model m;
     Document& d = m.newCustomDocument(576 * 65536, 792 * 65536);
     AddFormat(m, d, "Heading1", DefaultParagraphProps());
@@ -278,14 +300,16 @@ TEST(MifEdit, DocumentsNotReadFromMifAreWrittenAsNewMif) {
     EXPECT_EQ(ParagraphsInOrder(*back->doc), ParagraphsInOrder(d));
 }
 
-TEST(MifEdit, ALineRewrittenAroundAValueOverSeveralLinesKeepsThatValueAsItWas) {
+TEST(MifEdit, ALineRewrittenAroundAValueOverSeveralLinesKeepsThatValueAsItWas)
+{
     const std::string path = DataDir() + "/equation.mif";
     std::unique_ptr<Loaded> l;
     ASSERT_NO_FATAL_FAILURE(LoadDoc(path, l));
     Document& d = *l->doc;
     Paragraph* p = nullptr;
     for (auto& [id, para] : d.paragraphs)
-        if (para.tag == "Equation") p = &para;
+        if (para.tag == "Equation")
+            p = &para;
     ASSERT_TRUE(p);
     InsertText(l->m, d, TextLoc{p->id, 0}, "(1)");
     std::string bytes;
@@ -294,7 +318,9 @@ TEST(MifEdit, ALineRewrittenAroundAValueOverSeveralLinesKeepsThatValueAsItWas) {
     ASSERT_NO_FATAL_FAILURE(SaveAndReload(*l, tmp, back, &bytes));
     ASSERT_TRUE(back->doc);
     // The marker's text is still one value with its line break and nothing added inside it.
-    EXPECT_NE(bytes.find("<MText `an index entry long enough that it runs on\n   into a second line'>"), std::string::npos) << bytes;
+    EXPECT_NE(bytes.find("<MText `an index entry long enough that it runs on\n   into a second line'>"),
+              std::string::npos)
+        << bytes;
     EXPECT_NE(bytes.find("<String `(1)'>"), std::string::npos) << bytes;
     EXPECT_EQ(ParagraphsInOrder(*back->doc)[1], (std::pair<std::string, std::string>{"Equation", "(1)"}));
 }

@@ -15,19 +15,22 @@ using namespace mif_test;
 
 namespace {
 
-std::vector<std::string> RoundTripFiles() {
+std::vector<std::string> RoundTripFiles()
+{
     std::vector<std::string> files;
     for (const auto& dir : {SamplesDir(), ExampleBookDir(), ExampleBookDir() + "/reference", DataDir()})
         if (std::filesystem::is_directory(dir))
             for (const auto& e : std::filesystem::directory_iterator(dir))
-            if (e.path().extension() == ".mif") files.push_back(e.path().string());
+                if (e.path().extension() == ".mif")
+                    files.push_back(e.path().string());
     std::sort(files.begin(), files.end());
     return files;
 }
 
-}  // namespace
+} // namespace
 
-TEST(MifRoundTrip, EveryDocumentAndBookSavesToTheSameBytes) {
+TEST(MifRoundTrip, EveryDocumentAndBookSavesToTheSameBytes)
+{
     auto files = RoundTripFiles();
     if (HaveSamples())
         ASSERT_GE(files.size(), 16u) << "samples, example book and test data should all be found";
@@ -47,7 +50,8 @@ TEST(MifRoundTrip, EveryDocumentAndBookSavesToTheSameBytes) {
     }
 }
 
-TEST(MifRoundTrip, DocumentsHaveTheirContentInTheModel) {
+TEST(MifRoundTrip, DocumentsHaveTheirContentInTheModel)
+{
     TW_REQUIRE_MIF_SAMPLES();
     Model m;
     LoadResult r = LoadMifFile(m, SamplesDir() + "/Test02-v9.mif");
@@ -55,7 +59,7 @@ TEST(MifRoundTrip, DocumentsHaveTheirContentInTheModel) {
     Document& d = *r.doc;
     EXPECT_EQ(d.catalogue.size(), 14u);
     EXPECT_EQ(d.tables.size(), 8u);
-    ASSERT_EQ(d.textHolders.size(), 1u);  // one footnote
+    ASSERT_EQ(d.textHolders.size(), 1u); // one footnote
     const TextHolder& note = *d.holder(d.textHolders[0]);
     ASSERT_FALSE(note.paragraphs.empty());
     EXPECT_EQ(d.paragraph(note.paragraphs[0])->tag, "Footnote");
@@ -70,12 +74,13 @@ TEST(MifRoundTrip, DocumentsHaveTheirContentInTheModel) {
     ASSERT_NE(d.mainFlow, 0u);
     EXPECT_EQ(d.flow(d.mainFlow)->tag, "A");
     EXPECT_EQ(d.page(d.frame(d.flow(d.mainFlow)->frames[0])->page)->kind, PageKind::Body);
-    EXPECT_EQ(d.displayUnits, 0x480000);  // <Units Uin>
+    EXPECT_EQ(d.displayUnits, 0x480000); // <Units Uin>
     EXPECT_FALSE(d.masterPages.empty());
     EXPECT_FALSE(d.referencePages.empty());
 }
 
-TEST(MifRoundTrip, TheExampleChapterHasItsContentInTheModel) {
+TEST(MifRoundTrip, TheExampleChapterHasItsContentInTheModel)
+{
     // The same kinds of content as the sample above, in the project's own example chapter.
     Model m;
     LoadResult r = LoadMifFile(m, ExampleBookDir() + "/Intro.mif");
@@ -83,7 +88,7 @@ TEST(MifRoundTrip, TheExampleChapterHasItsContentInTheModel) {
     Document& d = *r.doc;
     EXPECT_EQ(d.catalogue.size(), 12u);
     EXPECT_EQ(d.tables.size(), 1u);
-    ASSERT_EQ(d.textHolders.size(), 1u);  // one footnote
+    ASSERT_EQ(d.textHolders.size(), 1u); // one footnote
     const TextHolder& note = *d.holder(d.textHolders[0]);
     ASSERT_FALSE(note.paragraphs.empty());
     EXPECT_EQ(d.paragraph(note.paragraphs[0])->tag, "Footnote");
@@ -96,12 +101,13 @@ TEST(MifRoundTrip, TheExampleChapterHasItsContentInTheModel) {
     ASSERT_NE(d.mainFlow, 0u);
     EXPECT_EQ(d.flow(d.mainFlow)->tag, "A");
     EXPECT_EQ(d.page(d.frame(d.flow(d.mainFlow)->frames[0])->page)->kind, PageKind::Body);
-    EXPECT_EQ(d.displayUnits, 0x480000);  // <Units Uin>
+    EXPECT_EQ(d.displayUnits, 0x480000); // <Units Uin>
     EXPECT_FALSE(d.masterPages.empty());
     EXPECT_FALSE(d.referencePages.empty());
 }
 
-TEST(MifRoundTrip, TableTitlesAndCellsTakeTheTableFormatsParagraphDefaults) {
+TEST(MifRoundTrip, TableTitlesAndCellsTakeTheTableFormatsParagraphDefaults)
+{
     TW_REQUIRE_MIF_SAMPLES();
     Model m;
     LoadResult r = LoadMifFile(m, SamplesDir() + "/Test03.mif");
@@ -119,7 +125,8 @@ TEST(MifRoundTrip, TableTitlesAndCellsTakeTheTableFormatsParagraphDefaults) {
     EXPECT_EQ(d.paragraph(d.cell(heading.cells[1])->paragraphs[0])->text, "Paragraph Format");
 }
 
-TEST(MifRoundTrip, TitlesAndCellsWithoutATagTakeTheTableFormatsDefaultsInTestData) {
+TEST(MifRoundTrip, TitlesAndCellsWithoutATagTakeTheTableFormatsDefaultsInTestData)
+{
     // The same kind of table as the sample above, in the project's own test data.
     Model m;
     LoadResult r = LoadMifFile(m, DataDir() + "/table-format-defaults.mif");
@@ -138,7 +145,8 @@ TEST(MifRoundTrip, TitlesAndCellsWithoutATagTakeTheTableFormatsDefaultsInTestDat
     EXPECT_EQ(d.paragraph(d.cell(heading.cells[1])->paragraphs[0])->text, "Paragraph Format");
 }
 
-TEST(MifRoundTrip, Mif7AndMif9CopiesReadAsTheSameParagraphs) {
+TEST(MifRoundTrip, Mif7AndMif9CopiesReadAsTheSameParagraphs)
+{
     TW_REQUIRE_MIF_SAMPLES();
     Model m;
     LoadResult v7 = LoadMifFile(m, SamplesDir() + "/Test03_mif7.mif");
@@ -156,7 +164,8 @@ TEST(MifRoundTrip, Mif7AndMif9CopiesReadAsTheSameParagraphs) {
     EXPECT_TRUE(accented);
 }
 
-TEST(MifRoundTrip, Mif7AndMif8CopiesOfTest01AgreeExceptWhereTheV8CopyLostCharacters) {
+TEST(MifRoundTrip, Mif7AndMif8CopiesOfTest01AgreeExceptWhereTheV8CopyLostCharacters)
+{
     TW_REQUIRE_MIF_SAMPLES();
     // The MIF 8 copy in the samples has a plain space wherever the MIF 7 copy has one of
     // four non-ASCII characters (©, ®, ˚, …); everything else must agree.
@@ -169,16 +178,19 @@ TEST(MifRoundTrip, Mif7AndMif8CopiesOfTest01AgreeExceptWhereTheV8CopyLostCharact
     int lost = 0;
     for (size_t i = 0; i < a.size(); ++i) {
         EXPECT_EQ(a[i].first, b[i].first) << i;
-        if (a[i].second == b[i].second) continue;
+        if (a[i].second == b[i].second)
+            continue;
         for (const char* c : {"©", "®", "˚", "…"})
-            for (size_t at; (at = a[i].second.find(c)) != std::string::npos;) a[i].second.replace(at, strlen(c), " ");
+            for (size_t at; (at = a[i].second.find(c)) != std::string::npos;)
+                a[i].second.replace(at, strlen(c), " ");
         EXPECT_EQ(a[i].second, b[i].second) << i;
         ++lost;
     }
     EXPECT_EQ(lost, 4);
 }
 
-TEST(MifRoundTrip, LegacyFilesWithCrLfReadFrameRomanAndKeepTheirLineEnds) {
+TEST(MifRoundTrip, LegacyFilesWithCrLfReadFrameRomanAndKeepTheirLineEnds)
+{
     Model m;
     const std::string path = ExampleBookDir() + "/Appendix.mif";
     LoadResult r = LoadMifFile(m, path);
@@ -196,7 +208,8 @@ TEST(MifRoundTrip, LegacyFilesWithCrLfReadFrameRomanAndKeepTheirLineEnds) {
     EXPECT_EQ(MifDocumentBytes(*r.doc), ReadBytes(path));
 }
 
-TEST(MifText, StringTokensDecodeAndEncodeBothWays) {
+TEST(MifText, StringTokensDecodeAndEncodeBothWays)
+{
     std::string out, error;
     ASSERT_TRUE(DecodeMifString("`a\\tb\\>c\\qd\\Qe\\\\f'", MifEncoding::Utf8, out, error)) << error;
     EXPECT_EQ(out, "a\tb>c'd`e\\f");
@@ -216,12 +229,16 @@ TEST(MifText, StringTokensDecodeAndEncodeBothWays) {
     EXPECT_FALSE(DecodeMifString("`\xC3('", MifEncoding::Utf8, out, error));
 }
 
-TEST(MifText, ALegacyFileWideEncodingAppliesToTagsAndText) {
+TEST(MifText, ALegacyFileWideEncodingAppliesToTagsAndText)
+{
     // MIF 7 from a Japanese system: tags and text in Shift-JIS bytes.
     TempDir tmp;
     const std::string path = tmp.file("ja.mif");
-    WriteBytes(path, "<MIFFile 7.00>\n<MIFEncoding `ShiftJIS'>\n<PgfCatalog \n <Pgf \n  <PgfTag `\\x96 {\\x95 \\xb6 '>\n >\n>\n"
-                     "<TextFlow \n <Para \n  <PgfTag `\\x96 {\\x95 \\xb6 '>\n  <ParaLine \n   <String `\\x93 \\xfa \\x96 {\\x8c \\xea '>\n  >\n >\n>\n");
+    WriteBytes(
+        path,
+        "<MIFFile 7.00>\n<MIFEncoding `ShiftJIS'>\n<PgfCatalog \n <Pgf \n  <PgfTag `\\x96 {\\x95 \\xb6 '>\n >\n>\n"
+        "<TextFlow \n <Para \n  <PgfTag `\\x96 {\\x95 \\xb6 '>\n  <ParaLine \n   <String `\\x93 \\xfa \\x96 {\\x8c "
+        "\\xea '>\n  >\n >\n>\n");
     Model m;
     LoadResult r = LoadMifFile(m, path);
     ASSERT_TRUE(r.doc) << r.error;
@@ -234,11 +251,14 @@ TEST(MifText, ALegacyFileWideEncodingAppliesToTagsAndText) {
 
 // Equations keep their whole expression in one string value, which the publishing program
 // breaks over several lines; so may any long value.
-TEST(MifMultiLineValues, EquationsReadAndSaveByteIdenticalInEveryFlavour) {
+TEST(MifMultiLineValues, EquationsReadAndSaveByteIdenticalInEveryFlavour)
+{
     const std::string original = ReadBytes(DataDir() + "/equation.mif");
-    ASSERT_NE(original.find("[char[b\n],num"), std::string::npos) << "the test file must hold a value broken over lines";
+    ASSERT_NE(original.find("[char[b\n],num"), std::string::npos)
+        << "the test file must hold a value broken over lines";
     std::string crlf;
-    for (char c : original) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    for (char c : original)
+        crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
     std::string mif7 = original;
     mif7.replace(0, std::string("<MIFFile 2019>").size(), "<MIFFile 7.00>");
     TempDir tmp;
@@ -250,12 +270,14 @@ TEST(MifMultiLineValues, EquationsReadAndSaveByteIdenticalInEveryFlavour) {
         LoadResult r = LoadMifFile(m, path);
         ASSERT_TRUE(r.doc) << r.error;
         Document& d = *r.doc;
-        EXPECT_EQ(ParagraphsInOrder(d), (std::vector<std::pair<std::string, std::string>>{
-                                            {"Body", "The roots of the quadratic are:"}, {"Equation", ""}, {"Body", "After the equation."}}));
+        EXPECT_EQ(ParagraphsInOrder(d),
+                  (std::vector<std::pair<std::string, std::string>>{
+                      {"Body", "The roots of the quadratic are:"}, {"Equation", ""}, {"Body", "After the equation."}}));
         // The value is one token, line breaks and all.
         std::vector<std::string> forms;
         for (size_t n = 0; n < d.mif->nodes.size(); ++n)
-            if (d.mif->nodes[n].name == "MathFullForm") forms.emplace_back(d.mif->firstToken(static_cast<int32_t>(n)));
+            if (d.mif->nodes[n].name == "MathFullForm")
+                forms.emplace_back(d.mif->firstToken(static_cast<int32_t>(n)));
         ASSERT_EQ(forms.size(), 2u);
         const std::string nl = name == std::string("crlf.mif") ? "\r\n" : "\n";
         EXPECT_TRUE(forms[0].ends_with("times[num[2,\"2\"],char[a]]]]'")) << forms[0];
@@ -268,7 +290,8 @@ TEST(MifMultiLineValues, EquationsReadAndSaveByteIdenticalInEveryFlavour) {
     }
 }
 
-TEST(MifMultiLineValues, LinesAreCountedThroughValuesAndAnOpenValueIsNamedWhereItStarts) {
+TEST(MifMultiLineValues, LinesAreCountedThroughValuesAndAnOpenValueIsNamedWhereItStarts)
+{
     const std::string original = ReadBytes(DataDir() + "/equation.mif");
     TempDir tmp;
     auto loadError = [&](const std::string& bytes) {

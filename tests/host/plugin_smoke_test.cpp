@@ -11,12 +11,9 @@
 namespace tw::host {
 namespace {
 
-bool PluginBuilt()
-{
-    return std::filesystem::exists(Session::DefaultPluginPath());
-}
+bool PluginBuilt() { return std::filesystem::exists(Session::DefaultPluginPath()); }
 
-struct PluginSmoke : ::testing::TestWithParam<MemoryMode> {};
+struct PluginSmoke : ::testing::TestWithParam<MemoryMode> { };
 
 TEST_P(PluginSmoke, LoadsRegistersBuildsMenusRunsACommandAndLetsGo)
 {

@@ -117,13 +117,15 @@ TEST_F(Properties, FormatListsCarryNameAndEveryModelledPropertyWithItsKind)
 TEST_F(Properties, TabStopsComeBackAsATabList)
 {
     DocBuilder b(host.model());
-    b.format("Tabbed", {{574, std::vector<TabStop>{{0x480000, TAB_DECIMAL, ".", ','}, {0x900000, TAB_RIGHT, "", '.'}}}});
+    b.format("Tabbed",
+             {{574, std::vector<TabStop>{{0x480000, TAB_DECIMAL, ".", ','}, {0x900000, TAB_RIGHT, "", '.'}}}});
     b.format("Plain");
     ObjectId doc = host.model().adoptDocument(b.build()).id;
     PropertyIdent id{574, nullptr};
     int32_t st = -1;
     TabList tabs{};
-    c.slot<HostGetTabListPropertyFn>(HOST_SLOT_GET_TAB_LIST_PROPERTY)(c.api(), doc, named(doc, "Tabbed"), &id, &st, &tabs);
+    c.slot<HostGetTabListPropertyFn>(HOST_SLOT_GET_TAB_LIST_PROPERTY)(c.api(), doc, named(doc, "Tabbed"), &id, &st,
+                                                                      &tabs);
     ASSERT_EQ(st, 0);
     ASSERT_EQ(tabs.count, 2u);
     EXPECT_EQ(tabs.tabs[0].position, 0x480000);
@@ -135,7 +137,8 @@ TEST_F(Properties, TabStopsComeBackAsATabList)
         c.release(tabs.tabs[i].leader);
     c.release(tabs.tabs);
     TabList none{};
-    c.slot<HostGetTabListPropertyFn>(HOST_SLOT_GET_TAB_LIST_PROPERTY)(c.api(), doc, named(doc, "Plain"), &id, &st, &none);
+    c.slot<HostGetTabListPropertyFn>(HOST_SLOT_GET_TAB_LIST_PROPERTY)(c.api(), doc, named(doc, "Plain"), &id, &st,
+                                                                      &none);
     EXPECT_EQ(st, 0);
     EXPECT_EQ(none.count, 0u);
     EXPECT_EQ(none.tabs, nullptr);

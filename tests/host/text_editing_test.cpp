@@ -45,9 +45,8 @@ TEST_F(TextEditing, NewCustomDocumentHasOneEmptyParagraphInItsMainFlowAndSelects
 {
     int32_t st = -1;
     ObjectId doc = 0;
-    c.slot<HostNewCustomDocumentFn>(HOST_SLOT_NEW_CUSTOM_DOCUMENT)(c.api(), 576 << 16, 792 << 16, 1, 72 << 16,
-                                                                    72 << 16, 72 << 16, 72 << 16, 72 << 16, 0, 1,
-                                                                    &st, &doc);
+    c.slot<HostNewCustomDocumentFn>(HOST_SLOT_NEW_CUSTOM_DOCUMENT)(c.api(), 576 << 16, 792 << 16, 1, 72 << 16, 72 << 16,
+                                                                   72 << 16, 72 << 16, 72 << 16, 0, 1, &st, &doc);
     ASSERT_EQ(st, 0);
     ASSERT_NE(doc, 0u);
     EXPECT_EQ(host.model().document(doc)->geometry.width, 576 << 16);
@@ -74,7 +73,7 @@ TEST_F(TextEditing, NewCustomDocumentHasOneEmptyParagraphInItsMainFlowAndSelects
 
     ObjectId none = 0;
     c.slot<HostNewCustomDocumentFn>(HOST_SLOT_NEW_CUSTOM_DOCUMENT)(c.api(), 576 << 16, 792 << 16, 1, 0, 400 << 16,
-                                                                    400 << 16, 0, 0, 0, 1, &st, &none);
+                                                                   400 << 16, 0, 0, 0, 1, &st, &none);
     EXPECT_NE(st, 0); // margins larger than the page
     EXPECT_EQ(none, 0u);
 }
@@ -198,8 +197,8 @@ TEST_F(TextEditing, NewTableAtALocationHasHeadingRowCellsWithOneEmptyParagraph)
     EXPECT_EQ(d.row(d.table(table)->rows[0])->kind, RowKind::Heading);
 
     // A cell paragraph takes text; the selection in it names the table (129).
-    ObjectId first = c.getId(d.id, c.getId(d.id, c.getId(d.id, table, PROP_FIRST_ROW), PROP_FIRST_CELL),
-                             PROP_FIRST_PARAGRAPH);
+    ObjectId first =
+        c.getId(d.id, c.getId(d.id, c.getId(d.id, table, PROP_FIRST_ROW), PROP_FIRST_CELL), PROP_FIRST_PARAGRAPH);
     addText(d.id, {first, 0}, "Source Tag");
     EXPECT_EQ(items(d.id, {{first, 0}, {first, TW_END_OF_OBJECT}}).at(0).second, "Source Tag");
     PropertyIdent sel{PROP_SELECTION, nullptr};

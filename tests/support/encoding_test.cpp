@@ -39,7 +39,7 @@ TEST(EncodingTable, SetEncodingAndIndexByName)
 {
     EXPECT_EQ(SetEncoding("utf-8"), ENCODING_UTF8);
     EXPECT_EQ(EncodingsReady(), 1);
-    EXPECT_EQ(SetEncoding("Latin1"), ENCODING_UTF8);  // unknown: unchanged
+    EXPECT_EQ(SetEncoding("Latin1"), ENCODING_UTF8); // unknown: unchanged
     EXPECT_EQ(CurrentEncoding(), ENCODING_UTF8);
     EXPECT_EQ(SetEncoding("frameroman"), ENCODING_FRAMEROMAN);
     EXPECT_EQ(EncodingIndex("big5"), ENCODING_BIG5);
@@ -73,7 +73,7 @@ TEST(EncodingTable, ConverterNames)
     EXPECT_STREQ(EncodingNameOfConverter("adobe-fm-big5"), "BIG5");
     EXPECT_STREQ(EncodingNameOfConverter("UTF-16"), "UTF-16");
     EXPECT_STREQ(EncodingNameOfConverter("UTF-8"), "UTF-8");
-    EXPECT_EQ(EncodingNameOfConverter("utf-8"), nullptr);  // exact comparison
+    EXPECT_EQ(EncodingNameOfConverter("utf-8"), nullptr); // exact comparison
     EXPECT_EQ(EncodingNameOfConverter(nullptr), nullptr);
 }
 
@@ -81,12 +81,13 @@ TEST(EncodingTable, ConverterNames)
 
 TEST(CharacterHelpers, Utf8Lengths)
 {
-    const std::pair<int, int> cases[] = {{0x41, 1}, {0x80, 1}, {0xBF, 1}, {0xC0, 2}, {0xDF, 2}, {0xE0, 3},
-                                         {0xEF, 3}, {0xF0, 4}, {0xF7, 4}, {0xF8, 5}, {0xFB, 5}, {0xFC, 6},
-                                         {0xFD, 6}, {0xFE, 1}, {0xFF, 1}};
+    const std::pair<int, int> cases[] = {{0x41, 1}, {0x80, 1}, {0xBF, 1}, {0xC0, 2}, {0xDF, 2},
+                                         {0xE0, 3}, {0xEF, 3}, {0xF0, 4}, {0xF7, 4}, {0xF8, 5},
+                                         {0xFB, 5}, {0xFC, 6}, {0xFD, 6}, {0xFE, 1}, {0xFF, 1}};
     for (auto [lead, length] : cases)
         EXPECT_EQ(Utf8CharLength(static_cast<uint8_t>(lead)), length) << lead;
-    const char* text = "\xE2\x82\xAC" "a";
+    const char* text = "\xE2\x82\xAC"
+                       "a";
     EXPECT_EQ(Utf8Next(text), text + 3);
 }
 
@@ -95,20 +96,21 @@ TEST(CharacterHelpers, IsUtf8)
     EXPECT_EQ(IsUtf8(""), 1);
     EXPECT_EQ(IsUtf8("plain"), 1);
     EXPECT_EQ(IsUtf8("\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"), 1);
-    EXPECT_EQ(IsUtf8("\xC3"), 0);        // cut short by the end
-    EXPECT_EQ(IsUtf8("\xC3\x28"), 0);    // no continuation byte
-    EXPECT_EQ(IsUtf8("\x80"), 0);        // continuation byte as lead
+    EXPECT_EQ(IsUtf8("\xC3"), 0);     // cut short by the end
+    EXPECT_EQ(IsUtf8("\xC3\x28"), 0); // no continuation byte
+    EXPECT_EQ(IsUtf8("\x80"), 0);     // continuation byte as lead
     EXPECT_EQ(IsUtf8("\xFE"), 0);
     EXPECT_EQ(IsUtf8(nullptr), 0);
 }
 
 TEST(CharacterHelpers, Utf8CutPositionFindsTheCharacterStart)
 {
-    const char* text = "a\xC3\xA9" "b";
+    const char* text = "a\xC3\xA9"
+                       "b";
     EXPECT_EQ(Utf8CutPosition(text, 2), 1);
     EXPECT_EQ(Utf8CutPosition(text, 1), 1);
     EXPECT_EQ(Utf8CutPosition(text, 3), 3);
-    EXPECT_EQ(Utf8CutPosition(text, 4), 4);  // at the end: unchanged
+    EXPECT_EQ(Utf8CutPosition(text, 4), 4); // at the end: unchanged
     EXPECT_EQ(Utf8CutPosition(text, 9), 9);
 }
 
@@ -162,7 +164,8 @@ TEST(CharacterHelpers, BoundedAppendNeverSplitsACharacter)
 TEST(CharacterHelpers, FindOnlyOnCharacterBoundaries)
 {
     // 0x95 0x5C is one Shift-JIS character whose second byte looks like a backslash
-    const char* text = "\x95\x5C\x5C" "a";
+    const char* text = "\x95\x5C\x5C"
+                       "a";
     EXPECT_EQ(FindChars(text, "\\", ENCODING_SHIFT_JIS), 2);
     EXPECT_EQ(FindChars(text, "\\", ENCODING_FRAMEROMAN), 1);
     EXPECT_EQ(FindChars("\xC3\xA9/", "/", ENCODING_UTF8), 2);
@@ -173,12 +176,19 @@ TEST(CharacterHelpers, FindOnlyOnCharacterBoundaries)
 
 TEST(CharacterHelpers, FindLastChar)
 {
-    const char* text = "a\\\x95\x5C" "b";
+    const char* text = "a\\\x95\x5C"
+                       "b";
     EXPECT_EQ(FindLastChar(text, "\\", ENCODING_SHIFT_JIS), text + 1);
     EXPECT_EQ(FindLastChar(text, "\\", ENCODING_FRAMEROMAN), text + 3);
-    EXPECT_EQ(FindLastChar(text, "\x95\x5C", ENCODING_SHIFT_JIS), text + 2);  // a two-byte character
-    const char* utf8 = "\xC3\xA9" "b\xC3\xA9" "c";
-    EXPECT_EQ(FindLastChar(utf8, "\xC3\xA9" "zz", ENCODING_UTF8), utf8 + 3);  // first character only
+    EXPECT_EQ(FindLastChar(text, "\x95\x5C", ENCODING_SHIFT_JIS), text + 2); // a two-byte character
+    const char* utf8 = "\xC3\xA9"
+                       "b\xC3\xA9"
+                       "c";
+    EXPECT_EQ(FindLastChar(utf8,
+                           "\xC3\xA9"
+                           "zz",
+                           ENCODING_UTF8),
+              utf8 + 3); // first character only
     EXPECT_EQ(FindLastChar("", "a", ENCODING_UTF8), nullptr);
     EXPECT_EQ(FindLastChar(nullptr, "a", ENCODING_UTF8), nullptr);
     EXPECT_EQ(FindLastChar("abc", "", ENCODING_UTF8), nullptr);
@@ -306,8 +316,8 @@ TEST_F(StartUp, DataDirectoryIsUnderTheHostInstallation)
     EXPECT_EQ(StartTextEncodings(), 0);
     EXPECT_EQ(TheFakeHost().queries, 1);
     EXPECT_EQ(std::string(u_getDataDirectory()), std::string(TAGWRIGHT_TEST_HOST_DIR) + "/icu_data");
-    EXPECT_EQ(Take(ToUtf8("\x80")), "\xC3\x84");  // the host's converter is found there
-    EXPECT_EQ(StartTextEncodings(), 0);           // set once: the host is not asked again
+    EXPECT_EQ(Take(ToUtf8("\x80")), "\xC3\x84"); // the host's converter is found there
+    EXPECT_EQ(StartTextEncodings(), 0);          // set once: the host is not asked again
     EXPECT_EQ(TheFakeHost().queries, 1);
 }
 
@@ -319,15 +329,15 @@ TEST_F(StartUp, HostFailureOrNoDirectoryLeavesIcuUnset)
     EXPECT_STREQ(u_getDataDirectory(), "");
 
     ResetFakeHost();
-    EXPECT_EQ(StartTextEncodings(), 1);  // no answer
+    EXPECT_EQ(StartTextEncodings(), 1); // no answer
     TheFakeHost().installDir = "";
     EXPECT_EQ(StartTextEncodings(), 1);
-    TheFakeHost().installDir = std::string(2000, 'd');  // would not fit the 1024-byte buffer
+    TheFakeHost().installDir = std::string(2000, 'd'); // would not fit the 1024-byte buffer
     EXPECT_EQ(StartTextEncodings(), 1);
     EXPECT_STREQ(u_getDataDirectory(), "");
-    SetHostDirectorySource(nullptr);  // no source at all
+    SetHostDirectorySource(nullptr); // no source at all
     EXPECT_EQ(StartTextEncodings(), 1);
     EXPECT_STREQ(u_getDataDirectory(), "");
 }
 
-}  // namespace
+} // namespace

@@ -39,7 +39,4 @@ void UseBuildIcuData()
 
 // Under AddressSanitizer an impossible allocation must come back as null, as the runtime's
 // malloc would, so the failure paths can be tested.
-extern "C" const char* __asan_default_options()
-{
-    return "allocator_may_return_null=1";
-}
+extern "C" const char* __asan_default_options() { return "allocator_may_return_null=1"; }

@@ -7,9 +7,9 @@
 #include <string>
 
 struct FakeHost {
-    std::optional<std::string> installDir;  // the answer (none: null)
-    bool fails = false;                     // the query fails: null whatever installDir holds
-    int queries = 0;                        // how many times the host was asked
+    std::optional<std::string> installDir; // the answer (none: null)
+    bool fails = false;                    // the query fails: null whatever installDir holds
+    int queries = 0;                       // how many times the host was asked
 };
 
 FakeHost& TheFakeHost();

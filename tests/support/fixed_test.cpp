@@ -8,10 +8,7 @@
 
 namespace {
 
-constexpr int32_t Fx(double value)
-{
-    return static_cast<int32_t>(value * 65536.0);
-}
+constexpr int32_t Fx(double value) { return static_cast<int32_t>(value * 65536.0); }
 
 // floor(|a| * 65536 / |b|) with the sign rule and saturation, in 64-bit arithmetic.
 int32_t Reference(int32_t a, int32_t b)
@@ -35,22 +32,22 @@ TEST(FixedDivide, WholeNumberDivisorTruncatesTowardZero)
 {
     EXPECT_EQ(FixedDivide(Fx(5.0), Fx(2.0)), Fx(2.5));
     EXPECT_EQ(FixedDivide(Fx(3.0), Fx(2.0)), 0x18000);
-    EXPECT_EQ(FixedDivide(-7, Fx(2.0)), -3);  // truncation, not flooring
+    EXPECT_EQ(FixedDivide(-7, Fx(2.0)), -3); // truncation, not flooring
     EXPECT_EQ(FixedDivide(Fx(72.0), Fx(-2.0)), Fx(-36.0));
 }
 
 TEST(FixedDivide, MinusOneDoesNotOverflow)
 {
     EXPECT_EQ(FixedDivide(Fx(3.0), Fx(-1.0)), Fx(-3.0));
-    EXPECT_EQ(FixedDivide(INT32_MIN, Fx(-1.0)), INT32_MAX);  // saturates instead of trapping
+    EXPECT_EQ(FixedDivide(INT32_MIN, Fx(-1.0)), INT32_MAX); // saturates instead of trapping
 }
 
 TEST(FixedDivide, FractionalDivisorUsesLongDivision)
 {
-    EXPECT_EQ(FixedDivide(Fx(1.0), Fx(0.75)), 87381);  // largest 16.16 value not above 4/3
+    EXPECT_EQ(FixedDivide(Fx(1.0), Fx(0.75)), 87381); // largest 16.16 value not above 4/3
     EXPECT_EQ(FixedDivide(Fx(-1.0), Fx(0.75)), -87381);
     EXPECT_EQ(FixedDivide(Fx(10.0), 0x8000 + 0x10000), Reference(Fx(10.0), 0x18000));
-    EXPECT_EQ(FixedDivide(0, -0x8000), 0);  // a zero dividend stays 0 whatever the signs
+    EXPECT_EQ(FixedDivide(0, -0x8000), 0); // a zero dividend stays 0 whatever the signs
     EXPECT_EQ(FixedDivide(0, 0x8000), 0);
 }
 
@@ -66,10 +63,10 @@ TEST(FixedDivide, SaturatesWhenTheQuotientDoesNotFit)
 
 TEST(FixedDivide, MatchesWideArithmeticAcrossRanges)
 {
-    const int32_t dividends[] = {1, 7, 0x7FFF, 0x10001, Fx(72.0), Fx(1000.5), 0x3FFFFFFF, INT32_MAX,
-                                 -1, -Fx(12.25), INT32_MIN, INT32_MIN + 1};
-    const int32_t divisors[] = {1, 3, 0x8000, 0xFFFF, 0x10001, Fx(2.54), Fx(28.35), 0x7FFFFFFF,
-                                -1, -0x18000, -Fx(0.01), INT32_MIN + 1};
+    const int32_t dividends[] = {1,          7,         0x7FFF, 0x10001,    Fx(72.0),  Fx(1000.5),
+                                 0x3FFFFFFF, INT32_MAX, -1,     -Fx(12.25), INT32_MIN, INT32_MIN + 1};
+    const int32_t divisors[] = {1,         3,          0x8000, 0xFFFF,   0x10001,   Fx(2.54),
+                                Fx(28.35), 0x7FFFFFFF, -1,     -0x18000, -Fx(0.01), INT32_MIN + 1};
     for (int32_t a : dividends)
         for (int32_t b : divisors)
             EXPECT_EQ(FixedDivide(a, b), Reference(a, b)) << a << " / " << b;
@@ -89,4 +86,4 @@ TEST(FixedToFloat, ScalesBySixteenBits)
     EXPECT_NEAR(static_cast<double>(FixedToFloat(FixedDivide(Fx(36.0), Fx(72.0)))), 0.5, 1e-9);
 }
 
-}  // namespace
+} // namespace

@@ -25,7 +25,7 @@ TEST(FormatToBuffer, NumbersAsTheReportPrintsThem)
     FormatToBuffer(buffer, "%x|%X|%o|%u|%c", 255, 255, 8, 3u, 'A');
     EXPECT_STREQ(buffer, "ff|FF|10|3|A");
     FormatToBuffer(buffer, "%ld and %lu", static_cast<int32_t>(-5), static_cast<int32_t>(6));
-    EXPECT_STREQ(buffer, "-5 and 6");  // a length modifier does not change what is read
+    EXPECT_STREQ(buffer, "-5 and 6"); // a length modifier does not change what is read
     FormatToBuffer(buffer, "%.2f in = %.3f cm", 1.0, 2.54);
     EXPECT_STREQ(buffer, "1.00 in = 2.540 cm");
 }
@@ -74,7 +74,7 @@ TEST(FormatToBuffer, NStoresTheRunningTotal)
     int16_t shorts[2] = {0x7777, 0x5555};
     FormatToBuffer(buffer, "%hnxyz", &shorts[0]);
     EXPECT_EQ(shorts[0], 0);
-    EXPECT_EQ(shorts[1], 0x5555);  // only 16 bits written
+    EXPECT_EQ(shorts[1], 0x5555); // only 16 bits written
     FormatToBuffer(buffer, "%s%n!", "hello", &count);
     EXPECT_EQ(count, 5);
 }
@@ -83,13 +83,13 @@ TEST(FormatToBuffer, PercentAndEdgeFormats)
 {
     char buffer[64];
     FormatToBuffer(buffer, "100%% %d", 5);
-    EXPECT_STREQ(buffer, "100% 5");  // "%%" consumed no argument
+    EXPECT_STREQ(buffer, "100% 5"); // "%%" consumed no argument
     EXPECT_EQ(FormatToBuffer(buffer, ""), 0);
     EXPECT_STREQ(buffer, "");
     EXPECT_EQ(FormatToBuffer(buffer, nullptr), 0);
     EXPECT_STREQ(buffer, "");
     EXPECT_EQ(FormatToBuffer(nullptr, "abc"), 0);
-    FormatToBuffer(buffer, "abc%5");  // unfinished conversion: shown as written
+    FormatToBuffer(buffer, "abc%5"); // unfinished conversion: shown as written
     EXPECT_STREQ(buffer, "abc%5");
 }
 
@@ -97,12 +97,16 @@ TEST(FormatToBuffer, CapitalCPrintsOneUtf8CharacterOnlyUnderUtf8)
 {
     char buffer[64];
     SetEncoding("FrameRoman");
-    FormatToBuffer(buffer, "[%C]", "\x80" "bc");
+    FormatToBuffer(buffer, "[%C]",
+                   "\x80"
+                   "bc");
     EXPECT_STREQ(buffer, "[]");
     SetEncoding("UTF-8");
-    FormatToBuffer(buffer, "[%C]", "\xC3\x84" "bc");
+    FormatToBuffer(buffer, "[%C]",
+                   "\xC3\x84"
+                   "bc");
     EXPECT_STREQ(buffer, "[\xC3\x84]");
-    FormatToBuffer(buffer, "[%C]", "\xE2\x82");  // announced 3 bytes, text ends first
+    FormatToBuffer(buffer, "[%C]", "\xE2\x82"); // announced 3 bytes, text ends first
     EXPECT_STREQ(buffer, "[\xE2\x82]");
     FormatToBuffer(buffer, "[%C]", static_cast<const char*>(nullptr));
     EXPECT_STREQ(buffer, "[]");
@@ -127,7 +131,7 @@ using Pieces = std::vector<std::pair<std::string, int32_t>>;
 int32_t RecordPiece(void* context, const char* bytes, int32_t length)
 {
     static_cast<Pieces*>(context)->emplace_back(std::string(bytes, static_cast<size_t>(length)), length);
-    return length + 100;  // what a sink reports is what gets added up
+    return length + 100; // what a sink reports is what gets added up
 }
 
 int32_t Engine(Pieces* pieces, const char* format, ...)
@@ -145,12 +149,12 @@ TEST(FormatEngine, EveryStretchAndConversionReachesTheSink)
     EXPECT_EQ(Engine(&pieces, "ab%dcd", 5), 2 + 1 + 2 + 300);
     EXPECT_EQ(pieces, (Pieces{{"ab", 2}, {"5", 1}, {"cd", 2}}));
     pieces.clear();
-    Engine(&pieces, "%d", 7);  // empty stretches are passed too
+    Engine(&pieces, "%d", 7); // empty stretches are passed too
     EXPECT_EQ(pieces, (Pieces{{"", 0}, {"7", 1}, {"", 0}}));
     pieces.clear();
     int32_t seen = 0;
     Engine(&pieces, "xy%n", &seen);
-    EXPECT_EQ(seen, 102);  // the running sum of sink results
+    EXPECT_EQ(seen, 102); // the running sum of sink results
 }
 
 // ---- the console ----
@@ -187,8 +191,7 @@ TEST_F(Console, PlainMessageIsOneWrite)
 TEST_F(Console, ConversionsArriveAsSeparateWrites)
 {
     ConsoleReport("Could not open file: %s\n", "C:\\Docs\\Chapter 1.fm");
-    EXPECT_EQ(consoleWrites,
-              (std::vector<std::string>{"Could not open file: ", "C:\\Docs\\Chapter 1.fm", "\n"}));
+    EXPECT_EQ(consoleWrites, (std::vector<std::string>{"Could not open file: ", "C:\\Docs\\Chapter 1.fm", "\n"}));
 }
 
 TEST_F(Console, LongLiteralBeforeAConversionIsWrittenInPieces)
@@ -206,8 +209,10 @@ TEST_F(Console, LongLiteralBeforeAConversionIsWrittenInPieces)
 
 TEST_F(Console, FrameRomanTextIsConvertedToUtf8)
 {
-    ConsolePrint("Gr\x9F\xA7" "e \x80\t\xD9");
-    EXPECT_EQ(consoleWrites, (std::vector<std::string>{"Gr\xC3\xBC\xC3\x9F" "e \xC3\x84\t\xC5\xB8"}));
+    ConsolePrint("Gr\x9F\xA7"
+                 "e \x80\t\xD9");
+    EXPECT_EQ(consoleWrites, (std::vector<std::string>{"Gr\xC3\xBC\xC3\x9F"
+                                                       "e \xC3\x84\t\xC5\xB8"}));
 }
 
 TEST_F(Console, Utf8TextPassesUnchangedUnderUtf8)
@@ -227,4 +232,4 @@ TEST_F(Console, EmptySlotOrNullTextPrintsNothing)
     EXPECT_TRUE(consoleWrites.empty());
 }
 
-}  // namespace
+} // namespace

@@ -9,7 +9,7 @@
 
 namespace {
 
-const size_t impossible = SIZE_MAX / 2;  // no runtime can hand this out
+const size_t impossible = SIZE_MAX / 2; // no runtime can hand this out
 
 TEST(Memory, FailedAllocationWithoutFatalFlagReturnsNull)
 {
@@ -24,7 +24,7 @@ TEST(Memory, FailedReallocKeepsTheOldBlock)
     ASSERT_NE(block, nullptr);
     std::memcpy(block, "tagwrit", 8);
     EXPECT_EQ(MemRealloc(block, impossible, 0), nullptr);
-    EXPECT_STREQ(block, "tagwrit");  // still valid and ours
+    EXPECT_STREQ(block, "tagwrit"); // still valid and ours
     char* grown = static_cast<char*>(MemRealloc(block, 4096, 0));
     ASSERT_NE(grown, nullptr);
     EXPECT_STREQ(grown, "tagwrit");
@@ -45,7 +45,7 @@ TEST(Memory, ZeroedAllocationAndStrAlloc)
     char* text = StrAlloc(5);
     ASSERT_NE(text, nullptr);
     EXPECT_STREQ(text, "");
-    std::memcpy(text, "12345", 5);  // room for five characters and the terminator
+    std::memcpy(text, "12345", 5); // room for five characters and the terminator
     EXPECT_STREQ(text, "12345");
     MemFree(text);
 }
@@ -69,15 +69,12 @@ TEST(Memory, BridgeSetIsPlain)
     ASSERT_NE(block, nullptr);
     EXPECT_EQ(BridgeFree(block), nullptr);
     EXPECT_EQ(BridgeFree(nullptr), nullptr);
-    EXPECT_EQ(BridgeAlloc(impossible), nullptr);  // no fatal path
+    EXPECT_EQ(BridgeAlloc(impossible), nullptr); // no fatal path
 }
 
 using MemoryDeathTest = ::testing::Test;
 
-TEST_F(MemoryDeathTest, FatalErrorRaisesCodeOne)
-{
-    EXPECT_DEATH(FatalError(), "structured exception 0x00000001");
-}
+TEST_F(MemoryDeathTest, FatalErrorRaisesCodeOne) { EXPECT_DEATH(FatalError(), "structured exception 0x00000001"); }
 
 TEST_F(MemoryDeathTest, FatalFlagTurnsExhaustionIntoFatalError)
 {
@@ -91,10 +88,7 @@ TEST_F(MemoryDeathTest, FatalFlagTurnsExhaustionIntoFatalError)
         "structured exception");
 }
 
-void LoudHandler()
-{
-    std::fputs("replacement handler ran\n", stderr);
-}
+void LoudHandler() { std::fputs("replacement handler ran\n", stderr); }
 
 TEST_F(MemoryDeathTest, ReplacementHandlerRunsThenTheRaiseStillHappens)
 {
@@ -106,4 +100,4 @@ TEST_F(MemoryDeathTest, ReplacementHandlerRunsThenTheRaiseStillHappens)
         "replacement handler ran\n.*structured exception 0x00000001");
 }
 
-}  // namespace
+} // namespace

@@ -97,10 +97,10 @@ TEST_F(Paths, DotsAndSeparatorRuns)
 {
     EXPECT_EQ(Normalized("C:\\a\\.\\b"), "C:\\a\\b");
     EXPECT_EQ(Normalized("C:\\a\\b\\..\\c"), "C:\\a\\c");
-    EXPECT_EQ(Normalized("C:\\..\\x"), "C:\\x");  // never above the drive
+    EXPECT_EQ(Normalized("C:\\..\\x"), "C:\\x"); // never above the drive
     EXPECT_EQ(Normalized("C:\\a\\\\b"), "C:\\a\\b");
     EXPECT_EQ(Normalized("C:\\a\\b\\..\\..\\..\\c"), "C:\\c");
-    EXPECT_EQ(Normalized("C:\\a\\b\\"), "C:\\a\\b\\");  // a trailing separator stays one
+    EXPECT_EQ(Normalized("C:\\a\\b\\"), "C:\\a\\b\\"); // a trailing separator stays one
     EXPECT_EQ(Normalized("C:\\a\\b\\\\\\"), "C:\\a\\b\\");
 }
 
@@ -131,7 +131,7 @@ TEST_F(Paths, VariablesAndTilde)
     char buffer[PATH_BUFFER_SIZE] = "~abc";
     PathExpandVariables(buffer);
     EXPECT_STREQ(buffer, "abc");
-    setenv("TW_A", "1$TW_A", 1);  // a value is not expanded again
+    setenv("TW_A", "1$TW_A", 1); // a value is not expanded again
     std::strcpy(buffer, "$TW_A/$TW_A");
     PathExpandVariables(buffer);
     EXPECT_STREQ(buffer, "1$TW_A/1$TW_A");
@@ -182,7 +182,7 @@ TEST_F(Paths, Join)
     PathJoin(buffer, "a", sizeof buffer);
     EXPECT_STREQ(buffer, "a");
     std::strcpy(buffer, "C:\\Docs");
-    EXPECT_EQ(PathJoin(buffer, "0123456789", 12), 11);  // bounded
+    EXPECT_EQ(PathJoin(buffer, "0123456789", 12), 11); // bounded
     EXPECT_STREQ(buffer, "C:\\Docs\\012");
 }
 
@@ -225,4 +225,4 @@ TEST_F(Paths, OverlongPathsAreCutSafely)
     EXPECT_EQ(DisplayName(longName.c_str()).size(), 1022u);
 }
 
-}  // namespace
+} // namespace

@@ -26,7 +26,7 @@ TEST(StringList, CommandSettingsGrowOneSlotPerEntry)
         EXPECT_EQ(StringListAdd(list, tag), 0);
     EXPECT_EQ(list->capacity, 3u);
     EXPECT_EQ(list->count, 3u);
-    EXPECT_EQ(list->items[3], nullptr);  // the slot past capacity stays zero
+    EXPECT_EQ(list->items[3], nullptr); // the slot past capacity stays zero
     StringListFree(list);
 }
 
@@ -46,7 +46,7 @@ TEST(StringList, ReserveRules)
     StringList* list = StringListCreate(2, 0);
     EXPECT_EQ(StringListReserve(list, 2), 0);
     EXPECT_EQ(list->capacity, 2u);
-    EXPECT_EQ(StringListReserve(list, 7), 0);  // growth 0 grows to exactly what is needed
+    EXPECT_EQ(StringListReserve(list, 7), 0); // growth 0 grows to exactly what is needed
     EXPECT_EQ(list->capacity, 7u);
     EXPECT_EQ(StringListReserve(nullptr, 1), -1);
     StringListFree(list);
@@ -58,7 +58,7 @@ TEST(StringList, AddCopiesAndRejectsNull)
     char text[] = "Body";
     EXPECT_EQ(StringListAdd(list, text), 0);
     text[0] = 'X';
-    EXPECT_STREQ(StringListGet(list, 0), "Body");  // the list owns a copy
+    EXPECT_STREQ(StringListGet(list, 0), "Body"); // the list owns a copy
     EXPECT_EQ(StringListAdd(list, nullptr), -1);
     EXPECT_EQ(StringListCount(list), 1u);
     EXPECT_EQ(StringListAdd(nullptr, "a"), -1);
@@ -86,12 +86,12 @@ TEST(StringList, FindIsExactFindNoCaseFolds)
     StringList* list = StringListCreate(1, 1);
     StringListAdd(list, "Heading");
     StringListAdd(list, "body");
-    StringListAdd(list, "\x80rger");  // Ärger
+    StringListAdd(list, "\x80rger"); // Ärger
     StringListAdd(list, "body");
     EXPECT_EQ(StringListFind(list, "Body"), -1);
-    EXPECT_EQ(StringListFindNoCase(list, "Body"), 1);  // lowest index wins
+    EXPECT_EQ(StringListFindNoCase(list, "Body"), 1); // lowest index wins
     EXPECT_EQ(StringListFind(list, "body"), 1);
-    EXPECT_EQ(StringListFindNoCase(list, "\x8ARGER"), 2);  // ärger
+    EXPECT_EQ(StringListFindNoCase(list, "\x8ARGER"), 2); // ärger
     EXPECT_EQ(StringListFind(list, ""), -1);
     StringListFree(list);
 }
@@ -140,4 +140,4 @@ TEST(StringListDeathTest, ClearingAMissingListIsFatal)
     EXPECT_DEATH(StringListClear(nullptr), "structured exception 0x00000001");
 }
 
-}  // namespace
+} // namespace

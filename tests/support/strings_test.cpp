@@ -24,7 +24,7 @@ TEST(Strings, CompareGivesTheUnsignedByteDifference)
 {
     EXPECT_EQ(StrCompare("a", "B"), 0x61 - 0x42);
     EXPECT_EQ(StrCompareNoCase("a", "B"), 0x61 - 0x62);
-    EXPECT_EQ(StrCompare("\x80", "\x7F"), 1);  // 0x80 sorts after 0x7F
+    EXPECT_EQ(StrCompare("\x80", "\x7F"), 1); // 0x80 sorts after 0x7F
     EXPECT_EQ(StrCompare("abc", "ab"), 'c');
     EXPECT_EQ(StrCompare("Body", "Body"), 0);
 }
@@ -32,10 +32,14 @@ TEST(Strings, CompareGivesTheUnsignedByteDifference)
 TEST(Strings, CaseFoldingCoversAsciiAndFrameRomanCapitals)
 {
     EXPECT_EQ(StrEqualNoCase("Paragraphs", "PARAGRAPHS"), 1);
-    EXPECT_EQ(StrEqualNoCase("\x80", "\x8A"), 1);          // Ä ä
-    EXPECT_EQ(StrEqualNoCase("\xD8", "\xD9"), 1);          // ÿ Ÿ
-    EXPECT_EQ(StrEqualNoCase("\xCE" "uvre", "\xCF" "UVRE"), 1);  // Œ œ
-    EXPECT_EQ(StrEqualNoCase("\x80", "\x81"), 0);          // Ä is not Å
+    EXPECT_EQ(StrEqualNoCase("\x80", "\x8A"), 1); // Ä ä
+    EXPECT_EQ(StrEqualNoCase("\xD8", "\xD9"), 1); // ÿ Ÿ
+    EXPECT_EQ(StrEqualNoCase("\xCE"
+                             "uvre",
+                             "\xCF"
+                             "UVRE"),
+              1);                                 // Œ œ
+    EXPECT_EQ(StrEqualNoCase("\x80", "\x81"), 0); // Ä is not Å
     EXPECT_EQ(StrEqual("\x80", "\x8A"), 0);
 
     int folded = 0;
@@ -47,7 +51,7 @@ TEST(Strings, CaseFoldingCoversAsciiAndFrameRomanCapitals)
         }
     }
     EXPECT_EQ(folded, 55);
-    EXPECT_EQ(FrameRomanFoldTable[0xF4], 0x9D);  // Ù ù
+    EXPECT_EQ(FrameRomanFoldTable[0xF4], 0x9D); // Ù ù
     EXPECT_EQ(FrameRomanFoldTable['['], '[');
 }
 
@@ -116,7 +120,7 @@ TEST(Strings, AppendIntWritesDecimal)
     StrAppendInt(buffer, INT_MIN, sizeof buffer);
     EXPECT_STREQ(buffer, "-2147483648");
     buffer[0] = '\0';
-    EXPECT_EQ(StrAppendInt(buffer, 123456, 4), 3);  // bounded like StrAppendBounded
+    EXPECT_EQ(StrAppendInt(buffer, 123456, 4), 3); // bounded like StrAppendBounded
     EXPECT_STREQ(buffer, "123");
     EXPECT_EQ(StrAppendInt(nullptr, 5, 8), 0);
 }
@@ -132,8 +136,8 @@ TEST(Strings, FindRules)
     EXPECT_EQ(StrFind("abc", "abcd"), -1);
 
     const char* text = "a\xE4z";
-    EXPECT_EQ(StrFindChar(text, 0xE4), text + 1);  // compared as unsigned
-    EXPECT_EQ(StrFindChar(text, -28), text + 1);   // the same byte given as a signed char
+    EXPECT_EQ(StrFindChar(text, 0xE4), text + 1); // compared as unsigned
+    EXPECT_EQ(StrFindChar(text, -28), text + 1);  // the same byte given as a signed char
     EXPECT_EQ(StrFindChar(text, 0), nullptr);
     EXPECT_EQ(StrFindChar("", 'a'), nullptr);
     EXPECT_EQ(StrFindChar(nullptr, 'a'), nullptr);
@@ -179,4 +183,4 @@ TEST(Strings, TruncateAndToInt)
     EXPECT_EQ(StrToInt("id"), 0);
 }
 
-}  // namespace
+} // namespace
