@@ -114,8 +114,10 @@ bool IsNumeric(PropType t)
 
 // After a change to a paragraph's properties or tag: it is overridden when it differs from
 // the format of its tag.
-void Refresh(Target& t)
+void Refresh(Target& t, bool propertyChanged = true)
 {
+    if (t.kind == ObjKind::Paragraph && propertyChanged)
+        t.doc->paragraph(t.id)->ownProps = true; // it now carries a property statement of its own
     if (t.batch)
         return;
     if (t.kind == ObjKind::Paragraph) {
@@ -533,7 +535,7 @@ int32_t SetString(Host& h, Target& t, int32_t prop, const std::string& value)
         if (prop == PROP_NAME) {
             // Retagging alone keeps the paragraph's properties.
             t.doc->paragraph(t.id)->tag = value;
-            Refresh(t);
+            Refresh(t, false);
             return kStatusOk;
         }
         break;

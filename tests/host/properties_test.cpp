@@ -83,6 +83,20 @@ TEST_F(Properties, ClearingTheOverrideFlagKeepsTheParagraphsProperties)
     EXPECT_EQ(c.getInt(doc, para, PROP_OVERRIDE), 1);
 }
 
+TEST_F(Properties, AFormatlessParagraphGivenAPropertyReadsAsOverridden)
+{
+    DocBuilder b(host.model());
+    b.format("Body").paragraph("Ghost", "x");
+    ObjectId para = b.lastParagraph();
+    ObjectId doc = host.model().adoptDocument(b.build()).id;
+    ASSERT_EQ(c.getInt(doc, para, PROP_OVERRIDE), 0);
+    // Retagging to another tag without a format sets no property of its own.
+    EXPECT_EQ(c.setString(doc, para, PROP_NAME, "Phantom"), 0);
+    EXPECT_EQ(c.getInt(doc, para, PROP_OVERRIDE), 0);
+    EXPECT_EQ(c.setInt(doc, para, 611, 1), 0);
+    EXPECT_EQ(c.getInt(doc, para, PROP_OVERRIDE), 1);
+}
+
 TEST_F(Properties, FormatListsCarryNameAndEveryModelledPropertyWithItsKind)
 {
     DocBuilder b(host.model());
