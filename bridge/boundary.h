@@ -405,4 +405,92 @@ typedef int32_t(TW_STDCALL* ClientInitFn)(void* module, TwComObject* host, TwCom
 /* Task memory: on Windows CoTaskMemAlloc/CoTaskMemFree; elsewhere both sides use the C
  * runtime's malloc/free, which one process shares. */
 
+/* ---- numbers both sides of the boundary use: properties, object types, alert kinds,
+ * notifications, component kinds and command codes ----------------------------------- */
+enum HostProperty {
+    PROP_NAME = 20,
+    PROP_LABEL = 30,
+    PROP_ACTIVE_DOC = 51,
+    PROP_ACTIVE_BOOK = 52,
+    PROP_FIRST_OPEN_DOC = 53,
+    PROP_FONT_FAMILIES = 55,
+    PROP_FONT_VARIATIONS = 56,
+    PROP_FONT_WEIGHTS = 57,
+    PROP_FONT_ANGLES = 58,
+    PROP_INSTALL_DIR = 89,
+    PROP_SCREEN_UPDATING = 92,
+    PROP_STATUS_LINE = 108,
+    PROP_SELECTION = 109,
+    PROP_NEXT_OPEN_DOC = 111,
+    PROP_FIRST_TEXT_HOLDER = 119,
+    PROP_FIRST_TABLE = 120,
+    PROP_FIRST_FLOW = 121,
+    PROP_FIRST_PGF_FORMAT = 122,
+    PROP_SELECTED_TABLE = 129,
+    PROP_DOC_MODE = 155,
+    PROP_CURRENT_PAGE = 236,
+    PROP_DISPLAY_UNITS = 390,
+    PROP_FONT_SIZE_UNITS = 396,
+    PROP_FIRST_MASTER_PAGE = 417,
+    PROP_FIRST_REFERENCE_PAGE = 419,
+    PROP_MAIN_FLOW = 422,
+    PROP_FIRST_COMPONENT = 491,
+    PROP_NEXT_COMPONENT = 527,
+    PROP_NEXT_PGF_FORMAT = 580,
+    PROP_NEXT_TAG_NAME = 552,
+    PROP_USE_NEXT_TAG = 566,
+    PROP_LEAVE_UNCHANGED = 588,
+    PROP_OVERRIDE = 590,
+    PROP_NEXT_PAGE = 694,
+    PROP_NEXT_PARAGRAPH = 717,
+    PROP_FIRST_PARAGRAPH = 972,
+    PROP_LAST_PARAGRAPH = 973,
+    PROP_NEXT_FRAME = 981,
+    PROP_FRAME_FLOW = 982,
+    PROP_PARAGRAPH_CELL = 1000,
+    PROP_PARAGRAPH_FRAME = 1001,
+    PROP_NEXT_TEXT_HOLDER = 1003,
+    PROP_NEXT_FLOW = 1162,
+    PROP_FIRST_FRAME = 1169,
+    PROP_LAST_FRAME = 1170,
+    PROP_CELL_ROW = 1198,
+    PROP_NEXT_CELL = 1202,
+    PROP_CELL_COLUMN = 1205,
+    PROP_NEXT_ROW = 1245,
+    PROP_FIRST_CELL = 1247,
+    PROP_TABLE_SETTING = 1289,
+    PROP_NEXT_TABLE = 1337,
+    PROP_FIRST_ROW = 1338,
+    PROP_COLUMN_WIDTHS = 1345,
+    PROP_NEXT_MENU_ITEM = 1923,
+    PROP_FIRST_MENU_ITEM = 1927,
+    PROP_FIRST_CHILD_COMPONENT = 2324,
+    PROP_PARENT_COMPONENT = 2325,
+    PROP_COMPONENT_KIND = 2329
+};
+
+/* Named-object types, alert kinds, notifications and command codes. */
+enum {
+    OBJ_PGF_FORMAT = 32,
+    OBJ_MENU = 55,
+    OBJ_MENU_SEPARATOR = 57,
+    ALERT_QUESTION = 1,
+    ALERT_NOTE = 2,
+    ALERT_WARNING = 3,
+    NOTIFY_MESSAGE = 13,
+    NOTIFY_SPLIT_FIELDS = 75,
+    COMPONENT_GROUP = 2,
+    COMPONENT_FOLDER = 64,
+    COMPONENT_DOCUMENT = 512,
+    COMMAND_SHOW_SELECTION = 259
+};
+
+/* Open and save: the parameter that opens a file as a new untitled document, and the entries
+ * of the list that open and save return (the file name and the status). */
+enum {
+    OPEN_PARAM_AS_NEW_DOCUMENT = 29,
+    RETURN_ENTRY_FILE_NAME = 1,
+    RETURN_ENTRY_STATUS = 2
+};
+
 #endif

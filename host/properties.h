@@ -65,7 +65,4 @@ const char* KeywordName(const PropertyInfo& info, int32_t value);
 // A full property set holding every default (what a new format gets).
 PgfProps DefaultParagraphProps();
 
-// Property numbers that are paragraph-only (not in a format's list) but answered on paragraphs.
-enum : int32_t { kPropLocked = 588, kPropOverride = 590 };
-
 } // namespace tw::host

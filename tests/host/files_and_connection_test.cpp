@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "bridge/host_ops.h"
+#include "bridge/boundary.h"
 #include "client_view.h"
 #include "host/builder.h"
 

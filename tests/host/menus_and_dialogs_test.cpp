@@ -3,7 +3,7 @@
 // console and book status lines, and text converted to and from the client's encoding.
 #include <gtest/gtest.h>
 
-#include "bridge/host_ops.h"
+#include "bridge/boundary.h"
 #include "client_view.h"
 #include "host/builder.h"
 #include "host/mif_text.h"

@@ -5,7 +5,7 @@
 
 #include <functional>
 
-#include "bridge/host_ops.h"
+#include "bridge/boundary.h"
 #include "host/api.h"
 #include "host/mif_book.h"
 #include "host/mif_store.h"

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "bridge/host_ops.h"
+#include "bridge/boundary.h"
 #include "host/builder.h"
 #include "host/session.h"
 

@@ -3,7 +3,7 @@
 // selection with command code 259, and failures for numbers the host does not know.
 #include <gtest/gtest.h>
 
-#include "bridge/host_ops.h"
+#include "bridge/boundary.h"
 #include "client_view.h"
 #include "host/builder.h"
 #include "host/properties.h"

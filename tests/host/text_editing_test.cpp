@@ -2,7 +2,7 @@
 // inserting at a location, "\n" splitting paragraphs, text runs, new tables and documents.
 #include <gtest/gtest.h>
 
-#include "bridge/host_ops.h"
+#include "bridge/boundary.h"
 #include "client_view.h"
 #include "host/builder.h"
 #include "host/properties.h"

@@ -1,0 +1,93 @@
+// files.cpp - opening, saving and closing documents and books on behalf of the client: the
+// host's model on one side, its document store (MIF files) on the other.
+#include "host/api.h"
+#include "host/api_impl.h"
+
+namespace tw::host {
+
+ObjectId Host::openFile(const std::string& path, bool untitledCopy, int32_t& status, std::string* error)
+{
+    std::string native = NativePath(path);
+    Document* open = model_.documentByPath(native);
+    if (open && !untitledCopy) {
+        model_.activeDoc = open->id;
+        return status = kStatusOk, open->id;
+    }
+    if (Book* b = model_.bookByPath(native)) {
+        model_.activeBook = b->id;
+        return status = kStatusOk, b->id;
+    }
+    std::unique_ptr<Document> doc;
+    if (open) {
+        doc = model_.copyDocument(*open);
+    } else {
+        if (!store_) {
+            if (error)
+                *error = "No document store to open " + path;
+            return status = kFileNotFound, 0;
+        }
+        LoadResult r = store_->load(model_, native);
+        if (r.book) {
+            r.book->path = native;
+            return status = kStatusOk, model_.adoptBook(std::move(r.book)).id;
+        }
+        if (!r.doc) {
+            if (error)
+                *error = r.error.empty() ? "Could not open " + path : r.error;
+            return status = r.missing ? kFileNotFound : kFileError, 0;
+        }
+        doc = std::move(r.doc);
+        doc->id = 0;
+        doc->path = native;
+        if (untitledCopy) {
+            doc->path.clear();
+            doc->modified = false;
+        }
+    }
+    return status = kStatusOk, model_.adoptDocument(std::move(doc)).id;
+}
+
+int32_t Host::saveFile(ObjectId id, const std::string& path)
+{
+    std::string native = NativePath(path);
+    std::string error;
+    if (Document* d = model_.document(id)) {
+        if (!store_)
+            return kFileError;
+        if (!store_->save(model_, *d, native, error)) {
+            impl_->recordConsole(error + "\n");
+            return kFileError;
+        }
+        d->path = native;
+        d->modified = false;
+        return kStatusOk;
+    }
+    if (Book* b = model_.book(id)) {
+        if (!store_)
+            return kFileError;
+        if (!store_->save(model_, *b, native, error)) {
+            impl_->recordConsole(error + "\n");
+            return kFileError;
+        }
+        b->path = native;
+        return kStatusOk;
+    }
+    return kBadDocId;
+}
+
+int32_t Host::closeFile(ObjectId id, bool evenIfModified)
+{
+    if (Document* d = model_.document(id)) {
+        if (d->modified && !evenIfModified)
+            return kDocModified;
+        model_.closeDocument(id);
+        return kStatusOk;
+    }
+    if (model_.book(id)) {
+        model_.closeBook(id);
+        return kStatusOk;
+    }
+    return kBadDocId;
+}
+
+} // namespace tw::host
