@@ -21,6 +21,13 @@ target_include_directories(tw_windows_icu INTERFACE ${CMAKE_BINARY_DIR}/icu/incl
 target_link_libraries(tw_windows_icu INTERFACE ${TAGWRIGHT_WINDOWS_ICU}/bin/icuuc${icu_major}.dll)
 target_compile_options(tw_windows_icu INTERFACE -Wno-restrict)
 
+# The Windows programs run under Wine, which shows this machine's files as drive Z:. The paths
+# compiled into them are given in that form: a path starting with "/" would be taken on
+# whatever drive is current (the tests work in the temporary folder on C:).
+function(tw_wine_path out path)
+  set(${out} "Z:${path}" PARENT_SCOPE) # Windows takes "/" as a separator too
+endfunction()
+
 set(install_dir ${CMAKE_BINARY_DIR}/install)
 set(tests_dir ${CMAKE_BINARY_DIR}/tests)
 file(MAKE_DIRECTORY ${install_dir} ${tests_dir})
@@ -32,9 +39,10 @@ set(windows_program_options -static -static-libgcc -static-libstdc++)
 file(GLOB host_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/host/*.cpp)
 add_library(tw_host STATIC ${host_sources})
 target_link_libraries(tw_host PUBLIC tw_windows_icu)
+tw_wine_path(wine_install_dir ${install_dir})
 target_compile_definitions(tw_host PUBLIC
-  TAGWRIGHT_DEFAULT_HOST_DIR="${install_dir}"
-  TAGWRIGHT_PLUGIN_PATH="${install_dir}/Tagwright.dll")
+  TAGWRIGHT_DEFAULT_HOST_DIR="${wine_install_dir}"
+  TAGWRIGHT_PLUGIN_PATH="${wine_install_dir}/Tagwright.dll")
 
 find_path(TAGWRIGHT_CLI11_INCLUDE CLI/CLI.hpp PATHS /usr/include NO_CMAKE_FIND_ROOT_PATH REQUIRED)
 # Only the CLI folder of the build machine's headers: its other system headers stay out.
@@ -94,7 +102,7 @@ foreach(name icuuc58 icuuc)
   add_library(tw_${name} SHARED ${CMAKE_BINARY_DIR}/icu/forward.c ${CMAKE_BINARY_DIR}/icu/${name}.def)
   set_target_properties(tw_${name} PROPERTIES PREFIX "" OUTPUT_NAME ${name}
     LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/icu-other RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/icu-other)
-  target_link_options(tw_${name} PRIVATE -nostdlib -Wl,--no-entry -s)
+  target_link_options(tw_${name} PRIVATE -static-libgcc -s)
 endforeach()
 
 # The one Windows test program: the end-to-end tests, the tool's tests (the tool's own entry
@@ -108,12 +116,15 @@ target_compile_definitions(tw_tool_entry PRIVATE main=TagwrightMain)
 add_executable(windows_tests ${e2e_tests} ${cli_tests} ${windows_tests} $<TARGET_OBJECTS:tw_tool_entry>)
 target_link_libraries(windows_tests PRIVATE tw_cli gtest_main gmock)
 target_link_options(windows_tests PRIVATE ${windows_program_options})
+tw_wine_path(wine_source_dir ${CMAKE_SOURCE_DIR})
+tw_wine_path(wine_other_icu ${CMAKE_BINARY_DIR}/icu-other)
+tw_wine_path(wine_linux_outputs ${CMAKE_BINARY_DIR}/linux-outputs)
 target_compile_definitions(windows_tests PRIVATE
   TAGWRIGHT_TOOL_IN_PROCESS=1
-  TAGWRIGHT_TOOL="${install_dir}/tagwright.exe"
-  TAGWRIGHT_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+  TAGWRIGHT_TOOL="${wine_install_dir}/tagwright.exe"
+  TAGWRIGHT_SOURCE_DIR="${wine_source_dir}"
   TAGWRIGHT_ICU_MAJOR=${icu_major}
-  TAGWRIGHT_OTHER_ICU_DIR="${CMAKE_BINARY_DIR}/icu-other"
-  TAGWRIGHT_LINUX_OUTPUTS="${CMAKE_BINARY_DIR}/linux-outputs")
+  TAGWRIGHT_OTHER_ICU_DIR="${wine_other_icu}"
+  TAGWRIGHT_LINUX_OUTPUTS="${wine_linux_outputs}")
 set_target_properties(windows_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${tests_dir})
 add_dependencies(windows_tests tw_windows_install tw_icuuc58 tw_icuuc)

@@ -1,8 +1,7 @@
 // mif_store.cpp - loading MIF documents and books from disk, saving them atomically.
 #include "host/mif_store.h"
 
-#include <fcntl.h>
-#include <unistd.h>
+#include "host/posix_io.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -113,7 +112,7 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, std:
         error = SaveError(path, "cannot create the new file");
         return false;
     }
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    int fd = ::open(temp.string().c_str(), O_WRONLY | O_CREAT | O_TRUNC | io::kBinary, 0644);
     if (fd < 0) {
         error = SaveError(path, "cannot create the new file");
         return false;
@@ -121,7 +120,7 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, std:
     auto abandon = [&](const char* what) {
         int saved = errno;
         ::close(fd);
-        ::unlink(temp.c_str());
+        ::unlink(temp.string().c_str());
         errno = saved;
         error = SaveError(path, what);
         return false;
@@ -144,27 +143,23 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, std:
         errno = EIO;
         return abandon("flushing to disk");
     }
-    if (::fsync(fd) != 0) return abandon("flushing to disk");
+    if (io::SyncFile(fd) != 0) return abandon("flushing to disk");
     if (::close(fd) != 0) {
-        ::unlink(temp.c_str());
+        ::unlink(temp.string().c_str());
         error = SaveError(path, "closing");
         return false;
     }
-    if (failed(SaveStage::Rename) || ::rename(temp.c_str(), target.c_str()) != 0) {
+    if (failed(SaveStage::Rename) || io::ReplaceFile(temp.string().c_str(), target.string().c_str()) != 0) {
         if (errno == 0) errno = EIO;
         int saved = errno;
-        ::unlink(temp.c_str());
+        ::unlink(temp.string().c_str());
         errno = saved;
         error = SaveError(path, "replacing the old file");
         return false;
     }
     // Make the rename itself durable.
     fs::path dir = target.parent_path().empty() ? fs::path(".") : target.parent_path();
-    int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
-    if (dfd >= 0) {
-        ::fsync(dfd);
-        ::close(dfd);
-    }
+    io::SyncDirectory(dir.string().c_str());
     return true;
 }
 

@@ -3,6 +3,7 @@
 // under test in one folder; this program's own folder holds no ICU) and checks that the
 // plug-in loads, lists and converts text through what it found, or, with no ICU, that it
 // still lists and says once which library it looked for.
+#define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
 #include <algorithm>
