@@ -12,7 +12,7 @@ using namespace tw::cli;
 
 namespace {
 
-constexpr const char* kVersion = "tagwright 2.1.0";
+constexpr const char* kVersion = "tagwright " TAGWRIGHT_VERSION;
 
 CLI::App* AddPathCommand(CLI::App& app, Request& r, const char* name, const char* help, const char* what)
 {

@@ -1,14 +1,12 @@
 /* version.h - the library's version resource: file version and client description. This is
- * the one place these values live; Tagwright.rc and the version table both read it, so it
+ * the one place the client description lives; Tagwright.rc and the version table both read it, so it
  * must stay plain preprocessor text that the resource compiler understands. */
 #ifndef TAGWRIGHT_RESOURCES_VERSION_H
 #define TAGWRIGHT_RESOURCES_VERSION_H
 
-#define TW_VERSION_MAJOR 2
-#define TW_VERSION_MINOR 1
-#define TW_VERSION_PATCH 0
-#define TW_VERSION_BUILD 0
-#define TW_FILE_VERSION_TEXT "2.1.0.0"
+/* TW_VERSION_MAJOR, _MINOR, _PATCH, _BUILD and TW_FILE_VERSION_TEXT: written by the build from
+ * the project version in the top CMakeLists.txt. */
+#include "resources/version_numbers.h"
 
 #define TW_VERSION_LANGUAGE 0x0409 /* U.S. English */
 #define TW_VERSION_CODEPAGE 0x04b0 /* 1200, UTF-16 */
