@@ -52,6 +52,7 @@ add_library(tw_cli STATIC ${CMAKE_SOURCE_DIR}/cli/commands.cpp ${CMAKE_SOURCE_DI
                           ${CMAKE_SOURCE_DIR}/cli/runner.cpp)
 target_link_libraries(tw_cli PUBLIC tw_host)
 target_include_directories(tw_cli PUBLIC ${CMAKE_BINARY_DIR}/cli11/include)
+target_compile_definitions(tw_cli PUBLIC TAGWRIGHT_VERSION="${PROJECT_VERSION}") # as cli/CMakeLists.txt
 
 add_executable(tagwright ${CMAKE_SOURCE_DIR}/cli/main.cpp)
 target_link_libraries(tagwright PRIVATE tw_cli)
