@@ -27,13 +27,13 @@ using tw::host::MemoryMode;
 
 namespace {
 
-// Plug-in command numbers (the menu commands of the document and book menus).
-constexpr int32_t kUsageDocument = 1;
-constexpr int32_t kRemoveOverridesDocument = 7;
-constexpr int32_t kUsageBook = 9;
-constexpr int32_t kDeleteUnusedBook = 10;
-constexpr int32_t kRemoveOverridesBook = 15;
-constexpr int32_t kUsageByTag = 19;
+// Plug-in commands (the menu commands of the document and book menus).
+constexpr int32_t kUsageDocument = TW_CMD_LIST_USAGE;
+constexpr int32_t kRemoveOverridesDocument = TW_CMD_REMOVE_OVERRIDES;
+constexpr int32_t kUsageBook = TW_CMD_LIST_USAGE_BOOK;
+constexpr int32_t kDeleteUnusedBook = TW_CMD_DELETE_UNUSED_BOOK;
+constexpr int32_t kRemoveOverridesBook = TW_CMD_REMOVE_OVERRIDES_BOOK;
+constexpr int32_t kUsageByTag = TW_CMD_LIST_USAGE_BOOK_BY_TAG;
 
 struct Options {
     int smallBook = 10;

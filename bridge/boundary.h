@@ -493,4 +493,99 @@ enum {
     RETURN_ENTRY_STATUS = 2
 };
 
+/* ---- the client's commands ----------------------------------------------------------
+ * One table of every command: the number the host passes to "Command", the command name
+ * (the host is told it when the command is defined, and the client's handler bears it),
+ * the menu label, the text another client sends through notification 13 to run it, the
+ * keyboard shortcut, and flags. Expand TW_COMMANDS with a macro of seven arguments. */
+
+#define TW_COMMAND_NEEDS_DOCUMENT 1 /* without an active document: "Please open a document first." */
+#define TW_COMMAND_ON_BOOK 2        /* works on the active book rather than the active document */
+
+#define TW_COMMANDS(X)                                                                                       \
+    X(TW_CMD_LIST_USAGE, 1, ListParagraphUsage, "List Paragraph Usage", "ListParagraphUsage", "",           \
+      TW_COMMAND_NEEDS_DOCUMENT)                                                                             \
+    X(TW_CMD_DELETE_UNUSED, 2, DeleteUnusedParagraphs, "Delete Unused Paragraph Tags",                       \
+      "DeleteUnusedParagraphs", "", TW_COMMAND_NEEDS_DOCUMENT)                                               \
+    X(TW_CMD_CREATE_LIST, 3, CreateParagraphList, "Create Paragraph Tag List", "CreateParagraphList", "",    \
+      TW_COMMAND_NEEDS_DOCUMENT)                                                                             \
+    X(TW_CMD_REMOVE_NONLIST, 4, RemoveNonlistParagraphs, "Remove Non-list Paragraph Tags",                   \
+      "RemoveNonlistParagraphs", "", 0)                                                                      \
+    X(TW_CMD_CREATE_CONVERSION, 5, CreateConversionDocument, "Create Conversion Document",                   \
+      "CreateConversionDocument", "", TW_COMMAND_NEEDS_DOCUMENT)                                             \
+    X(TW_CMD_CONVERT, 6, ConvertParagraphsInDoc, "Convert Paragraphs", "ConvertParagraphsDoc", "",           \
+      TW_COMMAND_NEEDS_DOCUMENT)                                                                             \
+    X(TW_CMD_REMOVE_OVERRIDES, 7, RemoveOverrides, "Remove Overrides", "RemoveOverrides", "",                \
+      TW_COMMAND_NEEDS_DOCUMENT)                                                                             \
+    X(TW_CMD_FIND_NEXT_OVERRIDE, 8, FindNextOverride, "Find Next Override", "FindNextOverride", "\\!ov",     \
+      TW_COMMAND_NEEDS_DOCUMENT)                                                                             \
+    X(TW_CMD_LIST_USAGE_BOOK, 9, ListParagraphUsageBook, "List Paragraph Usage", "ListParagraphUsageBook",  \
+      "", TW_COMMAND_ON_BOOK)                                                                                \
+    X(TW_CMD_DELETE_UNUSED_BOOK, 10, DeleteUnusedParagraphsBook, "Delete Unused Paragraph Tags",             \
+      "DeleteUnusedParagraphsBook", "", TW_COMMAND_ON_BOOK)                                                  \
+    X(TW_CMD_CREATE_LIST_BOOK, 11, CreateParagraphListBook, "Create Paragraph Tag List",                     \
+      "CreateParagraphListBook", "", TW_COMMAND_ON_BOOK)                                                     \
+    X(TW_CMD_REMOVE_NONLIST_BOOK, 12, RemoveNonlistParagraphsBook, "Remove Non-list Paragraph Tags",         \
+      "RemoveNonlistParagraphsBook", "", TW_COMMAND_ON_BOOK)                                                 \
+    X(TW_CMD_CREATE_CONVERSION_BOOK, 13, CreateConversionDocumentBook, "Create Conversion Document",          \
+      "CreateConversionDocumentBook", "", TW_COMMAND_ON_BOOK)                                                \
+    X(TW_CMD_CONVERT_BOOK, 14, ConvertParagraphsBook, "Convert Paragraphs", "ConvertParagraphsBook", "",     \
+      TW_COMMAND_ON_BOOK)                                                                                    \
+    X(TW_CMD_REMOVE_OVERRIDES_BOOK, 15, RemoveOverridesBook, "Remove Overrides", "RemoveOverridesBook", "",  \
+      TW_COMMAND_ON_BOOK)                                                                                    \
+    X(TW_CMD_TAG_REPORT, 16, GenerateParagraphTagReport, "All Tags", "GenerateParagraphTagReport", "", 0)    \
+    X(TW_CMD_TAG_REPORT_SINGLE, 17, GenerateParagraphTagReportSingle, "Selected Tag...",                     \
+      "GenerateParagraphTagReportSingle", "", 0)                                                             \
+    X(TW_CMD_LIST_USAGE_BOOK_FILES, 18, ListParagraphUsageBookIndFiles, "List Paragraph Usage - Individual", \
+      "ListParagraphUsageBookIndvidual", "", TW_COMMAND_ON_BOOK)                                             \
+    X(TW_CMD_LIST_USAGE_BOOK_BY_TAG, 19, ParagraphUsageBookByFormat, "List Paragraph Usage - By Tag",        \
+      "ListParagraphUsageBookByTag", "", TW_COMMAND_ON_BOOK)                                                 \
+    X(TW_CMD_ABOUT, 1000, TagwrightAbout, "About Tagwright...", "TagwrightAbout", "", 0)
+
+enum TwCommandNumber {
+#define TW_COMMAND_NUMBER(id, number, name, label, message, shortcut, flags) id = number,
+    TW_COMMANDS(TW_COMMAND_NUMBER)
+#undef TW_COMMAND_NUMBER
+};
+
+typedef struct TwCommandInfo {
+    int32_t number;
+    const char* name;     /* command name; also the name of its handler */
+    const char* label;    /* menu label */
+    const char* message;  /* text of notification 13 that runs it (several differ from the name) */
+    const char* shortcut; /* keyboard shortcut, or "" */
+    int32_t flags;        /* TW_COMMAND_NEEDS_DOCUMENT, TW_COMMAND_ON_BOOK */
+} TwCommandInfo;
+
+static const TwCommandInfo TwCommandInfos[] = {
+#define TW_COMMAND_INFO(id, number, name, label, message, shortcut, flags) {number, #name, label, message, shortcut, flags},
+    TW_COMMANDS(TW_COMMAND_INFO)
+#undef TW_COMMAND_INFO
+};
+enum { TW_COMMAND_COUNT = sizeof(TwCommandInfos) / sizeof(TwCommandInfos[0]) };
+
+/* The command of that number or that name; null for none. */
+static inline const TwCommandInfo* TwCommandByNumber(int32_t number)
+{
+    for (size_t i = 0; i < TW_COMMAND_COUNT; i++)
+        if (TwCommandInfos[i].number == number)
+            return &TwCommandInfos[i];
+    return NULL;
+}
+
+static inline const TwCommandInfo* TwCommandByName(const char* name)
+{
+    for (size_t i = 0; i < TW_COMMAND_COUNT; i++) {
+        const char* a = TwCommandInfos[i].name;
+        const char* b = name;
+        while (*a && *a == *b) {
+            a++;
+            b++;
+        }
+        if (*a == *b)
+            return &TwCommandInfos[i];
+    }
+    return NULL;
+}
+
 #endif

@@ -30,6 +30,8 @@ std::optional<CommandNumbers> CommandsFor(const Request& r)
         return CommandNumbers{8, 0};
     if (s == "report")
         return CommandNumbers{r.tag ? 17 : 16, 0};
+    if (s == "stats" || s == "compare")
+        return CommandNumbers{0, 0}; // the tool's own: no plug-in command
     if (s == "about")
         return CommandNumbers{1000, 1000};
     return std::nullopt;

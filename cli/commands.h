@@ -9,11 +9,11 @@
 
 namespace tw::cli {
 
-enum class Format { Text, Json };
+enum class Format { Text, Json, Csv };
 
 // Everything the command line said.
 struct Request {
-    std::string subcommand;         // "usage", "delete-unused", ...
+    std::string subcommand;         // "usage", "delete-unused", ..., "stats", "compare"
     std::string path;               // the document or book (empty for "about")
     bool eachFile = false;          // usage --each-file
     bool byTag = false;             // usage --by-tag
@@ -27,6 +27,10 @@ struct Request {
     Format format = Format::Text;
     std::optional<std::string> hostDir;
     bool quiet = false;
+    bool dryRun = false;               // --dry-run: record saves, write nothing
+    bool backup = false;               // --backup: FILE.bak before every save
+    std::optional<std::string> html;   // stats --html FILE
+    std::string templatePath;          // compare DOC TEMPLATE
 };
 
 // The plug-in command numbers a subcommand runs on a document and on a book (0: not offered).

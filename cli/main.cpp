@@ -35,9 +35,12 @@ int main(int argc, char** argv)
     app.add_flag("--yes", r.yes, "Answer OK to every question");
     app.add_flag("--write", r.write, "Save a changed document in place");
     app.add_option("-o,--output", r.output, "Also save the output document as MIF to FILE");
-    app.add_option("--format", format, "Output form: text or json")->check(CLI::IsMember({"text", "json"}));
+    app.add_option("--format", format, "Output form: text or json (stats and compare: also csv)")
+        ->check(CLI::IsMember({"text", "json", "csv"}));
     app.add_option("--host-dir", r.hostDir, "The host's installation directory (icu_data, VellOutput.fm)");
-    app.add_flag("--quiet", r.quiet, "No notes and no progress line");
+    app.add_flag("--quiet", r.quiet, "No notes and no progress bar");
+    app.add_flag("--dry-run", r.dryRun, "Show what a changing command would change; write nothing");
+    app.add_flag("--backup", r.backup, "Copy every file to FILE.bak before saving over it");
 
     auto* usage = AddPathCommand(app, r, "usage", "List Paragraph Usage (of a document, or a book)", "Document or book");
     auto* each = usage->add_flag("--each-file", r.eachFile, "List Paragraph Usage - Individual (book)");
@@ -67,6 +70,11 @@ int main(int argc, char** argv)
     report->add_option("--tag", r.tag, "Report only this paragraph format (Selected Tag...)");
     app.add_subcommand("about", "About Tagwright");
 
+    auto* stats = AddPathCommand(app, r, "stats", "Tag statistics: per tag and file, with totals", "Document or book");
+    stats->add_option("--html", r.html, "Write the statistics as one self-contained HTML page to FILE");
+    auto* compare = AddPathCommand(app, r, "compare", "Compare a document's paragraph catalogue with a template's", "Document");
+    compare->add_option("TEMPLATE", r.templatePath, "Template document")->required();
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -81,6 +89,10 @@ int main(int argc, char** argv)
     }
 
     r.subcommand = app.get_subcommands().front()->get_name();
-    r.format = format == "json" ? Format::Json : Format::Text;
+    r.format = format == "json" ? Format::Json : format == "csv" ? Format::Csv : Format::Text;
+    if (r.format == Format::Csv && r.subcommand != "stats" && r.subcommand != "compare") {
+        std::cerr << "tagwright: error: --format csv is for stats and compare\n";
+        return kExitUsage;
+    }
     return Run(r, std::cout, std::cerr, TerminalAsker());
 }

@@ -1,4 +1,7 @@
-// runner.cpp - one tagwright request, end to end, through the loaded plug-in.
+// runner.cpp - one tagwright request, end to end, through the loaded plug-in, in phases:
+// start the host, open the files, script the answers, run the command, read what it showed,
+// print and save its output documents, save the changed document, and decide the exit status
+// from what the host recorded.
 
 #include "cli/runner.h"
 
@@ -9,7 +12,12 @@
 #include <iostream>
 #include <memory>
 
-#include "cli/printer.h"
+#include "cli/changes.h"
+#include "cli/compare.h"
+#include "cli/outputs.h"
+#include "cli/reporter.h"
+#include "cli/save_guard.h"
+#include "cli/stats.h"
 #include "host/mif_store.h"
 #include "host/posix_io.h"
 #include "host/session.h"
@@ -22,260 +30,379 @@ namespace {
 
 constexpr int32_t kNextOverride = 8;
 constexpr int32_t kAbout = 1000;
+constexpr const char* kTemplateName = "VellOutput.fm";
 
 bool ChangesDocument(const std::string& sub)
 {
     return sub == "delete-unused" || sub == "keep-listed" || sub == "convert" || sub == "remove-overrides";
 }
 
-// The paragraphs of an output document's main flow, with the tables they anchor; the last,
-// empty paragraph that every output document ends with is left out.
-std::vector<PrintedParagraph> OutputParagraphs(Session& s, ObjectId docId)
+bool DeletesFormats(const std::string& sub)
 {
-    std::vector<PrintedParagraph> out;
-    Document* d = s.model().document(docId);
-    if (!d)
-        return out;
-    for (ObjectId p = d->firstParagraphOfFlow(d->mainFlow); p; p = d->nextParagraph(p)) {
-        const Paragraph* para = d->paragraph(p);
-        PrintedParagraph pp{para->tag, para->text, {}};
-        for (ObjectId t : d->tables) {
-            const Table* table = d->table(t);
-            if (table && table->anchor == p) {
-                auto rows = s.tableTexts(docId, t);
-                pp.table.insert(pp.table.end(), rows.begin(), rows.end());
-            }
-        }
-        out.push_back(std::move(pp));
-    }
-    if (!out.empty() && out.back().text.empty() && out.back().table.empty())
-        out.pop_back();
-    return out;
+    return sub == "delete-unused" || sub == "keep-listed";
 }
 
-class Reporter {
+FileChanges Unchanged(const std::string& path)
+{
+    FileChanges c;
+    c.path = path;
+    return c;
+}
+
+int CountBookFiles(const Book& book)
+{
+    int n = 0;
+    for (const auto& [id, c] : book.components)
+        n += c.kind == kComponentFile;
+    return n;
+}
+
+// What the plug-in showed during the command.
+struct Shown {
+    bool cancelled = false;
+    bool warned = false;
+    bool noted = false;
+};
+
+class Job {
 public:
-    Reporter(std::ostream& err, bool quiet) : err_(err), quiet_(quiet) {}
-    void error(const std::string& text) { endProgress(); err_ << "tagwright: error: " << text << '\n'; }
-    void warning(const std::string& text) { endProgress(); err_ << "tagwright: warning: " << text << '\n'; }
-    void note(const std::string& text)
+    Job(const Request& req, std::ostream& out, std::ostream& err, const Asker& asker)
+        : req_(req), out_(out), asker_(asker), report_(err, req.quiet), guard_(files_),
+          session_(MemoryMode::TaskMemory), host_(session_.host())
     {
-        if (quiet_)
-            return;
-        endProgress();
-        err_ << "tagwright: note: " << text << '\n';
-    }
-    void console(const std::string& text)
-    {
-        endProgress();
-        err_ << text;
-        err_.flush();
-    }
-    void progress(const std::string& line)
-    {
-        if (quiet_)
-            return;
-        err_ << "\r\033[K" << line;
-        err_.flush();
-        progressShown_ = !line.empty();
-    }
-    void endProgress()
-    {
-        if (progressShown_)
-            err_ << "\r\033[K";
-        progressShown_ = false;
     }
 
+    int run();
+
 private:
-    std::ostream& err_;
-    bool quiet_;
-    bool progressShown_ = false;
+    std::optional<int> startHost();
+    std::optional<int> openFiles();
+    std::optional<int> scriptAnswers();
+    std::optional<int> placeSelection();
+    void runCommand();
+    std::optional<int> readShown();
+    void showOutputs();
+    void showSelection();
+    void saveDocument();
+    void summarize();
+    int exitStatus() const;
+
+    bool isTemplate(const std::string& path) const;
+    std::string base() const; // the folder of the target, for file names in messages
+
+    const Request& req_;
+    std::ostream& out_;
+    const Asker& asker_;
+    Reporter report_;
+    MifStore files_;
+    SaveGuard guard_;
+    Session session_;
+    Host& host_;
+
+    int32_t number_ = 0;
+    ObjectId target_ = 0;
+    bool isBook_ = false;
+    Document* doc_ = nullptr;
+    size_t alertsBefore_ = 0, dialogsBefore_ = 0, opensBefore_ = 0;
+    Shown shown_;
+    bool fileFailed_ = false;
+    std::vector<FileChanges> changes_;
+    std::string installDir_;
 };
+
+int Job::run()
+{
+    auto numbers = CommandsFor(req_);
+    if (!numbers) {
+        report_.error("unknown command '" + req_.subcommand + "'");
+        return kExitUsage;
+    }
+    if (auto exit = startHost())
+        return *exit;
+    if (auto exit = openFiles())
+        return *exit;
+    number_ = isBook_ ? numbers->book : numbers->document;
+    if (number_ == 0) {
+        report_.error(req_.path + (isBook_ ? " is a book; this command works on a document"
+                                           : " is a document; this command works on a book"));
+        return kExitUsage;
+    }
+    if (req_.dryRun && !ChangesDocument(req_.subcommand)) {
+        report_.error("--dry-run works with delete-unused, keep-listed, convert and remove-overrides");
+        return kExitUsage;
+    }
+    if (auto exit = scriptAnswers())
+        return *exit;
+    if (auto exit = placeSelection())
+        return *exit;
+    runCommand();
+    if (auto exit = readShown())
+        return *exit;
+    showOutputs();
+    showSelection();
+    saveDocument();
+    summarize();
+    return exitStatus();
+}
+
+std::optional<int> Job::startHost()
+{
+    session_.setStore(&guard_);
+    installDir_ = req_.hostDir ? *req_.hostDir : DefaultInstallDir();
+    session_.setInstallDir(installDir_);
+    // The plug-in takes its converters from <install dir>/icu_data. A --host-dir that only
+    // holds a template has none: the tool then points ICU at the build's own converter data,
+    // as an installed host would have it, instead of letting every conversion fail.
+    if (req_.hostDir && !std::filesystem::exists(std::filesystem::path(*req_.hostDir) / "icu_data"))
+        u_setDataDirectory((DefaultInstallDir() + "/icu_data").c_str());
+    host_.echoConsole = [this](const std::string& text) { report_.console(text); };
+    if (asker_.progress)
+        host_.echoStatus = [this](const std::string& line) { report_.status(line); };
+
+    guard_.dryRun = req_.dryRun;
+    guard_.backup = req_.backup;
+    guard_.trackChanges = ChangesDocument(req_.subcommand);
+
+    std::string error;
+    if (!session_.load(error)) {
+        report_.error(error);
+        return kExitFile;
+    }
+    return std::nullopt;
+}
+
+// Opens the target, then the table document, so the target is the first open document.
+std::optional<int> Job::openFiles()
+{
+    std::string error;
+    if (req_.subcommand != "about") {
+        target_ = session_.open(req_.path, &error);
+        if (!target_) {
+            report_.error(error);
+            return kExitFile;
+        }
+        if (Book* book = session_.model().book(target_)) {
+            isBook_ = true;
+            report_.startProgress(CountBookFiles(*book));
+        } else {
+            doc_ = session_.model().document(target_);
+        }
+    }
+    if (req_.table) {
+        ObjectId tableDoc = session_.open(*req_.table, &error);
+        if (!tableDoc) {
+            report_.error(error);
+            return kExitFile;
+        }
+        if (!session_.model().document(tableDoc)) {
+            report_.error(*req_.table + " is a book; the table must be in a document");
+            return kExitUsage;
+        }
+    }
+    session_.activate(0);
+    if (target_)
+        session_.activate(target_);
+    return std::nullopt;
+}
+
+// Answers the command line gave; anything else is asked, or cancelled off a terminal.
+std::optional<int> Job::scriptAnswers()
+{
+    if (req_.yes)
+        host_.defaultQuestionAnswer = 0;
+    else
+        host_.askQuestion = [this](const std::string& text) {
+            report_.endProgress();
+            return asker_.confirm && asker_.confirm(text) ? 0 : -1;
+        };
+    if (req_.choice) {
+        auto index = ChoiceIndex(*req_.choice);
+        if (!index) {
+            report_.error("--choice takes empty, in-use or all, not '" + *req_.choice + "'");
+            return kExitUsage;
+        }
+        host_.queueListChoice(*index);
+    } else if (req_.tag) {
+        host_.queueListChoice(*req_.tag);
+    } else {
+        host_.askChoice = [this](const std::string& title, const std::vector<std::string>& items) -> int32_t {
+            report_.endProgress();
+            auto chosen = asker_.choose ? asker_.choose(title, items) : std::nullopt;
+            return chosen ? *chosen : -1;
+        };
+    }
+    // A book command that deletes formats holds its saves until the tool has warned about
+    // what the deletions leave dangling.
+    guard_.hold = isBook_ && DeletesFormats(req_.subcommand);
+    return std::nullopt;
+}
+
+// Find Next Override starts at the selection: --from N puts it at paragraph N.
+std::optional<int> Job::placeSelection()
+{
+    if (number_ != kNextOverride || !doc_)
+        return std::nullopt;
+    int32_t n = req_.from.value_or(1);
+    ObjectId p = doc_->firstParagraphOfFlow(doc_->mainFlow);
+    for (int32_t i = 1; p && i < n; i++)
+        p = doc_->nextParagraph(p);
+    if (!p || n < 1) {
+        report_.error(req_.path + " has no paragraph " + std::to_string(n) + " in its main flow");
+        return kExitUsage;
+    }
+    doc_->selection = TextRange{{p, 0}, {p, 0}};
+    return std::nullopt;
+}
+
+void Job::runCommand()
+{
+    alertsBefore_ = host_.alerts().size();
+    dialogsBefore_ = host_.listDialogs().size();
+    opensBefore_ = host_.opens().size();
+    session_.command(number_);
+    report_.endProgress();
+}
+
+std::optional<int> Job::readShown()
+{
+    for (size_t i = alertsBefore_; i < host_.alerts().size(); i++) {
+        const AlertRecord& a = host_.alerts()[i];
+        if (a.kind == 1 && a.answer != 0)
+            shown_.cancelled = true;
+        else if (a.kind == 3) {
+            report_.warning(a.text);
+            shown_.warned = true;
+        } else if (a.kind == 2 && number_ == kAbout)
+            out_ << a.text << '\n';
+        else if (a.kind == 2) {
+            report_.note(a.text);
+            shown_.noted = true;
+        }
+    }
+    for (size_t i = dialogsBefore_; i < host_.listDialogs().size(); i++) {
+        const ListChoiceRecord& dialog = host_.listDialogs()[i];
+        if (dialog.chosen >= 0)
+            continue;
+        if (req_.tag && std::find(dialog.items.begin(), dialog.items.end(), *req_.tag) == dialog.items.end()) {
+            report_.error(req_.path + " has no paragraph format named '" + *req_.tag + "'");
+            return kExitUsage;
+        }
+        shown_.cancelled = true;
+    }
+    return std::nullopt;
+}
+
+void Job::showOutputs()
+{
+    if (!ShowOutputDocuments(session_, session_.outputDocuments(), req_, out_, report_))
+        fileFailed_ = true;
+}
+
+// Find Next Override prints the paragraph it selected, unless it said there was none.
+void Job::showSelection()
+{
+    if (number_ != kNextOverride || !doc_ || shown_.noted)
+        return;
+    if (const Paragraph* selected = doc_->paragraph(doc_->selection.begin.object))
+        out_ << selected->text << '\n';
+}
+
+// What the command changed: a book's files as their saves were recorded, the document as it
+// is in memory against its file. Formats about to be deleted that a kept format names as its
+// next tag are warned about before anything is written; then the held saves are written and a
+// changed document is saved with --write. A dry run writes nothing.
+void Job::saveDocument()
+{
+    if (!ChangesDocument(req_.subcommand) || shown_.cancelled)
+        return;
+    changes_ = guard_.changes();
+    if (doc_)
+        changes_.push_back(doc_->modified ? ChangesAgainstFile(files_, *doc_, doc_->path) : Unchanged(doc_->path));
+    for (const FileChanges& c : changes_)
+        for (const NextTagReference& ref : c.references) {
+            report_.warning(ReferenceWarning(DisplayName(c.path, base()), ref));
+            shown_.warned = true;
+        }
+
+    std::vector<std::string> errors;
+    guard_.commit(session_.model(), errors);
+    for (const std::string& e : errors) {
+        report_.error(e);
+        fileFailed_ = true;
+    }
+    if (isBook_) {
+        changes_ = guard_.changes(); // now with what was written
+        return;
+    }
+    if (!doc_->modified || req_.dryRun)
+        return;
+    if (!req_.write) {
+        report_.note(req_.path + " was changed in memory only; --write saves it");
+        return;
+    }
+    if (host_.saveFile(target_, doc_->path) != 0) {
+        report_.error("could not write " + req_.path);
+        fileFailed_ = true;
+    } else {
+        changes_.back().written = true;
+    }
+}
+
+// The summary of what changed, file by file; in a dry run, of what would change.
+void Job::summarize()
+{
+    if (!ChangesDocument(req_.subcommand) || shown_.cancelled)
+        return;
+    PrintChanges(out_, changes_, base(), req_.dryRun, req_.format);
+    if (req_.dryRun)
+        report_.note("dry run: no file was written");
+}
+
+std::string Job::base() const
+{
+    return std::filesystem::path(NativePath(req_.path)).parent_path().string();
+}
+
+// The optional output template, which the plug-in tries to open for every output document.
+bool Job::isTemplate(const std::string& path) const
+{
+    namespace fs = std::filesystem;
+    const fs::path p = fs::path(NativePath(path)).lexically_normal();
+    return p.filename() == kTemplateName &&
+           p.parent_path() == fs::path(NativePath(installDir_)).lexically_normal();
+}
+
+int Job::exitStatus() const
+{
+    // Files the command could not open (the template is optional) or save.
+    bool failed = fileFailed_;
+    for (size_t i = opensBefore_; i < host_.opens().size(); i++) {
+        const OpenRecord& o = host_.opens()[i];
+        if (o.status != kStatusOk && !isTemplate(o.path))
+            failed = true;
+    }
+    for (const SaveRecord& s : host_.saves())
+        if (s.status != kStatusOk)
+            failed = true;
+    if (failed)
+        return kExitFile;
+    if (shown_.cancelled)
+        return kExitCancelled;
+    if (shown_.warned)
+        return kExitWarning;
+    return kExitOk;
+}
 
 } // namespace
 
 int Run(const Request& req, std::ostream& out, std::ostream& err, const Asker& asker)
 {
-    Reporter report(err, req.quiet);
-    auto numbers = CommandsFor(req);
-    if (!numbers) {
-        report.error("unknown command '" + req.subcommand + "'");
-        return kExitUsage;
-    }
-
-    MifStore store;
-    Session session(MemoryMode::TaskMemory);
-    Host& host = session.host();
-    session.setStore(&store);
-    session.setInstallDir(req.hostDir ? *req.hostDir : DefaultInstallDir());
-    // The plug-in takes its converters from <install dir>/icu_data. A --host-dir that only
-    // holds a template has none: the tool then points ICU at the build's own converter data,
-    // as an installed host would have it, instead of letting every conversion fail.
-    if (req.hostDir && !std::filesystem::exists(std::filesystem::path(*req.hostDir) / "icu_data"))
-        u_setDataDirectory((DefaultInstallDir() + "/icu_data").c_str());
-    host.echoConsole = [&](const std::string& text) { report.console(text); };
-    if (asker.progress)
-        host.echoStatus = [&](const std::string& line) { report.progress(line); };
-
-    std::string error;
-    if (!session.load(error)) {
-        report.error(error);
-        return kExitFile;
-    }
-
-    // Open the target, then the table document, so the target is the first open document.
-    ObjectId target = 0;
-    bool isBook = false;
-    if (req.subcommand != "about") {
-        target = session.open(req.path, &error);
-        if (!target) {
-            report.error(error);
-            return kExitFile;
-        }
-        isBook = session.model().book(target) != nullptr;
-    }
-    int32_t number = isBook ? numbers->book : numbers->document;
-    if (number == 0) {
-        report.error(req.path + (isBook ? " is a book; this command works on a document"
-                                        : " is a document; this command works on a book"));
-        return kExitUsage;
-    }
-    if (req.table) {
-        ObjectId tableDoc = session.open(*req.table, &error);
-        if (!tableDoc) {
-            report.error(error);
-            return kExitFile;
-        }
-        if (!session.model().document(tableDoc)) {
-            report.error(*req.table + " is a book; the table must be in a document");
-            return kExitUsage;
-        }
-    }
-    session.activate(0);
-    if (target)
-        session.activate(target);
-
-    // Answers the command line gave; anything else is asked, or cancelled off a terminal.
-    if (req.yes)
-        host.defaultQuestionAnswer = 0;
-    else
-        host.askQuestion = [&](const std::string& text) {
-            report.endProgress();
-            return asker.confirm && asker.confirm(text) ? 0 : -1;
-        };
-    if (req.choice) {
-        auto index = ChoiceIndex(*req.choice);
-        if (!index) {
-            report.error("--choice takes empty, in-use or all, not '" + *req.choice + "'");
-            return kExitUsage;
-        }
-        host.queueListChoice(*index);
-    } else if (req.tag) {
-        host.queueListChoice(*req.tag);
-    } else {
-        host.askChoice = [&](const std::string& title, const std::vector<std::string>& items) -> int32_t {
-            report.endProgress();
-            auto chosen = asker.choose ? asker.choose(title, items) : std::nullopt;
-            return chosen ? *chosen : -1;
-        };
-    }
-
-    Document* doc = isBook ? nullptr : session.model().document(target);
-    if (number == kNextOverride && doc) {
-        int32_t n = req.from.value_or(1);
-        ObjectId p = doc->firstParagraphOfFlow(doc->mainFlow);
-        for (int32_t i = 1; p && i < n; i++)
-            p = doc->nextParagraph(p);
-        if (!p || n < 1) {
-            report.error(req.path + " has no paragraph " + std::to_string(n) + " in its main flow");
-            return kExitUsage;
-        }
-        doc->selection = TextRange{{p, 0}, {p, 0}};
-    }
-
-    const size_t alertsBefore = host.alerts().size();
-    const size_t dialogsBefore = host.listDialogs().size();
-    session.command(number);
-    report.endProgress();
-
-    bool cancelled = false, warned = false;
-    for (size_t i = alertsBefore; i < host.alerts().size(); i++) {
-        const AlertRecord& a = host.alerts()[i];
-        if (a.kind == 1 && a.answer != 0)
-            cancelled = true;
-        else if (a.kind == 3) {
-            report.warning(a.text);
-            warned = true;
-        } else if (a.kind == 2 && number == kAbout)
-            out << a.text << '\n';
-        else if (a.kind == 2)
-            report.note(a.text);
-    }
-    for (size_t i = dialogsBefore; i < host.listDialogs().size(); i++) {
-        const ListChoiceRecord& dialog = host.listDialogs()[i];
-        if (dialog.chosen >= 0)
-            continue;
-        if (req.tag && std::find(dialog.items.begin(), dialog.items.end(), *req.tag) == dialog.items.end()) {
-            report.error(req.path + " has no paragraph format named '" + *req.tag + "'");
-            return kExitUsage;
-        }
-        cancelled = true;
-    }
-
-    int status = kExitOk;
-    const auto outputs = session.outputDocuments();
-    for (size_t i = 0; i < outputs.size(); i++) {
-        auto paragraphs = OutputParagraphs(session, outputs[i]);
-        if (req.format == Format::Json)
-            PrintJson(out, paragraphs);
-        else
-            PrintText(out, paragraphs);
-        if (req.output) {
-            std::string file = *req.output;
-            if (i > 0) {
-                std::filesystem::path p(file);
-                file = (p.parent_path() / (p.stem().string() + "-" + std::to_string(i + 1) + p.extension().string())).string();
-            }
-            if (host.saveFile(outputs[i], file) != 0) {
-                report.error("could not write " + file);
-                status = kExitFile;
-            }
-        }
-    }
-
-    if (number == kNextOverride && doc) {
-        const Paragraph* selected = doc->paragraph(doc->selection.begin.object);
-        bool noted = false;
-        for (size_t i = alertsBefore; i < host.alerts().size(); i++)
-            noted = noted || host.alerts()[i].kind == 2;
-        if (selected && !noted)
-            out << selected->text << '\n';
-    }
-
-    if (doc && ChangesDocument(req.subcommand) && doc->modified) {
-        if (req.write) {
-            if (host.saveFile(target, doc->path) != 0) {
-                report.error("could not write " + req.path);
-                status = kExitFile;
-            }
-        } else {
-            report.note(req.path + " was changed in memory only; --write saves it");
-        }
-    }
-
-    // Book files the plug-in could not open or save: it said which on the console.
-    const std::string& console = host.consoleText();
-    if (console.find("Could not open file:") != std::string::npos ||
-        console.find("Could not save file:") != std::string::npos)
-        status = kExitFile;
-
-    if (status != kExitOk)
-        return status;
-    if (cancelled)
-        return kExitCancelled;
-    if (warned)
-        return kExitWarning;
-    return kExitOk;
+    if (req.subcommand == "stats")
+        return RunStats(req, out, err);
+    if (req.subcommand == "compare")
+        return RunCompare(req, out, err);
+    Job job(req, out, err, asker);
+    return job.run();
 }
 
 Asker TerminalAsker()

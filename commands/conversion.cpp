@@ -109,6 +109,14 @@ static void ConvertFlows(ObjectId target, const ConversionTable* conversion)
     }
 }
 
+/* The text holders beyond the flows (footnotes): retagged with their next tags, as in flows. */
+static void ConvertTextHolders(ObjectId target, const ConversionTable* conversion)
+{
+    for (ObjectId member = GetIdProperty(0, target, PROP_FIRST_TEXT_HOLDER); member != 0;
+         member = GetIdProperty(target, member, PROP_NEXT_TEXT_HOLDER))
+        ConvertParagraphs(target, GetIdProperty(target, member, PROP_FIRST_PARAGRAPH), conversion, 1);
+}
+
 /* Every cell paragraph of every table; then the titles, which keep their next tags. */
 static void ConvertTables(ObjectId target, const ConversionTable* conversion)
 {
@@ -133,6 +141,7 @@ void ConvertTags(ObjectId target, ObjectId tableDoc, ObjectId table)
     SetIntProperty(target, target, PROP_DOC_MODE, 1);
     ConvertCatalogue(target, &conversion);
     ConvertFlows(target, &conversion);
+    ConvertTextHolders(target, &conversion);
     ConvertTables(target, &conversion);
     SetIntProperty(target, target, PROP_DOC_MODE, savedMode);
 }

@@ -26,20 +26,16 @@ static int FormatApplies(ObjectId doc, ObjectId paragraph, const char* tag)
 }
 
 /* Applies the paragraph's own format again when it carries an override. Returns 1 when the
- * format was applied, so that the caller may clear the flag: a paragraph whose format could
- * not be applied still differs from it, and its flag must say so. */
+ * paragraph carried one, whether or not the format could be applied. */
 static int ReapplyIfOverridden(ObjectId doc, ObjectId paragraph)
 {
     char* tag = GetStringProperty(doc, paragraph, PROP_NAME);
     const char* name = tag ? tag : "";
-    int applied = 0;
-    if (GetIntProperty(doc, paragraph, PROP_OVERRIDE) != 0) {
-        applied = FormatApplies(doc, paragraph, name);
-        if (applied)
-            ApplyParagraphFormat(doc, paragraph, name);
-    }
+    int overridden = GetIntProperty(doc, paragraph, PROP_OVERRIDE) != 0;
+    if (overridden && FormatApplies(doc, paragraph, name))
+        ApplyParagraphFormat(doc, paragraph, name);
     BridgeFree(tag);
-    return applied;
+    return overridden;
 }
 
 static void RemoveInFlows(ObjectId doc)
@@ -58,6 +54,18 @@ static void ReapplyChain(ObjectId doc, ObjectId first)
 {
     for (ObjectId pgf = first; pgf != 0; pgf = GetIdProperty(doc, pgf, PROP_NEXT_PARAGRAPH))
         ReapplyIfOverridden(doc, pgf);
+}
+
+/* The text holders beyond the flows (footnotes): their paragraphs are body text, so their
+ * flags are cleared as in the flows. */
+static void RemoveInTextHolders(ObjectId doc)
+{
+    for (ObjectId member = GetIdProperty(0, doc, PROP_FIRST_TEXT_HOLDER); member != 0;
+         member = GetIdProperty(doc, member, PROP_NEXT_TEXT_HOLDER))
+        for (ObjectId pgf = GetIdProperty(doc, member, PROP_FIRST_PARAGRAPH); pgf != 0;
+             pgf = GetIdProperty(doc, pgf, PROP_NEXT_PARAGRAPH))
+            if (ReapplyIfOverridden(doc, pgf))
+                SetIntProperty(doc, pgf, PROP_OVERRIDE, 0);
 }
 
 /* Cells row by row, then the title. The override flag of table paragraphs is not written. */
@@ -81,6 +89,7 @@ void RemoveOverridesInDocument(ObjectId doc)
     int32_t savedMode = GetIntProperty(doc, doc, PROP_DOC_MODE);
     SetIntProperty(doc, doc, PROP_DOC_MODE, 1);
     RemoveInFlows(doc);
+    RemoveInTextHolders(doc);
     RemoveInTables(doc);
     SetIntProperty(doc, doc, PROP_DOC_MODE, savedMode);
 }

@@ -282,10 +282,13 @@ static int32_t BuildTable(ObjectId doc, ObjectId book, int fromBook, const char*
     if (choice != LIST_EMPTY) {
         if (!CreateUsageLists(&lists))
             return 0;
+        /* Every spelling in use: a list that kept one of "body" and "Body" would have the
+         * other format deleted while paragraphs still carry its tag. */
+        lists.spelling = USED_EVERY_SPELLING;
         if (fromBook)
             WalkBookComponents(book, BOOK_PREFIX_EXAMINING, BOOK_FILE_CLOSE, ScanBookFileUsage, &lists);
         else
-            ScanParagraphUsage(doc, lists.used, lists.unused);
+            ScanParagraphUsageAs(doc, lists.used, lists.unused, lists.spelling);
     }
     WriteTable(choice, &lists, headings, columns);
     FreeUsageLists(&lists);

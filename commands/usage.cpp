@@ -27,10 +27,15 @@ static void AddOrReport(StringList* list, const char* text)
     }
 }
 
-/* One paragraph's tag: used (once, ignoring case), and no longer a candidate for unused. */
+/* How the current scan keeps tags that differ only in letter case; see ScanParagraphUsageAs. */
+static UsedSpelling scanSpelling;
+
+/* One paragraph's tag: used (once, ignoring case, or once per exact spelling), and no longer
+ * a candidate for unused. */
 static void NoteTag(const char* tag, StringList* used, StringList* unused)
 {
-    if (StringListFindNoCase(used, tag) < 0)
+    int32_t known = scanSpelling == USED_EVERY_SPELLING ? StringListFind(used, tag) : StringListFindNoCase(used, tag);
+    if (known < 0)
         AddOrReport(used, tag);
     int32_t index = StringListFind(unused, tag);
     if (index >= 0)
@@ -100,7 +105,13 @@ static void ScanCatalogue(ObjectId doc, StringList* used, StringList* unused)
 
 int32_t ScanParagraphUsage(ObjectId doc, StringList* used, StringList* unused)
 {
+    return ScanParagraphUsageAs(doc, used, unused, USED_FIRST_SPELLING);
+}
+
+int32_t ScanParagraphUsageAs(ObjectId doc, StringList* used, StringList* unused, UsedSpelling spelling)
+{
     scanFailures = 0;
+    scanSpelling = spelling;
     SetIntProperty(0, 0, PROP_SCREEN_UPDATING, 0);
     int32_t savedMode = GetIntProperty(doc, doc, PROP_DOC_MODE);
     SetIntProperty(doc, doc, PROP_DOC_MODE, 1);
@@ -147,6 +158,7 @@ char* BookTitle(ObjectId book)
 int32_t CreateUsageLists(UsageLists* lists)
 {
     lists->incomplete = 0;
+    lists->spelling = USED_FIRST_SPELLING;
     lists->used = StringListCreate(1, 1);
     lists->unused = StringListCreate(1, 1);
     if (lists->used && lists->unused)
@@ -191,7 +203,7 @@ static void AppendUsageSections(ObjectId out, UsageLists* lists)
 void ScanBookFileUsage(BookFile* file, void* context)
 {
     UsageLists* lists = (UsageLists*)context;
-    lists->incomplete += ScanParagraphUsage(file->doc, lists->used, lists->unused);
+    lists->incomplete += ScanParagraphUsageAs(file->doc, lists->used, lists->unused, lists->spelling);
 }
 
 int32_t ListParagraphUsage(ObjectId doc)

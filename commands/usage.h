@@ -14,15 +14,24 @@
  * lists are incomplete, and a tag in use may be missing from used. */
 int32_t ScanParagraphUsage(ObjectId doc, StringList* used, StringList* unused);
 
+/* Which spellings of tags that differ only in letter case the used list keeps: the first one
+ * met (the usage listings), or every exact spelling (the tag tables, so that a list made from
+ * the tags in use names every format that paragraphs carry). */
+typedef enum UsedSpelling { USED_FIRST_SPELLING = 0, USED_EVERY_SPELLING = 1 } UsedSpelling;
+
+/* ScanParagraphUsage with the used list's spelling rule given. */
+int32_t ScanParagraphUsageAs(ObjectId doc, StringList* used, StringList* unused, UsedSpelling spelling);
+
 /* The pair of lists a scan fills; incomplete counts the names a scan could not add. */
 typedef struct UsageLists {
     StringList* used;
     StringList* unused;
     int32_t incomplete;
+    UsedSpelling spelling; /* how scans of whole books into these lists keep spellings */
 } UsageLists;
 
-/* Creates both lists empty (capacity 1, growth 1); 0 after a console line when they cannot
- * be had. FreeUsageLists releases both and clears the record. */
+/* Creates both lists empty (capacity 1, growth 1), keeping the first spelling of each tag;
+ * 0 after a console line when they cannot be had. FreeUsageLists releases both and clears the record. */
 int32_t CreateUsageLists(UsageLists* lists);
 void FreeUsageLists(UsageLists* lists);
 

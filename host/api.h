@@ -62,6 +62,13 @@ struct OpenRecord {
     std::string error; // why it failed (names the file)
 };
 
+struct SaveRecord {
+    std::string path; // as asked (UTF-8)
+    ObjectId object = 0;
+    int32_t status = 0;
+    std::string error; // why it failed (names the file)
+};
+
 class Host {
 public:
     explicit Host(MemoryMode mode = MemoryMode::Shared);
@@ -81,7 +88,7 @@ public:
     // open shows nothing on the console (the client decides what to tell the user).
     ObjectId openFile(const std::string& path, bool untitledCopy, int32_t& status, std::string* error = nullptr);
     // Saves under `path` (the document takes that name); a failed save leaves a console line
-    // naming the file.
+    // naming the file. Every save is recorded (saves()).
     int32_t saveFile(ObjectId docOrBook, const std::string& path); // status
     int32_t closeFile(ObjectId docOrBook, bool evenIfModified);     // status
 
@@ -125,6 +132,8 @@ public:
     const std::vector<std::string>& statusLines() const { return statusLines_; }
     const std::vector<int32_t>& notificationsRequested() const { return notifications_; }
     const std::vector<OpenRecord>& opens() const { return opens_; }
+    // Every save, by the client or by whoever drives the host, with its status.
+    const std::vector<SaveRecord>& saves() const { return saves_; }
     // Optional live echo of console text and status lines (the CLI's --verbose).
     std::function<void(const std::string&)> echoConsole;
     std::function<void(const std::string&)> echoStatus;
@@ -142,6 +151,7 @@ public:
 
 private:
     friend struct Impl;
+    int32_t storeFile(ObjectId docOrBook, const std::string& path, std::string& error); // saveFile's work
     Model model_;
     MemoryMode mode_;
     DocumentStore* store_ = nullptr;
@@ -160,6 +170,7 @@ private:
     std::vector<std::string> statusLines_;
     std::vector<int32_t> notifications_;
     std::vector<OpenRecord> opens_;
+    std::vector<SaveRecord> saves_;
 };
 
 // Where the host's installation directory (property 89) points unless changed: the build's

@@ -33,6 +33,7 @@ ObjectId DocBuilder::addParagraph(PgfHome home, ObjectId container, const std::s
     Paragraph* p = doc_->paragraph(id);
     for (const auto& [k, v] : changes)
         p->props[k] = v;
+    p->ownProps = !changes.empty();
     p->overridden = DiffersFromFormat(*doc_, *p);
     return id;
 }

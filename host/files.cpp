@@ -49,8 +49,15 @@ ObjectId Host::openFile(const std::string& path, bool untitledCopy, int32_t& sta
 
 int32_t Host::saveFile(ObjectId id, const std::string& path)
 {
-    std::string native = NativePath(path);
     std::string error;
+    const int32_t status = storeFile(id, path, error);
+    saves_.push_back(SaveRecord{path, id, status, error});
+    return status;
+}
+
+int32_t Host::storeFile(ObjectId id, const std::string& path, std::string& error)
+{
+    std::string native = NativePath(path);
     if (Document* d = model_.document(id)) {
         if (!store_)
             return kFileError;

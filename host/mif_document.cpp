@@ -60,10 +60,9 @@ std::string ParaLinesText(const MifSource& src, Document& d, const Paragraph& p,
         text(ByteIndex(p.text, item.offset));
         if (item.mifNode >= 0) {
             // As read, with its inner lines re-indented from where it stood to its new place.
-            std::string raw = SerializeMifNode(src, item.mifNode) + src.trailingComment(item.mifNode);
-            std::erase(raw, '\r');
-            const std::string from = "\n" + src.childIndent(src.nodes[item.mifNode].parent);
-            for (size_t at = 0; (at = raw.find(from, at)) != std::string::npos; at += 2) raw.replace(at, from.size(), "\n ");
+            // Values that run over several lines are kept as they are.
+            std::string raw = SerializeMifNodeReindented(src, item.mifNode, src.childIndent(src.nodes[item.mifNode].parent), " ") +
+                              src.trailingComment(item.mifNode);
             t += " " + raw + "\n";
         } else if (item.kind == InlineItem::TableAnchor) {
             if (const Table* table = d.table(item.object)) t += " <ATbl " + std::to_string(table->mifId) + ">\n";
@@ -399,6 +398,14 @@ private:
         return s;
     }
 
+    // Whether the paragraph's own <Pgf> holds a property statement besides its tag.
+    bool hasOwnProps(int32_t para) {
+        for (int32_t c : src_.children(para, "Pgf"))
+            for (int32_t statement : src_.children(c))
+                if (src_.nodes[statement].name != "PgfTag") return true;
+        return false;
+    }
+
     void readPara(int32_t node, PgfHome home, ObjectId container) {
         PgfState s = stateOf(node);
         if (write_) {
@@ -416,6 +423,7 @@ private:
         p.id = m_->newId();
         p.tag = s.tag;
         p.props = s.props;
+        p.ownProps = hasOwnProps(node);
         p.home = home;
         p.mifNode = node;
         MifEncoding enc = s.encoding;

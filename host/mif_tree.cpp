@@ -2,6 +2,7 @@
 // writing it back byte for byte.
 #include "host/mif_tree.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
@@ -134,12 +135,19 @@ public:
                 stack.pop_back();
                 ++pos;
             } else if (c == '`') {
+                // A string runs to its closing quote, over several lines when it is long
+                // (equations keep their whole expression in one value); kept byte for byte.
+                const int startLine = line_;
                 size_t end = pos + 1;
-                while (end < s_.size() && s_[end] != '\'' && s_[end] != '\n') end += s_[end] == '\\' ? 2 : 1;
-                if (end >= s_.size() || s_[end] != '\'')
-                    return fail(line_, "string value is not closed with ' on its line");
+                while (end < s_.size() && s_[end] != '\'') {
+                    size_t step = s_[end] == '\\' && end + 1 < s_.size() ? 2 : 1;
+                    for (size_t k = end; k < end + step; ++k) line_ += s_[k] == '\n';
+                    end += step;
+                }
+                if (end >= s_.size())
+                    return fail(startLine, "string value is not closed with ' (the file ends inside it)");
                 ++end;
-                if (!checkUtf8(pos, end) || !checkEscapes(pos, end)) return false;
+                if (!checkUtf8(pos, end, startLine) || !checkEscapes(pos, end, startLine)) return false;
                 addText(*cur, pos, end, true);
                 pos = end;
             } else {
@@ -184,21 +192,26 @@ private:
             p = next + 1;
         }
     }
-    bool checkUtf8(size_t begin, size_t end) {
+    // The line of byte `at` of a value that starts at `begin` on line `beginLine`.
+    int lineOf(size_t begin, size_t at, int beginLine) const {
+        return beginLine + static_cast<int>(std::count(s_.begin() + static_cast<std::ptrdiff_t>(begin),
+                                                       s_.begin() + static_cast<std::ptrdiff_t>(at), '\n'));
+    }
+    bool checkUtf8(size_t begin, size_t end, int beginLine = -1) {
         if (out_.legacy) return true;
         size_t bad = FindInvalidUtf8(s_.substr(begin, end - begin));
         if (bad == std::string_view::npos) return true;
-        return fail(line_, "invalid UTF-8 (byte " + std::to_string(static_cast<unsigned char>(s_[begin + bad])) +
+        return fail(beginLine < 0 ? line_ : lineOf(begin, begin + bad, beginLine), "invalid UTF-8 (byte " + std::to_string(static_cast<unsigned char>(s_[begin + bad])) +
                                "); MIF " + out_.version + " files are UTF-8");
     }
     // Escapes a string may hold: \t \> \q \Q \\ and \x with hexadecimal digits.
-    bool checkEscapes(size_t begin, size_t end) {
+    bool checkEscapes(size_t begin, size_t end, int beginLine) {
         for (size_t i = begin + 1; i + 1 < end; ++i) {
             if (s_[i] != '\\') continue;
             char e = s_[i + 1];
             bool hex = e == 'x' && i + 2 < end && std::isxdigit(static_cast<unsigned char>(s_[i + 2]));
             if (!hex && e != 't' && e != '>' && e != 'q' && e != 'Q' && e != '\\')
-                return fail(line_, std::string("unknown escape \\") + (e == '\'' ? std::string("'") : std::string(1, e)) +
+                return fail(lineOf(begin, i, beginLine), std::string("unknown escape \\") + (e == '\'' ? std::string("'") : std::string(1, e)) +
                                        " in a string");
             ++i;
         }
@@ -222,6 +235,32 @@ void Serialize(const MifSource& src, int32_t index, std::string& out) {
     for (const MifPiece& piece : node.body) {
         if (piece.kind == MifPiece::Child) Serialize(src, piece.child, out);
         else out += piece.text;
+    }
+    if (index != 0) out += '>';
+}
+
+// As Serialize, with every line break in the space between values re-indented; values (which
+// may run over several lines) are written as they are.
+void SerializeReindented(const MifSource& src, int32_t index, std::string_view from, std::string_view to,
+                         std::string& out) {
+    const MifNode& node = src.nodes[index];
+    out += node.open;
+    for (const MifPiece& piece : node.body) {
+        if (piece.kind == MifPiece::Child) {
+            SerializeReindented(src, piece.child, from, to, out);
+        } else if (piece.kind == MifPiece::Token) {
+            out += piece.text;
+        } else {
+            std::string_view sp = piece.text;
+            for (size_t i = 0; i < sp.size(); ++i) {
+                if (sp[i] == '\r') continue;
+                out += sp[i];
+                if (sp[i] == '\n' && sp.substr(i + 1, from.size()) == from) {
+                    out += to;
+                    i += from.size();
+                }
+            }
+        }
     }
     if (index != 0) out += '>';
 }
@@ -256,6 +295,12 @@ std::string SerializeMif(const MifSource& source) {
 std::string SerializeMifNode(const MifSource& source, int32_t node) {
     std::string out;
     Serialize(source, node, out);
+    return out;
+}
+
+std::string SerializeMifNodeReindented(const MifSource& source, int32_t node, std::string_view from, std::string_view to) {
+    std::string out;
+    SerializeReindented(source, node, from, to, out);
     return out;
 }
 

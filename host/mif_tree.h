@@ -88,5 +88,8 @@ bool ParseMif(std::string_view bytes, const std::string& fileName, MifSource& ou
 // Writes the tree back to bytes.
 std::string SerializeMif(const MifSource& source);
 std::string SerializeMifNode(const MifSource& source, int32_t node);
+// One statement with the indentation `from` after each line break between its values replaced
+// by `to`, and no carriage returns there; the values themselves are written as read.
+std::string SerializeMifNodeReindented(const MifSource& source, int32_t node, std::string_view from, std::string_view to);
 
 }  // namespace tw::host

@@ -619,7 +619,9 @@ ObjectId AddTable(Model& m, Document& d, const std::string& format, int32_t colu
 bool DiffersFromFormat(const Document& d, const Paragraph& p)
 {
     const PgfFormat* f = const_cast<Document&>(d).formatByName(p.tag);
-    return f && f->props != p.props;
+    // Without a format there is nothing to compare with: the paragraph differs when it
+    // carries properties of its own.
+    return f ? f->props != p.props : p.ownProps;
 }
 
 // ---- text ---------------------------------------------------------------------------------

@@ -92,6 +92,7 @@ struct Paragraph {
     std::string text; // UTF-8, without the end mark
     std::vector<InlineItem> items; // ordered by offset
     bool overridden = false;  // 590: differs from the format of its tag
+    bool ownProps = false;    // carries property statements of its own (its <Pgf>, or a builder's changes)
     int32_t leaveUnchanged = 0; // 588: nonzero keeps format lists from being applied
     PgfHome home = PgfHome::None;
     ObjectId container = 0; // frame, cell, table (title) or text holder
@@ -357,7 +358,8 @@ ObjectId AddTextHolder(Model& m, Document& d, ObjectId anchorParagraph);
 ObjectId AddTable(Model& m, Document& d, const std::string& format, int32_t columns, int32_t headingRows,
                   int32_t bodyRows, int32_t footingRows, ObjectId anchorParagraph, int32_t anchorOffset);
 
-// Whether a paragraph's properties differ from its format's (false without a format).
+// Whether a paragraph's properties differ from its format's; without a format, whether it
+// carries properties of its own.
 bool DiffersFromFormat(const Document& d, const Paragraph& p);
 
 // Text offsets count characters (code points); TW_END_OF_OBJECT / TW_END_OF_TEXT stand for

@@ -119,6 +119,28 @@ TEST_F(Tool, DeleteUnusedInABookSavesEveryChapterAndReportsAMissingOne)
     EXPECT_FALSE(Contains(after.out, "OldStyle")) << after.out;
 }
 
+TEST_F(Tool, ADocumentWithEquationsOverSeveralLinesIsListedAndSavedAsItWas)
+{
+    const std::string original = Slurp(fs::path(TAGWRIGHT_SOURCE_DIR) / "tests" / "data" / "equation.mif");
+    const fs::path doc = file("Equations.mif");
+    fs::copy_file(fs::path(TAGWRIGHT_SOURCE_DIR) / "tests" / "data" / "equation.mif", doc);
+    Result r = run({"usage", doc.string()});
+    ASSERT_EQ(r.exit, 0) << r.err;
+    const size_t unused = r.out.find("## Paragraph Tags Not Used:");
+    ASSERT_NE(unused, std::string::npos) << r.out;
+    EXPECT_TRUE(Contains(r.out.substr(0, unused), "\nEquation\n")) << r.out;
+    EXPECT_TRUE(Contains(r.out.substr(unused), "\nUnused\n")) << r.out;
+
+    Result written = run({"--yes", "--write", "delete-unused", doc.string()});
+    ASSERT_EQ(written.exit, 0) << written.err;
+    std::string expected = original;
+    const size_t from = expected.find(" <Pgf \n  <PgfTag `Unused'>");
+    const size_t to = expected.find("> # end of Pgf\n", from);
+    ASSERT_TRUE(from != std::string::npos && to != std::string::npos);
+    expected.erase(from, to + std::string("> # end of Pgf\n").size() - from);
+    EXPECT_EQ(Slurp(doc), expected);
+}
+
 // ---- errors -------------------------------------------------------------------------------
 
 TEST_F(Tool, FilesThatCannotBeReadNameTheFileAndExitTwo)

@@ -17,6 +17,7 @@ int TagwrightMain(int argc, char** argv); // cli/main.cpp, built into the test p
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -109,6 +110,44 @@ protected:
         return r;
     }
 #endif
+
+    // Runs a python3 script with `input` on standard input (the standard csv and json
+    // parsers stand for any program reading the tool's output).
+    Result python(const std::string& script, const std::string& input) const
+    {
+        {
+            std::ofstream(file("script.py")) << script;
+            std::ofstream(file("input.txt"), std::ios::binary) << input;
+        }
+        std::string cmd = "python3 " + Quote(file("script.py").string()) + " <" + Quote(file("input.txt").string()) +
+                          " >" + Quote(file("py-out.txt").string()) + " 2>" + Quote(file("py-err.txt").string());
+        Result r;
+        int status = std::system(cmd.c_str());
+        r.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        r.out = Slurp(file("py-out.txt"));
+        r.err = Slurp(file("py-err.txt"));
+        return r;
+    }
+
+    // Replaces the first `from` in a file with `to`; the text must be there.
+    void edit(const fs::path& path, const std::string& from, const std::string& to) const
+    {
+        std::string text = Slurp(path);
+        const size_t at = text.find(from);
+        ASSERT_NE(at, std::string::npos) << from << " not in " << path;
+        text.replace(at, from.size(), to);
+        std::ofstream(path, std::ios::binary) << text;
+    }
+
+    // Every MIF file of the copied book, with its bytes.
+    std::map<std::string, std::string> bookBytes() const
+    {
+        std::map<std::string, std::string> bytes;
+        for (const auto& entry : fs::recursive_directory_iterator(dir_ / "book"))
+            if (entry.is_regular_file())
+                bytes[entry.path().string()] = Slurp(entry.path());
+        return bytes;
+    }
 
     fs::path dir_;
 };

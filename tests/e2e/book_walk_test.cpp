@@ -85,7 +85,7 @@ TEST_F(BookWalkTest, VisitsFilesDepthFirstAndSkipsOtherKinds)
     AddBook(book);
     Load();
 
-    session.command(9);
+    session.command(TW_CMD_LIST_USAGE_BOOK);
     const std::vector<std::string> order = {Path("ch1.fm"), Path("ch2.fm"), Path("ch3.fm"), Path("ch4.fm"),
                                             Path("ch5.fm")};
     EXPECT_EQ(Opened(), order);
@@ -104,7 +104,7 @@ TEST_F(BookWalkTest, EmptyBookOpensNothingAndClearsTheStatusLine)
     BookBuilder book(model(), Path("Empty.book"));
     AddBook(book);
     Load();
-    session.command(9);
+    session.command(TW_CMD_LIST_USAGE_BOOK);
     EXPECT_TRUE(Opened().empty());
     EXPECT_EQ(session.statusLines(), std::vector<std::string>{""});
 }
@@ -118,7 +118,7 @@ TEST_F(BookWalkTest, MissingFileIsReportedAndTheWalkGoesOn)
     AddBook(book);
     Load();
 
-    session.command(9);
+    session.command(TW_CMD_LIST_USAGE_BOOK);
     EXPECT_TRUE(ConsoleHas("Could not open file:" + Path("ch2.fm")));
     EXPECT_EQ(session.statusLines(), (std::vector<std::string>{"Examining: ch1.fm", "Examining: ch2.fm",
                                                                "Examining: ch3.fm", "Examining: ", ""}));
@@ -138,7 +138,7 @@ TEST_F(BookWalkTest, UnsaveableFileIsReportedStaysOpenAndTheWalkGoesOn)
     Load();
 
     session.answerAlert(0);
-    session.command(10);
+    session.command(TW_CMD_DELETE_UNUSED_BOOK);
     EXPECT_TRUE(ConsoleHas("Could not save file:" + Path("ch3.fm")));
     EXPECT_FALSE(ConsoleHas("Could not save file:" + Path("ch2.fm"))) << "its open failure was reported already";
     auto console = session.consoleLines();

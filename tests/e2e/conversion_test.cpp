@@ -65,7 +65,7 @@ protected:
     {
         session.activate(target);
         session.answerAlert(0);
-        session.command(6);
+        session.command(TW_CMD_CONVERT);
     }
 
     std::vector<std::string> AlertTexts(int32_t kind)
@@ -192,7 +192,7 @@ TEST_F(ConversionTest, TableBuiltByTheCommandConvertsNothingUntilFilledIn)
     ObjectId target = Open(doc);
     Load();
     session.chooseFromList("All Paragraph Tags");
-    session.command(5);
+    session.command(TW_CMD_CREATE_CONVERSION);
     ASSERT_EQ(session.outputDocuments().size(), 1u);
     Convert(target);
     EXPECT_EQ(MainFlowTags(Doc(target)), (Names{"Note", "Body"}));
@@ -205,7 +205,7 @@ TEST_F(ConversionTest, NothingChangesWithoutATableOrConsent)
     doc.format("Body").format("Note").paragraph("Note", "n");
     ObjectId target = Open(doc);
     Load();
-    session.command(6);
+    session.command(TW_CMD_CONVERT);
     EXPECT_EQ(AlertTexts(3), (Names{kNoTable}));
     EXPECT_TRUE(AlertTexts(1).empty());
 
@@ -214,13 +214,13 @@ TEST_F(ConversionTest, NothingChangesWithoutATableOrConsent)
     list.format("Body").paragraph("Body", "x").table({{"Tags to Keep"}, {"Note"}});
     Open(list);
     session.activate(target);
-    session.command(6);
+    session.command(TW_CMD_CONVERT);
     EXPECT_EQ(AlertTexts(3), (Names{kNoTable, kNoTable}));
 
     OpenConversionTable({{"Note", "Body"}});
     session.activate(target);
     session.answerAlert(1);
-    session.command(6);
+    session.command(TW_CMD_CONVERT);
     EXPECT_EQ(AlertTexts(1), (Names{kQuestion}));
     EXPECT_EQ(MainFlowTags(Doc(target)), (Names{"Note"}));
 }
@@ -259,7 +259,7 @@ TEST_F(ConversionBookTest, EveryFileIsConvertedAndSaved)
     OpenConversionTable({{"Note", "Body"}});
     Load();
     session.answerAlert(0);
-    session.command(14);
+    session.command(TW_CMD_CONVERT_BOOK);
     EXPECT_EQ(AlertTexts(1), (Names{kBookQuestion}));
     EXPECT_EQ(StoredTags("ch1.fm"), (Names{"Body"}));
     EXPECT_EQ(StoredTags("ch2.fm"), (Names{"Body"}));
@@ -273,11 +273,11 @@ TEST_F(ConversionBookTest, DeclinedOrMissingTableSavesNothing)
     PutChapter("ch1.fm", "Note");
     AddBook({"ch1.fm"});
     Load();
-    session.command(14);
+    session.command(TW_CMD_CONVERT_BOOK);
     EXPECT_EQ(AlertTexts(3), (Names{kNoTable}));
     OpenConversionTable({{"Note", "Body"}});
     session.answerAlert(1);
-    session.command(14);
+    session.command(TW_CMD_CONVERT_BOOK);
     EXPECT_EQ(store.saves(Path("ch1.fm")), 0);
     EXPECT_TRUE(session.statusLines().empty());
 }
@@ -296,7 +296,7 @@ TEST_F(ConversionBookTest, TableInsideABookFileServesTheWholeBook)
     ASSERT_NE(opened, 0u) << error;
     Load();
     session.answerAlert(0);
-    session.command(14);
+    session.command(TW_CMD_CONVERT_BOOK);
     EXPECT_EQ(StoredTags("ch1.fm"), (Names{"Body"}));
     EXPECT_EQ(StoredTags("ch2.fm"), (Names{"Body"}));
     EXPECT_NE(model().document(opened), nullptr);
@@ -371,7 +371,7 @@ TEST_F(MifConversionTest, SavedChapterReadsBackConverted)
     ASSERT_NE(opened, 0u) << error;
     session.activate(opened);
     session.answerAlert(0);
-    session.command(14);
+    session.command(TW_CMD_CONVERT_BOOK);
     EXPECT_TRUE(session.consoleLines().empty()) << session.host().consoleText();
 
     Model after;

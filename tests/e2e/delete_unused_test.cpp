@@ -1,6 +1,7 @@
 // delete_unused_test.cpp - deleting unused paragraph formats from a document and from every
 // file of a book: the question, what is deleted and what is spared, what is saved, and book
 // files on disk (MIF) that reload with only the unused formats gone.
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -37,7 +38,7 @@ TEST_F(DeleteUnusedTest, ConfirmedDeletesOnlyFormatsNoParagraphUses)
     ObjectId id = Open(doc);
     Load();
     session.answerAlert(0);
-    session.command(2);
+    session.command(TW_CMD_DELETE_UNUSED);
     ASSERT_EQ(session.alerts().size(), 1u);
     EXPECT_EQ(session.alerts()[0].text, kDocumentQuestion);
     EXPECT_EQ(session.alerts()[0].kind, 1);
@@ -58,12 +59,12 @@ TEST_F(DeleteUnusedTest, CancelledOrAllUsedChangesNothing)
 
     session.activate(id);
     session.answerAlert(1);
-    session.command(2);
+    session.command(TW_CMD_DELETE_UNUSED);
     EXPECT_EQ(Catalogue(id), (std::vector<std::string>{"Body", "Note"}));
 
     session.activate(fullId);
     session.answerAlert(0);
-    session.command(2);
+    session.command(TW_CMD_DELETE_UNUSED);
     EXPECT_EQ(Catalogue(fullId), (std::vector<std::string>{"Body", "Note"}));
     EXPECT_FALSE(model().document(fullId)->modified);
 }
@@ -76,7 +77,7 @@ TEST_F(DeleteUnusedTest, FormatDifferingOnlyInCaseFromAUsedTagIsSpared)
     ObjectId id = Open(doc);
     Load();
     session.answerAlert(0);
-    session.command(2);
+    session.command(TW_CMD_DELETE_UNUSED);
     EXPECT_EQ(Catalogue(id), (std::vector<std::string>{"Body", "body"}));
 }
 
@@ -87,11 +88,11 @@ TEST_F(DeleteUnusedTest, QuestionThatCannotBeShownDeletesNothing)
     ObjectId id = Open(doc);
     Load();
     session.host().failSlot(HOST_SLOT_SHOW_ALERT, TW_E_RETRYLATER);
-    session.command(2);
+    session.command(TW_CMD_DELETE_UNUSED);
     EXPECT_EQ(Catalogue(id), (std::vector<std::string>{"Body", "Note"}));
     // The next question is shown and answered normally.
     session.answerAlert(0);
-    session.command(2);
+    session.command(TW_CMD_DELETE_UNUSED);
     EXPECT_EQ(Catalogue(id), (std::vector<std::string>{"Body"}));
 }
 
@@ -120,7 +121,7 @@ protected:
 TEST_F(BookDeleteTest, UnusedMeansUnusedInEveryFileAndEachFileIsSaved)
 {
     session.answerAlert(0);
-    session.command(10);
+    session.command(TW_CMD_DELETE_UNUSED_BOOK);
     ASSERT_EQ(session.alerts().size(), 1u);
     EXPECT_EQ(session.alerts()[0].text, kBookQuestion);
     EXPECT_EQ(Stored("ch1.fm"), (std::vector<std::string>{"Body", "Note"}));
@@ -134,7 +135,7 @@ TEST_F(BookDeleteTest, UnusedMeansUnusedInEveryFileAndEachFileIsSaved)
 TEST_F(BookDeleteTest, CancelLeavesEveryFileUntouched)
 {
     session.answerAlert(1);
-    session.command(10);
+    session.command(TW_CMD_DELETE_UNUSED_BOOK);
     EXPECT_EQ(store.saves(Path("ch1.fm")), 0);
     EXPECT_EQ(store.saves(Path("ch2.fm")), 0);
     EXPECT_EQ(Stored("ch2.fm"), (std::vector<std::string>{"Body", "Old", "Note"}));
@@ -148,7 +149,7 @@ TEST_F(BookDeleteTest, FileTheFirstWalkCouldNotOpenIsLeftAsItWas)
     // were never looked at, so nothing may be deleted from it.
     store.failingLoads[host::NativePath(Path("ch2.fm"))] = 1;
     session.answerAlert(0);
-    session.command(10);
+    session.command(TW_CMD_DELETE_UNUSED_BOOK);
     EXPECT_EQ(session.host().consoleText(), "Could not open file:" + Path("ch2.fm") + "\n");
     EXPECT_EQ(Stored("ch1.fm"), (std::vector<std::string>{"Body", "Note"}));
     EXPECT_EQ(Stored("ch2.fm"), (std::vector<std::string>{"Body", "Old", "Note"}));
@@ -166,12 +167,12 @@ TEST_F(BookDeleteTest, BookFileTheUserHasOpenStaysOpenWithItsEdits)
     ASSERT_NE(end.object, 0u);
     session.activate(model().openBooks.front());
 
-    session.command(9); // a read-only walk
+    session.command(TW_CMD_LIST_USAGE_BOOK); // a read-only walk
     ASSERT_NE(model().document(ch1), nullptr) << "the listing closed the user's document";
     EXPECT_EQ(session.paragraphs(ch1).front().text, "edited a");
 
     session.answerAlert(0);
-    session.command(10); // a walk that saves
+    session.command(TW_CMD_DELETE_UNUSED_BOOK); // a walk that saves
     ASSERT_NE(model().document(ch1), nullptr) << "deleting closed the user's document";
     EXPECT_EQ(store.saves(Path("ch1.fm")), 1);
     EXPECT_EQ(Stored("ch1.fm"), (std::vector<std::string>{"Body", "Note"}));
@@ -259,7 +260,7 @@ TEST_F(MifBookDeleteTest, SavedFilesReloadWithOnlyTheUnusedFormatsGone)
     session.activate(opened);
 
     session.answerAlert(0);
-    session.command(10);
+    session.command(TW_CMD_DELETE_UNUSED_BOOK);
     EXPECT_TRUE(session.consoleLines().empty()) << session.host().consoleText();
 
     EXPECT_EQ(Read(ch1Path), Expected(ch1Before, {"Old"}));
@@ -277,6 +278,42 @@ TEST_F(MifBookDeleteTest, SavedFilesReloadWithOnlyTheUnusedFormatsGone)
         text.push_back({d.paragraph(p)->tag, d.paragraph(p)->text});
     EXPECT_EQ(text, (std::vector<ParagraphText>{{"Heading1", "Chapter one"}, {"Body", "Text with a note."}}));
     EXPECT_EQ(d.tables.size(), 1u);
+}
+
+TEST_F(MifBookDeleteTest, AChapterWithEquationsOverSeveralLinesIsReadAndSavedAsItWas)
+{
+    const std::string original = Read(std::string(TAGWRIGHT_SOURCE_DIR) + "/tests/data/equation.mif");
+    const std::string unusedFormat = " <Pgf \n  <PgfTag `Unused'>";
+    const size_t from = original.find(unusedFormat);
+    const size_t to = original.find("> # end of Pgf\n", from);
+    ASSERT_TRUE(from != std::string::npos && to != std::string::npos);
+    std::string chapter = (dir / "Equations.mif").string(), error;
+    ASSERT_TRUE(host::WriteFileAtomically(chapter, original, error)) << error;
+    BookBuilder book(model(), (dir / "Maths.book").string());
+    book.file(chapter);
+    ASSERT_TRUE(host::WriteFileAtomically((dir / "Maths.book").string(), host::MifBookBytes(*book.build()), error))
+        << error;
+    Load();
+    ObjectId opened = session.open((dir / "Maths.book").string(), &error);
+    ASSERT_NE(opened, 0u) << error;
+    session.activate(opened);
+
+    session.command(9); // usage: the chapter is read, not lost
+    EXPECT_TRUE(session.consoleLines().empty()) << session.host().consoleText();
+    auto listing = Output();
+    auto listed = [&](const std::string& text) {
+        return std::find_if(listing.begin(), listing.end(), [&](const ParagraphText& p) { return p.text == text; }) !=
+               listing.end();
+    };
+    EXPECT_TRUE(listed("Equation") && listed("Body") && listed("Unused"));
+
+    session.answerAlert(0);
+    session.command(10);
+    EXPECT_TRUE(session.consoleLines().empty()) << session.host().consoleText();
+    // Exactly the unused format's statement is gone; both equations are as they were.
+    std::string expected = original;
+    expected.erase(from, to + std::string("> # end of Pgf\n").size() - from);
+    EXPECT_EQ(Read(chapter), expected);
 }
 
 } // namespace

@@ -54,34 +54,34 @@ TEST_F(DispatchTest, SetDocIdNamesTheDocumentOfTheNextCommandOnly)
     EXPECT_EQ(ListedDocument(), "b.fm");
     // A menu command consumes it just the same.
     session.message("SetDocId " + Id(docA));
-    Command(1);
+    Command(TW_CMD_LIST_USAGE);
     EXPECT_EQ(ListedDocument(), "a.fm");
-    Command(1);
+    Command(TW_CMD_LIST_USAGE);
     EXPECT_EQ(ListedDocument(), "b.fm");
 }
 
 TEST_F(DispatchTest, SetDocIdArgumentParsing)
 {
     session.message("SetDocId   " + Id(docA) + "   ");
-    Command(1);
+    Command(TW_CMD_LIST_USAGE);
     EXPECT_EQ(ListedDocument(), "a.fm") << "blanks around the number";
 
     session.message("SetDocIdentity " + Id(docA));
-    Command(1);
+    Command(TW_CMD_LIST_USAGE);
     EXPECT_EQ(ListedDocument(), "a.fm") << "only the prefix is tested";
 
     session.message("SetDocId " + Id(docA));
     session.message("SetDocId");
-    Command(1);
+    Command(TW_CMD_LIST_USAGE);
     EXPECT_EQ(ListedDocument(), "a.fm") << "no blank: unchanged";
 
     session.message("SetDocId " + Id(docA));
     session.message("SetDocId x");
-    Command(1);
+    Command(TW_CMD_LIST_USAGE);
     EXPECT_EQ(ListedDocument(), "b.fm") << "not a number: cleared";
 
     session.message("setdocid " + Id(docA));
-    Command(1);
+    Command(TW_CMD_LIST_USAGE);
     EXPECT_EQ(ListedDocument(), "b.fm") << "the keyword is case-sensitive";
 }
 
@@ -90,7 +90,7 @@ TEST_F(DispatchTest, OtherNotificationsAndUnknownTextsAreIgnored)
     session.notify(14, 0, "SetDocId " + Id(docA), 0);
     session.notify(14, 0, "ListParagraphUsage", 0);
     EXPECT_TRUE(session.outputDocuments().empty());
-    Command(1);
+    Command(TW_CMD_LIST_USAGE);
     EXPECT_EQ(ListedDocument(), "b.fm");
 
     for (const char* text : {"ListParagraphUsageBookIndFiles", "ParagraphUsageBookByFormat", "listparagraphusage",
@@ -107,7 +107,7 @@ TEST_F(DispatchTest, UnknownCommandNumberOnlyClearsPendingIdentifiers)
     session.command(42);
     EXPECT_TRUE(session.outputDocuments().empty());
     EXPECT_TRUE(session.alerts().empty());
-    Command(1);
+    Command(TW_CMD_LIST_USAGE);
     EXPECT_EQ(ListedDocument(), "b.fm");
 }
 
@@ -148,12 +148,14 @@ TEST_F(NoDocumentTest, CommandsThatNeedADocumentSayWhy)
 {
     Load();
     // (Command 4 decides for itself; the report commands end quietly.)
-    for (int32_t command : {1, 2, 3, 5, 6, 7, 8, 16, 17}) {
+    for (int32_t command : {TW_CMD_LIST_USAGE, TW_CMD_DELETE_UNUSED, TW_CMD_CREATE_LIST, TW_CMD_CREATE_CONVERSION,
+                            TW_CMD_CONVERT, TW_CMD_REMOVE_OVERRIDES, TW_CMD_FIND_NEXT_OVERRIDE, TW_CMD_TAG_REPORT,
+                            TW_CMD_TAG_REPORT_SINGLE}) {
         size_t before = session.alerts().size();
         session.command(command);
         bool noted = session.alerts().size() == before + 1 &&
                      session.alerts().back().text == "Please open a document first." && session.alerts().back().kind == 2;
-        bool needsDocument = command <= 8;
+        bool needsDocument = command != TW_CMD_TAG_REPORT && command != TW_CMD_TAG_REPORT_SINGLE;
         EXPECT_EQ(noted, needsDocument) << "command " << command;
         if (!needsDocument) {
             EXPECT_EQ(session.alerts().size(), before) << "command " << command;
@@ -176,9 +178,9 @@ TEST_F(NoDocumentTest, PendingBookIsClearedEvenWhenTheCommandStopsEarly)
     Load();
 
     session.message("SetBookId " + std::to_string(book));
-    session.command(1);
+    session.command(TW_CMD_LIST_USAGE);
     ASSERT_EQ(session.alerts().size(), 1u);
-    session.command(9);
+    session.command(TW_CMD_LIST_USAGE_BOOK);
     auto out = Output();
     ASSERT_FALSE(out.empty());
     EXPECT_EQ(out.front().tag, "Heading1");
@@ -187,7 +189,7 @@ TEST_F(NoDocumentTest, PendingBookIsClearedEvenWhenTheCommandStopsEarly)
 
 TEST_F(DispatchTest, AboutShowsProductAndVersion)
 {
-    session.command(1000);
+    session.command(TW_CMD_ABOUT);
     ASSERT_EQ(session.alerts().size(), 1u);
     const auto& about = session.alerts().front();
     EXPECT_EQ(about.kind, 2);
@@ -197,8 +199,8 @@ TEST_F(DispatchTest, AboutShowsProductAndVersion)
 
 TEST_F(DispatchTest, ShutdownReleasesEveryHostInterface)
 {
-    session.command(1);
-    session.command(1000);
+    session.command(TW_CMD_LIST_USAGE);
+    session.command(TW_CMD_ABOUT);
     session.unload();
     EXPECT_EQ(session.host().sink(), nullptr);
     EXPECT_EQ(session.host().outstandingReferences(), 0);

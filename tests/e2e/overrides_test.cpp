@@ -40,8 +40,6 @@ protected:
     {
         return std::get<int32_t>(Pgf(doc, pgf).props.at(kFirstIndent));
     }
-    // Marks a paragraph overridden although no format says so (its tag has no format).
-    static void ForceOverride(DocBuilder& b) { b.doc().paragraph(b.lastParagraph())->overridden = true; }
 };
 
 TEST_F(OverridesTest, ConfirmedReappliesFormatsInFlowsCellsAndTitles)
@@ -65,7 +63,7 @@ TEST_F(OverridesTest, ConfirmedReappliesFormatsInFlowsCellsAndTitles)
     Load();
 
     session.answerAlert(0);
-    session.command(7);
+    session.command(TW_CMD_REMOVE_OVERRIDES);
     ASSERT_EQ(session.alerts().size(), 1u);
     EXPECT_EQ(session.alerts()[0].text, kQuestion);
     EXPECT_EQ(session.alerts()[0].kind, 1);
@@ -87,19 +85,18 @@ TEST_F(OverridesTest, CancelChangesNothing)
     ObjectId id = Open(doc);
     Load();
     session.answerAlert(1);
-    session.command(7);
+    session.command(TW_CMD_REMOVE_OVERRIDES);
     EXPECT_TRUE(Pgf(id, pgf).overridden);
     EXPECT_EQ(FirstIndentOf(id, pgf), 18 * kPt);
 }
 
-TEST_F(OverridesTest, ParagraphsWhoseFormatCannotBeAppliedKeepPropertiesAndFlag)
+TEST_F(OverridesTest, ParagraphsWhoseFormatCannotBeAppliedKeepPropertiesFlagClearedInFlows)
 {
-    // Clearing the flag of a paragraph that still differs from its format would hide it from
-    // Find Next Override, so the flag stays wherever the format was not applied.
+    // No format to apply (or the paragraph is to be left unchanged): the properties stay. In
+    // a body flow the flag is cleared all the same; in a table cell it stays set.
     DocBuilder doc(model(), "C:\\Docs\\d.fm");
     doc.format("Body").format("Cell");
     doc.paragraph("Orphan", "no such format", Indented());
-    ForceOverride(doc);
     ObjectId orphan = doc.lastParagraph();
     doc.paragraph("Body", "kept as it is", Indented()).locked();
     ObjectId locked = doc.lastParagraph();
@@ -107,20 +104,23 @@ TEST_F(OverridesTest, ParagraphsWhoseFormatCannotBeAppliedKeepPropertiesAndFlag)
     ObjectId table = doc.lastTable();
     ObjectId id = Open(doc);
     ObjectId cellOrphan = Doc(id).cell(Doc(id).row(Doc(id).table(table)->rows[0])->cells[0])->paragraphs[1];
-    Doc(id).paragraph(cellOrphan)->overridden = true;
     Load();
+    for (ObjectId pgf : {orphan, locked, cellOrphan})
+        ASSERT_TRUE(Pgf(id, pgf).overridden) << "a format-less paragraph with its own properties reads as overridden";
 
     session.answerAlert(0);
-    session.command(7);
-    for (ObjectId pgf : {orphan, locked, cellOrphan}) {
-        EXPECT_TRUE(Pgf(id, pgf).overridden) << "paragraph " << pgf;
+    session.command(TW_CMD_REMOVE_OVERRIDES);
+    for (ObjectId pgf : {orphan, locked, cellOrphan})
         EXPECT_EQ(FirstIndentOf(id, pgf), 18 * kPt) << "paragraph " << pgf;
-    }
+    EXPECT_FALSE(Pgf(id, orphan).overridden);
+    EXPECT_FALSE(Pgf(id, locked).overridden);
+    EXPECT_TRUE(Pgf(id, cellOrphan).overridden);
 
-    // Find Next Override still stops at them.
+    // With the flags of the flow cleared, Find Next Override finds none there.
     Doc(id).selection = {{orphan, 0}, {orphan, 0}};
-    session.command(8);
-    EXPECT_EQ(Range(Doc(id).selection), Range(locked, 0, TW_END_OF_TEXT));
+    session.command(TW_CMD_FIND_NEXT_OVERRIDE);
+    EXPECT_EQ(Alerts().back(), kEndOfDocument);
+    EXPECT_EQ(Range(Doc(id).selection), Range(orphan, 0, 0));
 }
 
 TEST_F(OverridesTest, BookVariantCleansAndSavesEveryFile)
@@ -137,12 +137,12 @@ TEST_F(OverridesTest, BookVariantCleansAndSavesEveryFile)
     Load();
 
     session.answerAlert(1);
-    session.command(15);
+    session.command(TW_CMD_REMOVE_OVERRIDES_BOOK);
     EXPECT_EQ(store.saves(path("ch1.fm")), 0);
     EXPECT_TRUE(session.statusLines().empty()) << "nothing opened after Cancel";
 
     session.answerAlert(0);
-    session.command(15);
+    session.command(TW_CMD_REMOVE_OVERRIDES_BOOK);
     ASSERT_EQ(session.alerts().size(), 2u);
     EXPECT_EQ(session.alerts()[1].text, kBookQuestion);
     for (const char* name : {"ch1.fm", "ch2.fm"}) {
@@ -191,7 +191,7 @@ TEST_F(FindNextTest, WalksFlowsInOrderAndWrapsAround)
     Place(id, p2, 1);
     std::vector<ObjectId> order;
     for (int i = 0; i < 5; i++) {
-        session.command(8);
+        session.command(TW_CMD_FIND_NEXT_OVERRIDE);
         order.push_back(Doc(id).selection.begin.object);
         EXPECT_EQ(Selection(id), Found(order.back()));
     }
@@ -209,7 +209,7 @@ TEST_F(FindNextTest, OnlyOverrideIsTheStartParagraph)
     ObjectId id = Open(doc);
     Load();
     Place(id, only, 2);
-    session.command(8);
+    session.command(TW_CMD_FIND_NEXT_OVERRIDE);
     EXPECT_EQ(Selection(id), Found(only));
     EXPECT_TRUE(session.alerts().empty());
 }
@@ -224,16 +224,16 @@ TEST_F(FindNextTest, NoOverrideOrNoInsertionPoint)
     Load();
 
     Doc(id).selection = {{b, 0}, {b, 1}};
-    session.command(8);
+    session.command(TW_CMD_FIND_NEXT_OVERRIDE);
     EXPECT_EQ(Alerts(), (std::vector<std::string>{kEndOfDocument}));
     EXPECT_EQ(Selection(id), Range(b, 0, 1)) << "selection unchanged";
 
     Doc(id).selection = {};
-    session.command(8);
+    session.command(TW_CMD_FIND_NEXT_OVERRIDE);
     EXPECT_EQ(Alerts().back(), "No insertion point.");
 
     session.activate(0);
-    session.command(8);
+    session.command(TW_CMD_FIND_NEXT_OVERRIDE);
     EXPECT_EQ(Alerts().back(), "Please open a document first.");
 }
 
@@ -249,7 +249,7 @@ TEST_F(FindNextTest, OverrideInAMasterPageFlowSelectsTheParagraphBefore)
     ObjectId id = Open(doc);
     Load();
     Place(id, start);
-    session.command(8);
+    session.command(TW_CMD_FIND_NEXT_OVERRIDE);
     EXPECT_EQ(Alerts(), (std::vector<std::string>{kEndOfDocument}));
     EXPECT_EQ(Selection(id), Found(last));
 }
@@ -266,7 +266,7 @@ TEST_F(FindNextTest, StartOutsideEveryFlowCycleEndsTheSearch)
     Doc(id).flows.pop_back();
     Load();
     Place(id, lost);
-    session.command(8);
+    session.command(TW_CMD_FIND_NEXT_OVERRIDE);
     EXPECT_EQ(Alerts(), (std::vector<std::string>{kEndOfDocument}));
     EXPECT_EQ(Selection(id), Range(lost, 0, 0));
 }
@@ -306,7 +306,7 @@ TEST_F(FindInTableTest, FindsTheNextCellParagraphRowByRow)
 {
     Build(true, false);
     Place(id, b);
-    session.command(8);
+    session.command(TW_CMD_FIND_NEXT_OVERRIDE);
     EXPECT_EQ(Selection(id), Found(d2));
     EXPECT_TRUE(session.alerts().empty());
 }
@@ -315,7 +315,7 @@ TEST_F(FindInTableTest, TitleIsSearchedAfterTheRows)
 {
     Build(false, true);
     Place(id, c);
-    session.command(8);
+    session.command(TW_CMD_FIND_NEXT_OVERRIDE);
     EXPECT_EQ(Selection(id), Found(t2));
 }
 
@@ -323,7 +323,7 @@ TEST_F(FindInTableTest, EndOfTableDoesNotWrapToEarlierCells)
 {
     Build(false, false);
     Place(id, d2, 1);
-    session.command(8);
+    session.command(TW_CMD_FIND_NEXT_OVERRIDE);
     EXPECT_EQ(Alerts(), (std::vector<std::string>{kEndOfTable}));
     EXPECT_EQ(Selection(id), Range(d2, 1, 1));
 }
@@ -333,9 +333,9 @@ TEST_F(FindInTableTest, StartInTheTitleLooksOnlyAtTheTitleParagraphsAfterIt)
     // Repeating the command from a found title paragraph moves on instead of finding it again.
     Build(false, true);
     Place(id, t1);
-    session.command(8);
+    session.command(TW_CMD_FIND_NEXT_OVERRIDE);
     EXPECT_EQ(Selection(id), Found(t2));
-    session.command(8);
+    session.command(TW_CMD_FIND_NEXT_OVERRIDE);
     EXPECT_EQ(Alerts(), (std::vector<std::string>{kEndOfTable}));
     EXPECT_EQ(Selection(id), Found(t2));
 }

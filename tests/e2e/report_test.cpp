@@ -120,7 +120,7 @@ protected:
     Listing ReportOf(const std::string& name)
     {
         session.chooseFromList(name);
-        session.command(17);
+        session.command(TW_CMD_TAG_REPORT_SINGLE);
         Listing out = Output();
         EXPECT_FALSE(out.empty());
         if (out.empty())
@@ -239,7 +239,7 @@ TEST_F(ReportTest, AllTagsSortsByteWiseAndEndsEachSectionWithAnEmptyBody)
 {
     OpenWith({{"body", {}}, {"Heading2", {}}, {"Heading1x", {}}, {"Body", {}}, {"Zeta", {}}});
     Load();
-    session.command(16);
+    session.command(TW_CMD_TAG_REPORT);
     Listing out = Output();
     std::vector<std::string> names;
     for (size_t i = 0; i < out.size(); i++) {
@@ -267,14 +267,14 @@ TEST_F(ReportTest, CancelOrNoDocumentCreatesNothing)
     OpenWith({{"Body", {}}});
     Load();
     session.chooseFromList(-1);
-    session.command(17);
+    session.command(TW_CMD_TAG_REPORT_SINGLE);
     EXPECT_TRUE(session.outputDocuments().empty());
     EXPECT_EQ(session.host().listDialogs().size(), 1u);
 
     session.activate(0);
-    session.command(16);
+    session.command(TW_CMD_TAG_REPORT);
     EXPECT_TRUE(session.outputDocuments().empty());
-    session.command(17);
+    session.command(TW_CMD_TAG_REPORT_SINGLE);
     EXPECT_TRUE(session.outputDocuments().empty());
     EXPECT_EQ(session.host().listDialogs().size(), 1u);
     EXPECT_TRUE(session.alerts().empty()) << "both report commands end silently";

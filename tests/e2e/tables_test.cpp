@@ -97,7 +97,7 @@ TEST_F(TablesTest, ListTableOfTagsInUse)
     OpenSample();
     Load();
     session.chooseFromList("Paragraph Tags in Use");
-    session.command(3);
+    session.command(TW_CMD_CREATE_LIST);
 
     ASSERT_EQ(session.host().listDialogs().size(), 1u);
     const auto& dialog = session.host().listDialogs().front();
@@ -123,7 +123,7 @@ TEST_F(TablesTest, ConversionTableOfAllTagsLeavesDestinationsEmpty)
     OpenSample();
     Load();
     session.chooseFromList("All Paragraph Tags");
-    session.command(5);
+    session.command(TW_CMD_CREATE_CONVERSION);
     // Used tags first, then the unused formats, each group sorted.
     EXPECT_EQ(OutputCells(), (Cells{{"Source Tag", "Destination Tag"},
                                     {"Body", ""},
@@ -142,13 +142,13 @@ TEST_F(TablesTest, EmptyGivesTenBlankRowsWhateverTheDocumentHolds)
     OpenSample();
     Load();
     session.chooseFromList("Empty");
-    session.command(5);
+    session.command(TW_CMD_CREATE_CONVERSION);
     Cells expected{{"Source Tag", "Destination Tag"}};
     expected.resize(11, {"", ""});
     EXPECT_EQ(OutputCells(), expected);
 
     session.chooseFromList(0);
-    session.command(3);
+    session.command(TW_CMD_CREATE_LIST);
     Cells list{{"Tags to Keep"}};
     list.resize(11, {""});
     EXPECT_EQ(OutputCells(), list);
@@ -161,7 +161,7 @@ TEST_F(TablesTest, NoTagInUseGivesAHeadingRowOnly)
     Open(doc);
     Load();
     session.chooseFromList(1);
-    session.command(3);
+    session.command(TW_CMD_CREATE_LIST);
     EXPECT_EQ(OutputCells(), (Cells{{"Tags to Keep"}}));
 }
 
@@ -170,16 +170,16 @@ TEST_F(TablesTest, CancelledChoiceOrNoDocumentCreatesNothing)
     OpenSample();
     Load();
     session.chooseFromList(-1);
-    session.command(3);
+    session.command(TW_CMD_CREATE_LIST);
     EXPECT_TRUE(session.outputDocuments().empty());
-    session.command(5); // nothing queued: the dialog is cancelled
+    session.command(TW_CMD_CREATE_CONVERSION); // nothing queued: the dialog is cancelled
     EXPECT_TRUE(session.outputDocuments().empty());
     EXPECT_EQ(session.host().listDialogs().size(), 2u);
 
     session.activate(0);
     session.chooseFromList(1);
-    session.command(3);
-    session.command(5);
+    session.command(TW_CMD_CREATE_LIST);
+    session.command(TW_CMD_CREATE_CONVERSION);
     EXPECT_TRUE(session.outputDocuments().empty());
     EXPECT_EQ(session.host().listDialogs().size(), 2u) << "no dialog without a document";
     EXPECT_EQ(AlertTexts(2), (Names{"Please open a document first.", "Please open a document first."}));
@@ -199,12 +199,12 @@ TEST_F(TablesTest, BookTablesGatherTheTagsOfEveryFile)
     Load();
 
     session.chooseFromList("All Paragraph Tags");
-    session.command(11);
+    session.command(TW_CMD_CREATE_LIST_BOOK);
     EXPECT_EQ(OutputCells(), (Cells{{"Tags to Keep"}, {"Body"}, {"Note"}, {"Old"}, {"Zed"}}));
     EXPECT_EQ(session.statusLines(), (Names{"Examining: ch1.fm", "Examining: ch2.fm", ""}));
 
     session.chooseFromList("Paragraph Tags in Use");
-    session.command(13);
+    session.command(TW_CMD_CREATE_CONVERSION_BOOK);
     EXPECT_EQ(OutputCells(), (Cells{{"Source Tag", "Destination Tag"}, {"Body", ""}, {"Note", ""}}));
 
     // Only reads: every book file was closed, none saved.
@@ -223,7 +223,7 @@ TEST_F(TablesTest, KeepsOnlyExactlyListedFormats)
     ObjectId target = OpenTarget({"Body", "Note", "body", "Tags to Keep", "Heading1", "Spare"});
     Load();
     session.answerAlert(0);
-    session.command(4);
+    session.command(TW_CMD_REMOVE_NONLIST);
     EXPECT_EQ(AlertTexts(1), (Names{kKeepQuestion}));
     Document* doc = model().document(target);
     EXPECT_EQ(CatalogueOf(*doc), (Names{"Body", "Tags to Keep", "Heading1"}));
@@ -238,7 +238,7 @@ TEST_F(TablesTest, OnlyTheFirstParagraphOfACellCounts)
     ObjectId target = OpenTarget({"Body", "Note"});
     Load();
     session.answerAlert(0);
-    session.command(4);
+    session.command(TW_CMD_REMOVE_NONLIST);
     EXPECT_EQ(CatalogueOf(*model().document(target)), (Names{"Body"}));
 }
 
@@ -248,7 +248,7 @@ TEST_F(TablesTest, BlankListKeepsOnlyAFormatNamedLikeTheHeading)
     ObjectId target = OpenTarget({"Body", "Tags to Keep", "Note"});
     Load();
     session.answerAlert(0);
-    session.command(4);
+    session.command(TW_CMD_REMOVE_NONLIST);
     EXPECT_EQ(CatalogueOf(*model().document(target)), (Names{"Tags to Keep"}));
 }
 
@@ -260,7 +260,7 @@ TEST_F(TablesTest, HeadingIsAPrefixTestAndCaseSensitive)
     ObjectId target = OpenTarget({"Body", "Note"});
     Load();
     session.answerAlert(0);
-    session.command(4);
+    session.command(TW_CMD_REMOVE_NONLIST);
     EXPECT_EQ(CatalogueOf(*model().document(target)), (Names{"Body"}));
 }
 
@@ -281,7 +281,7 @@ TEST_F(TablesTest, FirstOpenDocumentWithATableWinsOverTheActiveOne)
     ObjectId targetId = Open(target);
     Load();
     session.answerAlert(0);
-    session.command(4);
+    session.command(TW_CMD_REMOVE_NONLIST);
     EXPECT_EQ(CatalogueOf(*model().document(targetId)), (Names{"Body"}));
 }
 
@@ -289,21 +289,21 @@ TEST_F(TablesTest, NothingChangesWithoutATableDocumentOrConsent)
 {
     ObjectId target = OpenTarget({"Body", "Note"});
     Load();
-    session.command(4);
+    session.command(TW_CMD_REMOVE_NONLIST);
     EXPECT_EQ(AlertTexts(3), (Names{kNoListTable}));
     EXPECT_TRUE(AlertTexts(1).empty()) << "nothing to ask about without a list";
 
     OpenTableDocument({"Tags to Keep", "Body"});
     session.activate(target);
     session.answerAlert(1); // Cancel
-    session.command(4);
+    session.command(TW_CMD_REMOVE_NONLIST);
     EXPECT_EQ(AlertTexts(1), (Names{kKeepQuestion}));
     EXPECT_EQ(CatalogueOf(*model().document(target)), (Names{"Body", "Note"}));
 
     // Without an active document the command says so before it looks for the list.
     session.activate(0);
     size_t before = session.alerts().size();
-    session.command(4);
+    session.command(TW_CMD_REMOVE_NONLIST);
     ASSERT_EQ(session.alerts().size(), before + 1);
     EXPECT_EQ(session.alerts().back().text, "Please open a document first.");
     EXPECT_EQ(session.alerts().back().kind, 2);
@@ -336,7 +336,7 @@ TEST_F(KeepListedBookTest, EveryFileKeepsTheListedFormatsAndIsSaved)
     OpenTableDocument({"Tags to Keep", "Body", "Note"});
     Load();
     session.answerAlert(0);
-    session.command(12);
+    session.command(TW_CMD_REMOVE_NONLIST_BOOK);
     EXPECT_EQ(AlertTexts(1), (Names{kKeepQuestion}));
     EXPECT_EQ(Stored("ch1.fm"), (Names{"Body", "Note"}));
     EXPECT_EQ(Stored("ch2.fm"), (Names{"Note", "Body"}));
@@ -359,7 +359,7 @@ TEST_F(KeepListedBookTest, ListTableInsideABookFileServesTheWholeBook)
     ASSERT_NE(opened, 0u) << error;
     Load();
     session.answerAlert(0);
-    session.command(12);
+    session.command(TW_CMD_REMOVE_NONLIST_BOOK);
     EXPECT_EQ(Stored("ch1.fm"), (Names{"Body", "Note"}));
     EXPECT_EQ(Stored("ch2.fm"), (Names{"Note", "Body"}));
     EXPECT_EQ(store.saves(Path("ch1.fm")), 1);

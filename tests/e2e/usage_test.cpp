@@ -28,7 +28,7 @@ TEST_F(UsageTest, DocumentWithoutParagraphsListsEveryFormatAsUnused)
     doc.format("Zeta").format("Alpha").format("Mid");
     Open(doc);
     Load();
-    session.command(1);
+    session.command(TW_CMD_LIST_USAGE);
     EXPECT_EQ(Output(), (Listing{H1("empty.fm"), H2("Paragraph Tags Used:"), H2("Paragraph Tags Not Used:"),
                                  Body("Alpha"), Body("Mid"), Body("Zeta")}));
 }
@@ -48,7 +48,7 @@ TEST_F(UsageTest, EveryKindOfTextHolderCountsAsUse)
         .paragraph("Side", "a second body flow");
     Open(doc);
     Load();
-    session.command(1);
+    session.command(TW_CMD_LIST_USAGE);
     EXPECT_EQ(Output(), (Listing{H1("all.fm"), H2("Paragraph Tags Used:"), Body("Body"), Body("CellText"),
                                  Body("Header"), Body("Nested"), Body("Note"), Body("Side"), Body("TitleText"),
                                  H2("Paragraph Tags Not Used:"), Body("Spare")}));
@@ -63,7 +63,7 @@ TEST_F(UsageTest, LetterCaseRules)
     doc.paragraph("Body", "one").paragraph("body", "two").paragraph("zulu", "three").paragraph("Orphan", "no format");
     Open(doc);
     Load();
-    session.command(1);
+    session.command(TW_CMD_LIST_USAGE);
     EXPECT_EQ(Output(), (Listing{H1("case.fm"), H2("Paragraph Tags Used:"), Body("Body"), Body("Orphan"),
                                  Body("zulu"), H2("Paragraph Tags Not Used:"), Body("Zulu"), Body("alpha"),
                                  Body("body")}));
@@ -77,7 +77,7 @@ TEST_F(UsageTest, UntitledDocumentAndScanSettingsPutBack)
     ObjectId id = Open(doc);
     model().screenUpdating = 0;
     Load();
-    session.command(1);
+    session.command(TW_CMD_LIST_USAGE);
     EXPECT_EQ(Output(), (Listing{H1("Untitled"), H2("Paragraph Tags Used:"), Body("Body"),
                                  H2("Paragraph Tags Not Used:")}));
     EXPECT_EQ(model().document(id)->docMode, 7);
@@ -97,7 +97,7 @@ TEST_F(UsageTest, OutputTemplateIsUsedWhenInstalled)
     doc.format("Body").format("Unused").paragraph("Body", "x");
     Open(doc);
     Load();
-    session.command(1);
+    session.command(TW_CMD_LIST_USAGE);
     auto outputs = session.outputDocuments();
     ASSERT_EQ(outputs.size(), 1u);
     EXPECT_EQ(session.paragraphs(outputs.front()),
@@ -133,14 +133,14 @@ TEST_F(BookUsageTest, WholeBookListing)
 {
     // Note is used in ch1, so it is not unused although ch2 does not use it; body met first
     // in ch2 after Body in ch1 folds into Body; ch2's format "body" stays unused (exact test).
-    session.command(9);
+    session.command(TW_CMD_LIST_USAGE_BOOK);
     EXPECT_EQ(Output(), (Listing{H1("Manual.book"), H2("Paragraph Tags Used:"), Body("Body"), Body("Heading"),
                                  Body("Note"), H2("Paragraph Tags Not Used:"), Body("Spare"), Body("body")}));
 }
 
 TEST_F(BookUsageTest, IndividualListingHasOneSectionPerFileInWalkOrder)
 {
-    session.command(18);
+    session.command(TW_CMD_LIST_USAGE_BOOK_FILES);
     EXPECT_EQ(Output(), (Listing{H1("Manual.book"),
                                  H1("ch1.fm"), H2("Paragraph Tags Used:"), Body("Body"), Body("Note"),
                                  H2("Paragraph Tags Not Used:"),
@@ -156,7 +156,7 @@ TEST_F(BookUsageTest, IndividualListingHasOneSectionPerFileInWalkOrder)
 TEST_F(BookUsageTest, ByTagListingNamesTheFilesUsingEachTagExactly)
 {
     // ch2 uses body, not Body, so it is not listed under Body.
-    session.command(19);
+    session.command(TW_CMD_LIST_USAGE_BOOK_BY_TAG);
     EXPECT_EQ(Output(), (Listing{H1("Manual.book"), H2("Body"), Body("ch1.fm"), H2("Heading"), Body("ch4.fm"),
                                  H2("Note"), Body("ch1.fm")}));
     // One walk for the book-wide lists and one per used tag.
@@ -170,11 +170,11 @@ TEST_F(UsageTest, BookListingsWithoutABookStillWriteTheirHeadings)
 {
     session.activate(0);
     Load();
-    session.command(9);
+    session.command(TW_CMD_LIST_USAGE_BOOK);
     EXPECT_EQ(Output(), (Listing{H1(""), H2("Paragraph Tags Used:"), H2("Paragraph Tags Not Used:")}));
-    session.command(18);
+    session.command(TW_CMD_LIST_USAGE_BOOK_FILES);
     EXPECT_EQ(Output(), (Listing{H1("")}));
-    session.command(19);
+    session.command(TW_CMD_LIST_USAGE_BOOK_BY_TAG);
     EXPECT_EQ(Output(), (Listing{H1("")}));
 }
 

@@ -109,6 +109,11 @@ TEST_P(Files, SaveWritesThroughTheStoreAndCloseRefusesUnsavedChangesWithoutFlag1
     EXPECT_EQ(c.getId(0, 0, PROP_ACTIVE_DOC), 0u);
     EXPECT_NE(close(doc, 1), 0);
     EXPECT_NE(save(doc, "/books/ch1.fm"), 0);
+    // Both saves are recorded with their outcome, so a driver need not read the console.
+    ASSERT_EQ(host.saves().size(), 2u);
+    EXPECT_EQ(host.saves()[0].status, 0);
+    EXPECT_EQ(host.saves()[0].path, "/books/ch1.fm");
+    EXPECT_EQ(host.saves()[1].status, kBadDocId);
 }
 
 TEST_P(Files, BooksOpenFromTheStoreToo)

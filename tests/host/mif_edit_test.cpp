@@ -261,3 +261,22 @@ TEST(MifEdit, DocumentsNotReadFromMifAreWrittenAsNewMif) {
     EXPECT_EQ(CatalogueNames(*back->doc), CatalogueNames(d));
     EXPECT_EQ(ParagraphsInOrder(*back->doc), ParagraphsInOrder(d));
 }
+
+TEST(MifEdit, ALineRewrittenAroundAValueOverSeveralLinesKeepsThatValueAsItWas) {
+    const std::string path = DataDir() + "/equation.mif";
+    auto l = LoadDoc(path);
+    Document& d = *l->doc;
+    Paragraph* p = nullptr;
+    for (auto& [id, para] : d.paragraphs)
+        if (para.tag == "Equation") p = &para;
+    ASSERT_TRUE(p);
+    InsertText(l->m, d, TextLoc{p->id, 0}, "(1)");
+    std::string bytes;
+    TempDir tmp;
+    auto back = SaveAndReload(*l, tmp, &bytes);
+    ASSERT_TRUE(back->doc);
+    // The marker's text is still one value with its line break and nothing added inside it.
+    EXPECT_NE(bytes.find("<MText `an index entry long enough that it runs on\n   into a second line'>"), std::string::npos) << bytes;
+    EXPECT_NE(bytes.find("<String `(1)'>"), std::string::npos) << bytes;
+    EXPECT_EQ(ParagraphsInOrder(*back->doc)[1], (std::pair<std::string, std::string>{"Equation", "(1)"}));
+}

@@ -2,6 +2,7 @@
 // byte; MIF 7 (FrameRoman, \x escapes, Asian font encodings) and MIF 8+ (UTF-8) read alike.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "host/mif_store.h"
@@ -176,4 +177,64 @@ TEST(MifText, ALegacyFileWideEncodingAppliesToTagsAndText) {
     ASSERT_EQ(paras.size(), 1u);
     EXPECT_EQ(paras[0], std::make_pair(std::string("本文"), std::string("日本語")));
     EXPECT_EQ(MifDocumentBytes(*r.doc), ReadBytes(path));
+}
+
+// Equations keep their whole expression in one string value, which the publishing program
+// breaks over several lines; so may any long value.
+TEST(MifMultiLineValues, EquationsReadAndSaveByteIdenticalInEveryFlavour) {
+    const std::string original = ReadBytes(DataDir() + "/equation.mif");
+    ASSERT_NE(original.find("[char[b\n],num"), std::string::npos) << "the test file must hold a value broken over lines";
+    std::string crlf;
+    for (char c : original) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    std::string mif7 = original;
+    mif7.replace(0, std::string("<MIFFile 2019>").size(), "<MIFFile 7.00>");
+    TempDir tmp;
+    for (const auto& [name, bytes] : {std::pair{"lf.mif", original}, {"crlf.mif", crlf}, {"mif7.mif", mif7}}) {
+        SCOPED_TRACE(name);
+        std::string path = tmp.file(name);
+        WriteBytes(path, bytes);
+        Model m;
+        LoadResult r = LoadMifFile(m, path);
+        ASSERT_TRUE(r.doc) << r.error;
+        Document& d = *r.doc;
+        EXPECT_EQ(ParagraphsInOrder(d), (std::vector<std::pair<std::string, std::string>>{
+                                            {"Body", "The roots of the quadratic are:"}, {"Equation", ""}, {"Body", "After the equation."}}));
+        // The value is one token, line breaks and all.
+        std::vector<std::string> forms;
+        for (size_t n = 0; n < d.mif->nodes.size(); ++n)
+            if (d.mif->nodes[n].name == "MathFullForm") forms.emplace_back(d.mif->firstToken(static_cast<int32_t>(n)));
+        ASSERT_EQ(forms.size(), 2u);
+        const std::string nl = name == std::string("crlf.mif") ? "\r\n" : "\n";
+        EXPECT_TRUE(forms[0].ends_with("times[num[2,\"2\"],char[a]]]]'")) << forms[0];
+        EXPECT_NE(forms[0].find("char[b" + nl + "],num[2"), std::string::npos) << forms[0];
+        EXPECT_EQ(std::count(forms[1].begin(), forms[1].end(), '\n'), 2);
+        MifStore store;
+        std::string error;
+        ASSERT_TRUE(store.save(m, d, tmp.file("saved.mif"), error)) << error;
+        EXPECT_TRUE(ReadBytes(tmp.file("saved.mif")) == bytes) << "saved file differs from the original";
+    }
+}
+
+TEST(MifMultiLineValues, LinesAreCountedThroughValuesAndAnOpenValueIsNamedWhereItStarts) {
+    const std::string original = ReadBytes(DataDir() + "/equation.mif");
+    TempDir tmp;
+    auto loadError = [&](const std::string& bytes) {
+        WriteBytes(tmp.file("bad.mif"), bytes);
+        Model m;
+        LoadResult r = LoadMifFile(m, tmp.file("bad.mif"));
+        EXPECT_FALSE(r.doc);
+        return r.error.substr(tmp.file("bad.mif").size());
+    };
+    // A bad escape after the equations is reported on its own line.
+    const size_t lines = std::count(original.begin(), original.end(), '\n');
+    std::string error = loadError(original + "<Para <PgfTag `Bo\\dy'>>\n");
+    EXPECT_EQ(error.rfind(":" + std::to_string(lines + 1) + ": ", 0), 0u) << error;
+    // ... and one inside a value that runs over lines, on the line where it stands.
+    error = loadError("<MIFFile 2019>\n<Math <MathFullForm `equal[\nchar[x],\nchar[\\y]]'>>\n");
+    EXPECT_EQ(error.rfind(":4: ", 0), 0u) << error;
+    EXPECT_NE(error.find("unknown escape \\y"), std::string::npos) << error;
+    // A quote that never comes: the line where the value opened.
+    error = loadError("<MIFFile 2019>\n<Units Uin>\n<Math <MathFullForm `equal[char[x],\nchar[y]]>>\n<Units Uin>\n");
+    EXPECT_EQ(error.rfind(":3: ", 0), 0u) << error;
+    EXPECT_NE(error.find("not closed"), std::string::npos) << error;
 }

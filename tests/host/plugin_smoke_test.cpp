@@ -46,7 +46,7 @@ TEST_P(PluginSmoke, LoadsRegistersBuildsMenusRunsACommandAndLetsGo)
     EXPECT_EQ(sub->label, "Paragraphs");
 
     s.activate(doc);
-    EXPECT_EQ(s.command(1), TW_S_OK);
+    EXPECT_EQ(s.command(TW_CMD_LIST_USAGE), TW_S_OK);
     ASSERT_EQ(s.outputDocuments().size(), 1u);
     auto paragraphs = s.paragraphs(s.outputDocuments().front());
     std::vector<ParagraphText> expected = {{"Heading1", "ch1.fm"},

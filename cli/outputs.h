@@ -1,0 +1,27 @@
+// outputs.h - the documents a plug-in command created: printed on standard output as text or
+// JSON, and with -o FILE saved as MIF (FILE for the first, FILE-2, FILE-3, ... for the others).
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+#include "cli/printer.h"
+#include "cli/reporter.h"
+#include "host/session.h"
+
+namespace tw::cli {
+
+// The paragraphs of an output document's main flow with the tables they anchor, without the
+// last, empty paragraph every output document ends with.
+std::vector<PrintedParagraph> OutputParagraphs(host::Session& s, ObjectId doc);
+
+// The file the i-th output document (from 0) is saved to with -o FILE.
+std::string OutputFile(const std::string& file, size_t i);
+
+// Prints every output document and saves each with -o; false when a save failed (reported).
+bool ShowOutputDocuments(host::Session& s, const std::vector<ObjectId>& outputs, const Request& req,
+                         std::ostream& out, Reporter& report);
+
+} // namespace tw::cli

@@ -1,0 +1,53 @@
+// save_guard.h - the document store the tool hands the host: MIF files on disk, with every
+// document save seen on its way out. It can work out what the save changes against the file
+// on disk, record a save instead of writing it (a dry run), copy the file to FILE.bak before
+// replacing it (backups), and hold saves back until the tool commits them, so the tool can
+// warn about what a command deletes before anything is written.
+#pragma once
+
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "cli/changes.h"
+#include "host/store.h"
+
+namespace tw::cli {
+
+class SaveGuard : public host::DocumentStore {
+public:
+    explicit SaveGuard(host::DocumentStore& files) : files_(files) {}
+
+    bool dryRun = false;       // record saves, write nothing
+    bool backup = false;       // copy FILE to FILE.bak before the first save over it
+    bool hold = false;         // record saves and write them at commit()
+    bool trackChanges = false; // compare each saved document with its file on disk
+
+    host::LoadResult load(host::Model& m, const std::string& path) override { return files_.load(m, path); }
+    bool save(const host::Model& m, const host::Document& doc, const std::string& path, std::string& error) override;
+    bool save(const host::Model& m, const host::Book& book, const std::string& path, std::string& error) override;
+
+    // Writes the saves held back, in the order they were made. Failures are added to
+    // `errors` (each names its file); the others are still written.
+    void commit(const host::Model& m, std::vector<std::string>& errors);
+
+    // Documents saved (or recorded) so far, with what each changed when tracked.
+    const std::vector<FileChanges>& changes() const { return changes_; }
+    host::DocumentStore& files() { return files_; }
+
+private:
+    bool backUp(const std::string& path, std::string& error);
+
+    struct Held {
+        std::string path;
+        std::unique_ptr<host::Document> doc;
+        size_t change; // index into changes_
+    };
+    host::DocumentStore& files_;
+    std::vector<FileChanges> changes_;
+    std::vector<Held> held_;
+    std::set<std::string> backedUp_;
+};
+
+} // namespace tw::cli
