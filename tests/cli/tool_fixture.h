@@ -111,6 +111,7 @@ protected:
     }
 #endif
 
+#if !defined(TAGWRIGHT_TOOL_IN_PROCESS) // a Windows process cannot start this machine's python3
     // Runs a python3 script with `input` on standard input (the standard csv and json
     // parsers stand for any program reading the tool's output).
     Result python(const std::string& script, const std::string& input) const
@@ -128,6 +129,7 @@ protected:
         r.err = Slurp(file("py-err.txt"));
         return r;
     }
+#endif
 
     // Replaces the first `from` in a file with `to`; the text must be there.
     void edit(const fs::path& path, const std::string& from, const std::string& to) const
