@@ -6,7 +6,6 @@
 #include "cli/runner.h"
 
 #include <unicode/putil.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -22,6 +21,7 @@
 #include "cli/stats.h"
 #include "host/file_lock.h"
 #include "host/mif_store.h"
+#include "host/posix_io.h"
 #include "host/session.h"
 
 namespace tw::cli {
@@ -443,8 +443,8 @@ int Run(const Request& req, std::ostream& out, std::ostream& err, const Asker& a
 Asker TerminalAsker()
 {
     Asker a;
-    const bool terminal = isatty(STDIN_FILENO) && isatty(STDERR_FILENO);
-    a.progress = isatty(STDERR_FILENO);
+    const bool terminal = host::io::IsTerminal(0) && host::io::IsTerminal(2);
+    a.progress = host::io::IsTerminal(2);
     if (!terminal)
         return a;
     a.confirm = [](const std::string& question) {

@@ -1,12 +1,20 @@
-// session.cpp - a client library loaded and driven as the host does it: dlopen, the entry,
+// session.cpp - a client library loaded and driven as the host does it: dlopen (LoadLibrary on
+// Windows), the entry,
 // the sink's methods, and the host-side view of what each command produced.
 #include "host/session.h"
 
-#include <dlfcn.h>
+#include "host/posix_io.h"
 
 #include <algorithm>
 
 namespace tw::host {
+
+#if defined(_WIN32)
+// The entry as a 32-bit Windows library exports it: standard call, decorated name.
+constexpr const char* kEntryName = "_F_ApiClientInit@16";
+#else
+constexpr const char* kEntryName = TW_CLIENT_INIT_SYMBOL;
+#endif
 
 Session::Session(MemoryMode mode) : host_(mode) { }
 
@@ -27,16 +35,16 @@ bool Session::load(std::string& error, const std::string& library, int32_t initT
         error = "a client library is already loaded";
         return false;
     }
-    void* handle = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
+    std::string why;
+    void* handle = io::LoadClientLibrary(library, why);
     if (!handle) {
-        const char* why = dlerror();
-        error = "Could not load " + library + ": " + (why ? why : "unknown error");
+        error = "Could not load " + library + ": " + why;
         return false;
     }
-    auto entry = reinterpret_cast<ClientInitFn>(dlsym(handle, TW_CLIENT_INIT_SYMBOL));
+    auto entry = reinterpret_cast<ClientInitFn>(io::ClientSymbol(handle, kEntryName));
     if (!entry) {
-        error = library + " has no entry point " TW_CLIENT_INIT_SYMBOL;
-        dlclose(handle);
+        error = library + " has no entry point " + kEntryName;
+        io::UnloadClientLibrary(handle);
         return false;
     }
     library_ = handle;
@@ -58,7 +66,7 @@ void Session::unload()
     }
     host_.releaseSink();
     if (library_) {
-        dlclose(library_);
+        io::UnloadClientLibrary(library_);
         library_ = nullptr;
     }
 }

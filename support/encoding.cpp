@@ -1,12 +1,14 @@
 /* encoding.cpp - the encoding table and current encoding, character-boundary helpers, and
- * conversions through ICU converters (the host's own ones come from its icu_data directory). */
+ * conversions through ICU converters (the host's own ones come from its icu_data directory).
+ * Where the host has no ICU the plug-in still works: conversions that need a converter fail,
+ * and the console says once which library was looked for. */
 #include "support/encoding.h"
 
+#include <stdio.h>
 #include <string.h>
-#include <unicode/putil.h>
-#include <unicode/ucnv.h>
-#include <unicode/ustring.h>
 
+#include "platform/icu_library.h"
+#include "support/format.h"
 #include "support/memory.h"
 #include "support/strings.h"
 
@@ -63,6 +65,33 @@ static const EncodingRecord* Record(int32_t encoding)
     return &EncodingRecords[encoding];
 }
 
+/* ---- the ICU library ---------------------------------------------------------------------- */
+
+static int32_t missingIcuReported = 0;
+
+/* The bound ICU, or null; the first call without one that can reach the console says so. */
+static const IcuLibrary* Icu(void)
+{
+    const IcuLibrary* icu = IcuLibraryGet();
+    if (!icu && !missingIcuReported && ConsoleWriteSlot) {
+        missingIcuReported = 1;
+        char line[2300];
+        snprintf(line, sizeof line,
+                 "Tagwright: no ICU library found (looked for %s); text is converted only where it is plain ASCII.\n",
+                 IcuLibrarySought());
+        ConsoleWriteSlot(line);
+    }
+    return icu;
+}
+
+static int32_t Utf16Length(const UChar* units)
+{
+    int32_t count = 0;
+    while (units[count])
+        count++;
+    return count;
+}
+
 /* ---- the encoding table ------------------------------------------------------------------ */
 
 int32_t EncodingsReady(void) { return recordsReady; }
@@ -102,7 +131,10 @@ int32_t StartTextEncodings(void)
 {
     if (!recordsReady)
         SetEncoding("FrameRoman");
-    const char* existing = u_getDataDirectory();
+    const IcuLibrary* icu = Icu();
+    if (!icu)
+        return 1;
+    const char* existing = icu->getDataDirectory();
     if (existing && *existing)
         return 0;
 
@@ -126,7 +158,7 @@ int32_t StartTextEncodings(void)
     memcpy(dataDir, hostDir, hostLength);
     memcpy(dataDir + hostLength, suffix, sizeof suffix);
     BridgeFree(hostDir);
-    u_setDataDirectory(dataDir);
+    icu->setDataDirectory(dataDir);
     return 0;
 }
 
@@ -339,6 +371,37 @@ static char* CopyUnits(const UChar* units, int32_t count)
     return (char*)copy;
 }
 
+/* Without ICU: text that is plain ASCII reads the same in FrameRoman, UTF-8 and UTF-16, so
+ * it converts between them unchanged; anything else has no converter and yields none. */
+static int IsAsciiBased(const char* name, int utf16)
+{
+    return utf16 || IsNamed(name, definitions[ENCODING_FRAMEROMAN].converter) || IsNamed(name, "UTF-8");
+}
+
+static char* ConvertAsciiOnly(const char* text, size_t length, const char* source, int sourceUtf16, const char* target,
+                              int targetUtf16, int32_t* outLength)
+{
+    if (!IsAsciiBased(source, sourceUtf16) || !IsAsciiBased(target, targetUtf16))
+        return NULL;
+    const UChar* units = (const UChar*)text;
+    for (size_t i = 0; i < length; i++)
+        if ((sourceUtf16 ? units[i] : (uint8_t)text[i]) >= 0x80)
+            return NULL;
+    size_t unitSize = targetUtf16 ? sizeof(UChar) : 1;
+    char* result = (char*)MemAllocZeroed(length + 2, unitSize, MEM_FATAL_ON_FAILURE);
+    if (!result)
+        return NULL;
+    for (size_t i = 0; i < length; i++) {
+        UChar unit = sourceUtf16 ? units[i] : (UChar)(uint8_t)text[i];
+        if (targetUtf16)
+            ((UChar*)result)[i] = unit;
+        else
+            result[i] = (char)unit;
+    }
+    *outLength = (int32_t)(length * unitSize);
+    return result;
+}
+
 char* ConvertText(const char* text, const char* source, const char* target, int32_t* outLength, int32_t escape)
 {
     int32_t ignored;
@@ -358,7 +421,7 @@ char* ConvertText(const char* text, const char* source, const char* target, int3
         return EmptyResult();
     if (StrEqual(source, target)) {
         if (sourceUtf16) {
-            int32_t units = u_strlen((const UChar*)text);
+            int32_t units = Utf16Length((const UChar*)text);
             *outLength = units * 2;
             return CopyUnits((const UChar*)text, units);
         }
@@ -368,27 +431,30 @@ char* ConvertText(const char* text, const char* source, const char* target, int3
         return copy;
     }
 
-    size_t length = sourceUtf16 ? (size_t)u_strlen((const UChar*)text) : strlen(text);
+    size_t length = sourceUtf16 ? (size_t)Utf16Length((const UChar*)text) : strlen(text);
     if (length > maxConvertible)
         return NULL;
+    const IcuLibrary* icu = Icu();
+    if (!icu)
+        return ConvertAsciiOnly(text, length, source, sourceUtf16, target, targetUtf16, outLength);
     UErrorCode status = U_ZERO_ERROR;
     UChar* middle = NULL;
     int32_t middleUnits = 0;
     if (!sourceUtf16) {
-        UConverter* converter = ucnv_open(source, &status);
+        UConverter* converter = icu->open(source, &status);
         if (U_FAILURE(status))
             return NULL;
         if (escape)
-            ucnv_setToUCallBack(converter, UCNV_TO_U_CALLBACK_ESCAPE, NULL, NULL, NULL, &status);
-        ucnv_setFallback(converter, 1);
+            icu->setToUCallBack(converter, icu->toUCallbackEscape, NULL, NULL, NULL, &status);
+        icu->setFallback(converter, 1);
         int32_t capacity = (int32_t)(2 * length + 1);
         middle = (UChar*)MemAllocZeroed((size_t)capacity, sizeof(UChar), MEM_FATAL_ON_FAILURE);
         if (!middle) {
-            ucnv_close(converter);
+            icu->close(converter);
             return NULL;
         }
-        middleUnits = ucnv_toUChars(converter, middle, capacity, text, (int32_t)length, &status);
-        ucnv_close(converter);
+        middleUnits = icu->toUChars(converter, middle, capacity, text, (int32_t)length, &status);
+        icu->close(converter);
         if (U_FAILURE(status) || middleUnits >= capacity) {
             MemFree(middle);
             return NULL;
@@ -399,7 +465,7 @@ char* ConvertText(const char* text, const char* source, const char* target, int3
     }
 
     status = U_ZERO_ERROR;
-    UConverter* converter = ucnv_open(target, &status);
+    UConverter* converter = icu->open(target, &status);
     if (U_FAILURE(status)) {
         MemFree(middle);
         *outLength = 0;
@@ -409,15 +475,15 @@ char* ConvertText(const char* text, const char* source, const char* target, int3
     char* result = (char*)MemAllocZeroed((size_t)capacity, 1, MEM_FATAL_ON_FAILURE);
     if (!result) {
         MemFree(middle);
-        ucnv_close(converter);
+        icu->close(converter);
         *outLength = 0;
         return NULL;
     }
     const UChar* from = sourceUtf16 ? (const UChar*)text : middle;
     int32_t fromUnits = sourceUtf16 ? (int32_t)length : middleUnits;
-    int32_t written = ucnv_fromUChars(converter, result, capacity, from, fromUnits, &status);
+    int32_t written = icu->fromUChars(converter, result, capacity, from, fromUnits, &status);
     MemFree(middle);
-    ucnv_close(converter);
+    icu->close(converter);
     if (U_FAILURE(status) || written >= capacity) {
         MemFree(result);
         *outLength = 0;
@@ -486,9 +552,9 @@ char* ConvertWithControls(const char* text, const char* source, const char* targ
         return StrDuplicate("???");
     }
     if (strcmp(source, target) == 0)
-        return sourceUtf16 ? CopyUnits(units, u_strlen(units)) : StrDuplicate(text);
+        return sourceUtf16 ? CopyUnits(units, Utf16Length(units)) : StrDuplicate(text);
 
-    size_t length = sourceUtf16 ? (size_t)u_strlen(units) : strlen(text);
+    size_t length = sourceUtf16 ? (size_t)Utf16Length(units) : strlen(text);
     if (length > maxConvertible)
         return NULL;
     size_t bufferSize = 4 * length + 4;

@@ -1,12 +1,18 @@
 // tool_fixture.h - runs the built tagwright tool as a user would, on copies of the example
 // book in a temporary directory, and captures standard output, standard error and the exit
-// status.
+// status. The Windows test program, where every process start is dear, calls the tool's own
+// entry in-process instead (TAGWRIGHT_TOOL_IN_PROCESS).
 #pragma once
 
 #include <gtest/gtest.h>
 
+#if defined(TAGWRIGHT_TOOL_IN_PROCESS)
+#include <iostream>
+int TagwrightMain(int argc, char** argv); // cli/main.cpp, built into the test program
+#else
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <cstdlib>
 #include <filesystem>
@@ -46,9 +52,16 @@ class Tool : public ::testing::Test {
 protected:
     void SetUp() override
     {
+#if defined(TAGWRIGHT_TOOL_IN_PROCESS)
+        dir_ = fs::temp_directory_path() /
+               (std::string("tagwright-cli-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+#else
         char pattern[] = "/tmp/tagwright-cli-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         dir_ = pattern;
+#endif
         fs::copy(fs::path(TAGWRIGHT_SOURCE_DIR) / "examples" / "book", dir_ / "book", fs::copy_options::recursive);
     }
     void TearDown() override { fs::remove_all(dir_); }
@@ -57,6 +70,30 @@ protected:
     fs::path book() const { return dir_ / "book" / "Example.book.mif"; }
     fs::path chapter(const std::string& name) const { return dir_ / "book" / name; }
 
+#if defined(TAGWRIGHT_TOOL_IN_PROCESS)
+    // Runs the tool's entry with its standard output and error captured; standard input is
+    // not a terminal in the test run.
+    Result run(const std::vector<std::string>& args) const
+    {
+        std::vector<std::string> storage{"tagwright"};
+        storage.insert(storage.end(), args.begin(), args.end());
+        std::vector<char*> argv;
+        for (auto& a : storage)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        std::ostringstream out;
+        std::ostringstream err;
+        std::streambuf* oldOut = std::cout.rdbuf(out.rdbuf());
+        std::streambuf* oldErr = std::cerr.rdbuf(err.rdbuf());
+        Result r;
+        r.exit = TagwrightMain(static_cast<int>(storage.size()), argv.data());
+        std::cout.rdbuf(oldOut);
+        std::cerr.rdbuf(oldErr);
+        r.out = out.str();
+        r.err = err.str();
+        return r;
+    }
+#else
     // Runs the tool with standard input from /dev/null (not a terminal).
     Result run(const std::vector<std::string>& args) const
     {
@@ -71,7 +108,9 @@ protected:
         r.err = Slurp(file("err.txt"));
         return r;
     }
+#endif
 
+#if !defined(TAGWRIGHT_TOOL_IN_PROCESS) // a Windows process cannot start this machine's python3
     // Runs a python3 script with `input` on standard input (the standard csv and json
     // parsers stand for any program reading the tool's output).
     Result python(const std::string& script, const std::string& input) const
@@ -89,6 +128,7 @@ protected:
         r.err = Slurp(file("py-err.txt"));
         return r;
     }
+#endif
 
     // Replaces the first `from` in a file with `to`; the text must be there.
     void edit(const fs::path& path, const std::string& from, const std::string& to) const
