@@ -4,6 +4,8 @@
 
 #include <sys/stat.h>
 
+#include "host/posix_io.h"
+
 #include <fstream>
 #include <iterator>
 
@@ -21,7 +23,7 @@ FileIdentity FileIdentity::Of(const std::string& path)
     id.device = st.st_dev;
     id.inode = st.st_ino;
     id.size = st.st_size;
-    id.mtimeNs = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    id.mtimeNs = io::ModifiedNs(st);
     return id;
 }
 

@@ -1,5 +1,6 @@
 // file_lock.cpp - advisory locks (flock) held on open files for as long as a command runs;
 // the system drops them when the process ends, however it ends.
+#if !defined(_WIN32) // file_lock_windows.cpp holds the Windows version
 #include "host/file_lock.h"
 
 #include <fcntl.h>
@@ -45,3 +46,5 @@ bool FileLocks::lock(const std::string& path, std::string& error)
 }
 
 } // namespace tw::host
+
+#endif

@@ -21,7 +21,12 @@ public:
     bool lock(const std::string& path, std::string& error);
 
 private:
-    std::vector<int> fds_;
+#if defined(_WIN32)
+    std::vector<void*> handles_;     // the named mutexes held
+    std::vector<std::string> names_; // and their names
+#else
+    std::vector<int> fds_; // open files holding a lock
+#endif
 };
 
 } // namespace tw::host

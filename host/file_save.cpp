@@ -1,5 +1,6 @@
 // file_save.cpp - atomic saves that keep what the file was (mode, owner, group, the link that
 // named it), refuse read-only files, and clean up after a save that was killed halfway.
+#if !defined(_WIN32) // file_save_windows.cpp holds the Windows version
 #include "host/file_save.h"
 
 #include <fcntl.h>
@@ -254,3 +255,5 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, std:
 }
 
 } // namespace tw::host
+
+#endif

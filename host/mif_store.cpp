@@ -2,9 +2,9 @@
 // another program changed them meanwhile.
 #include "host/mif_store.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
+
+#include "host/posix_io.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -34,7 +34,7 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& err
         return false;
     }
     // One read into a buffer of the file's size: no stream copies.
-    int fd = ::open(path.c_str(), O_RDONLY);
+    int fd = ::open(path.c_str(), O_RDONLY | io::kBinary); // bytes as they are: CR LF kept
     struct stat st { };
     if (fd < 0 || ::fstat(fd, &st) != 0) {
         error = path + ": cannot be read (" + std::strerror(errno) + ")";
@@ -138,8 +138,7 @@ std::optional<MifStore::Stamp> StampOf(const std::string& path)
     if (::stat(path.c_str(), &st) != 0)
         return std::nullopt;
     return MifStore::Stamp{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino),
-                           static_cast<uint64_t>(st.st_size),
-                           static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+                           static_cast<uint64_t>(st.st_size), io::ModifiedNs(st)};
 }
 
 } // namespace

@@ -1,11 +1,14 @@
 // posix_io.h - the few POSIX file and terminal calls the host and the tool make, with their
 // Windows equivalents where the host is built for Windows: binary-mode descriptors, flushing
-// to disk, replacing a file by another, loading a client library, asking for a terminal.
+// to disk, replacing a file by another, loading a client library, asking for a terminal,
+// reading a file's modification time.
 #pragma once
 
 #include <fcntl.h>
+#include <sys/stat.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <string>
 
 #if defined(_WIN32)
@@ -48,6 +51,8 @@ inline void* ClientSymbol(void* library, const char* name)
     return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
 }
 inline void UnloadClientLibrary(void* library) { FreeLibrary(static_cast<HMODULE>(library)); }
+// When a file was last modified, in nanoseconds; Windows' stat gives whole seconds.
+inline int64_t ModifiedNs(const struct stat& st) { return static_cast<int64_t>(st.st_mtime) * 1000000000; }
 #else
 constexpr int kBinary = 0;
 inline int SyncFile(int fd) { return ::fsync(fd); }
@@ -73,6 +78,10 @@ inline void* LoadClientLibrary(const std::string& path, std::string& why)
 }
 inline void* ClientSymbol(void* library, const char* name) { return dlsym(library, name); }
 inline void UnloadClientLibrary(void* library) { dlclose(library); }
+inline int64_t ModifiedNs(const struct stat& st)
+{
+    return static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+}
 #endif
 
 } // namespace tw::host::io
