@@ -6,6 +6,19 @@
 namespace tw::cli_test {
 namespace {
 
+// Sets (or with null, removes) a variable of this process's environment.
+void SetEnvironment(const char* name, const char* value)
+{
+#if defined(_WIN32)
+    ::_putenv_s(name, value ? value : "");
+#else
+    if (value)
+        ::setenv(name, value, 1);
+    else
+        ::unsetenv(name);
+#endif
+}
+
 // ---- listings ----------------------------------------------------------------------------
 
 TEST_F(Tool, UsageOfABookListsUsedThenUnusedTagsWithHeadingMarks)
@@ -149,11 +162,11 @@ TEST_F(Tool, ByTagListsTheSameWithTheCacheOffOrSetByTheEnvironment)
     Result off = run({"--cache-mb", "0", "usage", "--by-tag", book().string()});
     ASSERT_EQ(off.exit, 0) << off.err;
     EXPECT_EQ(off.out, cached.out);
-    ::setenv("TAGWRIGHT_CACHE_MB", "0", 1);
+    SetEnvironment("TAGWRIGHT_CACHE_MB", "0");
     Result envOff = run({"usage", "--by-tag", book().string()});
-    ::setenv("TAGWRIGHT_CACHE_MB", "lots", 1);
+    SetEnvironment("TAGWRIGHT_CACHE_MB", "lots");
     Result bad = run({"usage", book().string()});
-    ::unsetenv("TAGWRIGHT_CACHE_MB");
+    SetEnvironment("TAGWRIGHT_CACHE_MB", nullptr);
     EXPECT_EQ(envOff.exit, 0) << envOff.err;
     EXPECT_EQ(envOff.out, cached.out);
     EXPECT_EQ(bad.exit, 1);

@@ -1,7 +1,11 @@
 // lock_test.cpp - a run that would change files another run is changing refuses (exit 2, the
 // file named, nothing changed); runs that only read are never blocked.
+#if defined(_WIN32)
+#include "host/file_lock.h"
+#else
 #include <fcntl.h>
 #include <sys/file.h>
+#endif
 
 #include "tool_fixture.h"
 
@@ -9,6 +13,21 @@ namespace tw::cli_test {
 namespace {
 
 // Holds the lock a changing tagwright run holds on a file.
+#if defined(_WIN32)
+// Windows: the tool's own lock (a named mutex), which this process holding it blocks just as
+// another process would.
+class HeldLock {
+public:
+    explicit HeldLock(const fs::path& path)
+    {
+        std::string error;
+        EXPECT_TRUE(locks_.lock(path.string(), error)) << error;
+    }
+
+private:
+    tw::host::FileLocks locks_;
+};
+#else
 class HeldLock {
 public:
     explicit HeldLock(const fs::path& path) : fd_(::open(path.c_str(), O_RDONLY))
@@ -21,6 +40,7 @@ public:
 private:
     int fd_;
 };
+#endif
 
 TEST_F(Tool, ASecondRunThatWouldChangeTheSameFilesRefuses)
 {
