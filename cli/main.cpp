@@ -29,6 +29,8 @@ int main(int argc, char** argv)
     Request r;
     CLI::App app{"Tagwright: audit and clean up the paragraph formats of MIF documents and books."};
     app.set_version_flag("--version", kVersion);
+    // "/chapters/One.mif" is a path on Windows too (the current drive's root), never an option.
+    app.allow_windows_style_options(false);
     app.require_subcommand(1);
     app.fallthrough();
 

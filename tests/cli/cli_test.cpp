@@ -181,6 +181,10 @@ TEST_F(Tool, FilesThatCannotBeReadNameTheFileAndExitTwo)
     Result missing = run({"usage", file("nothing.mif").string()});
     EXPECT_EQ(missing.exit, 2);
     EXPECT_TRUE(Contains(missing.err, "nothing.mif")) << missing.err;
+    // A path from the root of the drive is a path on Windows too, not a "/option".
+    Result rooted = run({"usage", "/no-such-folder/nothing.mif"});
+    EXPECT_EQ(rooted.exit, 2) << rooted.err;
+    EXPECT_TRUE(Contains(rooted.err, "nothing.mif")) << rooted.err;
 
     {
         std::ofstream bin(file("binary.fm"), std::ios::binary);
