@@ -480,6 +480,14 @@ void MifSource::remove(int32_t node)
     bool prevHasLine =
         at > 0 && body[at - 1].kind == MifPiece::Space && body[at - 1].text.find('\n') != std::string::npos;
     bool nextIsSpace = at + 1 < static_cast<int32_t>(body.size()) && body[at + 1].kind == MifPiece::Space;
+    // Something else after it on its line (a stray value): the line stays, indentation and all,
+    // so that what follows does not move to the start of a line, where "=" begins facet data.
+    bool restOfLineFollows = nextIsSpace && at + 2 < static_cast<int32_t>(body.size()) &&
+                             body[at + 1].text.find('\n') == std::string_view::npos;
+    if (prevHasLine && restOfLineFollows) {
+        body.erase(body.begin() + at, body.begin() + at + 2);
+        return;
+    }
     if (prevHasLine && nextIsSpace) {
         // The statement has its own line: cut its indentation, and its trailing space and
         // comment through the end of the line.

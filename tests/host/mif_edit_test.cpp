@@ -324,3 +324,28 @@ TEST(MifEdit, ALineRewrittenAroundAValueOverSeveralLinesKeepsThatValueAsItWas)
     EXPECT_NE(bytes.find("<String `(1)'>"), std::string::npos) << bytes;
     EXPECT_EQ(ParagraphsInOrder(*back->doc)[1], (std::pair<std::string, std::string>{"Equation", "(1)"}));
 }
+
+TEST(MifEdit, ValuesAfterARewrittenLineOnItsOwnLineStayOffTheLineStart)
+{
+    // A stray value after a line's closing '>': rewriting the line must not leave it at the start
+    // of a line, where "=" would begin facet data and "&" a facet line, and the file would no
+    // longer read.
+    for (const std::string stray : {"=# end of ParaLine", "&x", "word"}) {
+        TempDir tmp;
+        const std::string text = "<MIFFile 2019>\n<PgfCatalog \n <Pgf \n  <PgfTag `Body'>\n > # end of Pgf\n"
+                                 "> # end of PgfCatalog\n<TextFlow \n <Para \n  <PgfTag `Body'>\n  <ParaLine \n"
+                                 "   <String `Overview'>\n  > " +
+                                 stray + "\n > # end of Para\n> # end of TextFlow\n# End of MIFFile\n";
+        WriteBytes(tmp.file("stray.mif"), text);
+        std::unique_ptr<Loaded> l;
+        ASSERT_NO_FATAL_FAILURE(LoadDoc(tmp.file("stray.mif"), l));
+        Paragraph* p = FindParagraph(*l->doc, "Overview");
+        ASSERT_TRUE(p) << stray;
+        InsertText(l->m, *l->doc, TextLoc{p->id, 0}, "new ");
+        std::string bytes;
+        std::unique_ptr<Loaded> back;
+        ASSERT_NO_FATAL_FAILURE(SaveAndReload(*l, tmp, back, &bytes));
+        EXPECT_TRUE(FindParagraph(*back->doc, "new Overview")) << bytes;
+        EXPECT_NE(bytes.find("  " + stray + "\n"), std::string::npos) << bytes;
+    }
+}
