@@ -134,11 +134,10 @@ namespace {
 
 std::optional<MifStore::Stamp> StampOf(const std::string& path)
 {
-    struct stat st;
-    if (::stat(path.c_str(), &st) != 0)
+    io::FileVersion v;
+    if (!io::VersionOf(path, v))
         return std::nullopt;
-    return MifStore::Stamp{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino),
-                           static_cast<uint64_t>(st.st_size), io::ModifiedNs(st)};
+    return MifStore::Stamp{v.device, v.file, v.size, v.modifiedNs};
 }
 
 } // namespace

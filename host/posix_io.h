@@ -24,6 +24,13 @@
 
 namespace tw::host::io {
 
+// Which file a path names and which version of it: volume and file number, size, and the time
+// of the last write in nanoseconds since 1970.
+struct FileVersion {
+    uint64_t device = 0, file = 0, size = 0;
+    int64_t modifiedNs = 0;
+};
+
 #if defined(_WIN32)
 constexpr int kBinary = O_BINARY; // no line-end translation
 inline int SyncFile(int fd) { return _commit(fd); }
@@ -53,6 +60,29 @@ inline void* ClientSymbol(void* library, const char* name)
 inline void UnloadClientLibrary(void* library) { FreeLibrary(static_cast<HMODULE>(library)); }
 // When a file was last modified, in nanoseconds; Windows' stat gives whole seconds.
 inline int64_t ModifiedNs(const struct stat& st) { return static_cast<int64_t>(st.st_mtime) * 1000000000; }
+// The file number and the last write to 100 ns, which stat does not give on Windows.
+inline bool VersionOf(const std::string& path, FileVersion& v)
+{
+    HANDLE h = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    bool ok = GetFileInformationByHandle(h, &info) != 0;
+    CloseHandle(h);
+    if (!ok)
+        return false;
+    auto join = [](DWORD high, DWORD low) { return (static_cast<uint64_t>(high) << 32) | low; };
+    constexpr int64_t kFrom1601To1970 = 116444736000000000; // in 100 ns
+    v.device = info.dwVolumeSerialNumber;
+    v.file = join(info.nFileIndexHigh, info.nFileIndexLow);
+    v.size = join(info.nFileSizeHigh, info.nFileSizeLow);
+    v.modifiedNs =
+        (static_cast<int64_t>(join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime)) -
+         kFrom1601To1970) *
+        100;
+    return true;
+}
 #else
 constexpr int kBinary = 0;
 inline int SyncFile(int fd) { return ::fsync(fd); }
@@ -81,6 +111,15 @@ inline void UnloadClientLibrary(void* library) { dlclose(library); }
 inline int64_t ModifiedNs(const struct stat& st)
 {
     return static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+}
+inline bool VersionOf(const std::string& path, FileVersion& v)
+{
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0)
+        return false;
+    v = FileVersion{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino),
+                    static_cast<uint64_t>(st.st_size), ModifiedNs(st)};
+    return true;
 }
 #endif
 

@@ -72,6 +72,34 @@ TEST_F(WindowsSave, ADocumentWithWindowsLineEndsIsReadAndWrittenByteForByte)
     EXPECT_EQ(Read(path), text);
 }
 
+TEST_F(WindowsSave, AFileAnotherProgramChangedOrReplacedWithinTheSameSecondIsNotOverwritten)
+{
+    const std::string path = file("Chapter.mif");
+    const std::string original = "<MIFFile 7.00>\r\n<PgfCatalog \r\n> # end of PgfCatalog\r\n";
+    Write(path, original);
+    Model model;
+    MifStore store;
+    LoadResult loaded = store.load(model, path);
+    ASSERT_TRUE(loaded.doc) << loaded.error;
+    std::string error;
+    ASSERT_TRUE(store.save(model, *loaded.doc, path, error)) << error;
+
+    // Changed in place at once, to the same size: only the time of the write differs.
+    std::string theirs = original;
+    theirs[theirs.find("# end") + 2] = 'E';
+    Write(path, theirs);
+    EXPECT_FALSE(store.save(model, *loaded.doc, path, error));
+    EXPECT_NE(error.find(path + ": was changed on disk"), std::string::npos) << error;
+    EXPECT_EQ(Read(path), theirs);
+
+    // Replaced by another file of the same size: another file number.
+    ASSERT_TRUE(store.load(model, path).doc);
+    Write(path + ".other", original);
+    ASSERT_TRUE(MoveFileExA((path + ".other").c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING));
+    EXPECT_FALSE(store.save(model, *loaded.doc, path, error));
+    EXPECT_EQ(Read(path), original);
+}
+
 TEST_F(WindowsSave, AFailureAtAnyStageLeavesTheOldFileAndNoTemporaryFile)
 {
     const std::string path = file("Chapter.mif");
