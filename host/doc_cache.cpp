@@ -91,6 +91,10 @@ void DocumentCache::closing(std::unique_ptr<Document>& doc)
     open_.erase(o);
     if (budget_ == 0 || doc->modified || doc->path != opened.path)
         return;
+    if (!keeping_) {
+        closedOnce_.insert(opened.path);
+        return;
+    }
     const size_t bytes = DocumentMemory(*doc);
     if (bytes > budget_)
         return;
@@ -131,6 +135,10 @@ bool SameContents(const std::string& path, const std::string& bytes)
 
 std::unique_ptr<Document> DocumentCache::take(const std::string& path)
 {
+    if (!keeping_ && closedOnce_.count(path)) { // this run comes back to its files
+        keeping_ = true;
+        closedOnce_.clear();
+    }
     auto it = byPath_.find(path);
     if (it == byPath_.end()) {
         ++stats_.misses;

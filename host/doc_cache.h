@@ -2,6 +2,9 @@
 // file again, while it is still the same on disk (device, inode, size, modification time), is
 // answered without reading it. A memory budget bounds what is kept; the least recently used
 // document goes first. A document that was changed or saved is never kept.
+// Keeping costs memory and time, and pays only when a file is opened again: a run that opens
+// each file once (a plain listing) keeps nothing. Documents are kept from the moment the run
+// opens a file it had closed before (a listing by tag, a book command's second walk).
 #pragma once
 
 #include <sys/types.h>
@@ -11,6 +14,7 @@
 #include <list>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "host/model.h"
@@ -40,6 +44,10 @@ public:
     // 0 turns the cache off (and empties it).
     void setBudget(size_t bytes);
     size_t budget() const { return budget_; }
+    // Keep documents from their first close on, not only once a file was opened again (tests).
+    void keepFromFirstClose() { keeping_ = true; }
+    // Whether closed documents are kept now.
+    bool keeping() const { return keeping_; }
 
     // A document the host just read from `path`, whose file was `identity` before reading.
     // Remembers how it looked when opened (selection, current page...) to give it back so.
@@ -89,7 +97,9 @@ private:
     size_t bytes_ = 0;
     std::list<Entry> lru_; // most recently kept first
     std::map<std::string, std::list<Entry>::iterator> byPath_;
-    std::map<ObjectId, Opened> open_; // open documents that came from files
+    std::map<ObjectId, Opened> open_;  // open documents that came from files
+    bool keeping_ = false;             // a file was opened again: closed documents are kept
+    std::set<std::string> closedOnce_; // until then: the files closed, not kept
     Stats stats_;
 };
 
