@@ -168,6 +168,10 @@ std::optional<int> Job::startHost()
         cacheMb = v;
     }
     host_.cache().setBudget(static_cast<size_t>(cacheMb) << 20);
+    // A listing by tag walks the whole book once per tag: worth keeping files from the first
+    // walk on. Other commands keep them once they come back to one.
+    if (req_.byTag)
+        host_.cache().keepFromFirstClose();
     // The plug-in takes its converters from <install dir>/icu_data. A --host-dir that only
     // holds a template has none: the tool then points ICU at the build's own converter data,
     // as an installed host would have it, instead of letting every conversion fail.
