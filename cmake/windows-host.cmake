@@ -128,12 +128,15 @@ target_link_options(windows_tests PRIVATE ${windows_program_options})
 tw_wine_path(wine_source_dir ${CMAKE_SOURCE_DIR})
 tw_wine_path(wine_other_icu ${CMAKE_BINARY_DIR}/icu-other)
 tw_wine_path(wine_linux_outputs ${CMAKE_BINARY_DIR}/linux-outputs)
+get_filename_component(samples_dir ${CMAKE_SOURCE_DIR}/../shared/mif-samples ABSOLUTE)
+tw_wine_path(wine_samples_dir ${samples_dir})
 target_compile_definitions(windows_tests PRIVATE
   TAGWRIGHT_TOOL_IN_PROCESS=1
   TAGWRIGHT_TOOL="${wine_install_dir}/tagwright.exe"
   TAGWRIGHT_SOURCE_DIR="${wine_source_dir}"
   TAGWRIGHT_ICU_MAJOR=${icu_major}
   TAGWRIGHT_OTHER_ICU_DIR="${wine_other_icu}"
-  TAGWRIGHT_LINUX_OUTPUTS="${wine_linux_outputs}")
+  TAGWRIGHT_LINUX_OUTPUTS="${wine_linux_outputs}"
+  TAGWRIGHT_SAMPLES_DIR="${wine_samples_dir}")
 set_target_properties(windows_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${tests_dir})
 add_dependencies(windows_tests tw_windows_install tw_icuuc58 tw_icuuc)
