@@ -53,7 +53,19 @@ protected:
     std::string file(const char* name) const { return (dir_ / name).string(); }
     size_t entries() const { return static_cast<size_t>(std::distance(fs::directory_iterator(dir_), {})); }
 
+    // Reads `path` and saves it back once; stops the test when either fails.
+    void LoadAndSave(const std::string& path)
+    {
+        loaded = store.load(model, path);
+        ASSERT_TRUE(loaded.doc) << loaded.error;
+        std::string error;
+        ASSERT_TRUE(store.save(model, *loaded.doc, path, error)) << error;
+    }
+
     fs::path dir_;
+    Model model;
+    MifStore store;
+    LoadResult loaded;
 };
 
 TEST_F(WindowsSave, ADocumentWithWindowsLineEndsIsReadAndWrittenByteForByte)
@@ -63,12 +75,7 @@ TEST_F(WindowsSave, ADocumentWithWindowsLineEndsIsReadAndWrittenByteForByte)
                              "> # end of PgfCatalog\r\n# End of MIFFile\r\n";
     const std::string path = file("Chapter.mif");
     Write(path, text);
-    Model model;
-    MifStore store;
-    LoadResult loaded = store.load(model, path);
-    ASSERT_TRUE(loaded.doc) << loaded.error;
-    std::string error;
-    ASSERT_TRUE(store.save(model, *loaded.doc, path, error)) << error;
+    ASSERT_NO_FATAL_FAILURE(LoadAndSave(path));
     EXPECT_EQ(Read(path), text);
 }
 
@@ -77,12 +84,8 @@ TEST_F(WindowsSave, AFileAnotherProgramChangedOrReplacedWithinTheSameSecondIsNot
     const std::string path = file("Chapter.mif");
     const std::string original = "<MIFFile 7.00>\r\n<PgfCatalog \r\n> # end of PgfCatalog\r\n";
     Write(path, original);
-    Model model;
-    MifStore store;
-    LoadResult loaded = store.load(model, path);
-    ASSERT_TRUE(loaded.doc) << loaded.error;
+    ASSERT_NO_FATAL_FAILURE(LoadAndSave(path));
     std::string error;
-    ASSERT_TRUE(store.save(model, *loaded.doc, path, error)) << error;
 
     // Changed in place at once, to the same size: only the time of the write differs.
     std::string theirs = original;
