@@ -64,24 +64,39 @@ struct PgfState {
     MifEncoding encoding = MifEncoding::FrameRoman;
 };
 
+// The encoding of the text after a <Font> in a paragraph line: a legacy file's font names it
+// in <FEncoding>, and a font without one returns to the paragraph's own.
+MifEncoding FontEncoding(const MifSource& src, int32_t font, MifEncoding current, MifEncoding pgfEncoding)
+{
+    if (!src.legacy)
+        return current;
+    int32_t e = src.firstChild(font, "FEncoding");
+    return e >= 0 ? MifEncodingFromFont(StringValue(src, e)) : pgfEncoding;
+}
+
 } // namespace
 
 // The <ParaLine> of a paragraph written from the model: its text in <String> runs broken at
-// its inline items, each item as it was read (or an <ATbl> for a new table anchor).
-std::string ParaLinesText(const MifSource& src, Document& d, const Paragraph& p, int32_t textRectId)
+// its inline items, each item as it was read (or an <ATbl> for a new table anchor). Each run
+// is written in the encoding its font gives it, starting from the paragraph's.
+std::string ParaLinesText(const MifSource& src, Document& d, const Paragraph& p, int32_t textRectId,
+                          MifEncoding encoding)
 {
+    const MifEncoding pgfEncoding = encoding;
     std::string t = "<ParaLine \n";
     if (textRectId >= 0)
         t += " <TextRectID " + std::to_string(textRectId) + ">\n";
     size_t done = 0;
     auto text = [&](size_t upTo) {
         if (upTo > done)
-            t += " <String " + EncodeMifString(p.text.substr(done, upTo - done), src.legacy) + ">\n";
+            t += " <String " + EncodeMifString(p.text.substr(done, upTo - done), encoding) + ">\n";
         done = std::max(done, upTo);
     };
     for (const InlineItem& item : p.items) {
         text(ByteIndex(p.text, item.offset));
         if (item.mifNode >= 0) {
+            if (item.kind == InlineItem::FontChange)
+                encoding = FontEncoding(src, item.mifNode, encoding, pgfEncoding);
             // As read, with its inner lines re-indented from where it stood to its new place.
             // Values that run over several lines are kept as they are.
             std::string raw =
@@ -208,7 +223,7 @@ private:
             ReadPgfStatements(ctx_, c, &s.tag, s.props, &s.encoding);
             encodings_[fmt.name] = s.encoding;
             if (s.tag != fmt.name) {
-                std::string tag = EncodeMifString(fmt.name, src_.legacy);
+                std::string tag = EncodeMifString(fmt.name, src_.encoding);
                 if (int32_t t = src_.firstChild(c, "PgfTag"); t >= 0)
                     src_.setValue(t, tag);
                 else { // a format read without a <PgfTag> and renamed since: give it one
@@ -553,10 +568,7 @@ private:
                 else if (flow_ && !write_)
                     useFrame(id); // the flow continues in another frame
             } else if (name == "Font") {
-                if (src_.legacy) {
-                    int32_t e = src_.firstChild(c, "FEncoding");
-                    enc = e >= 0 ? MifEncodingFromFont(StringValue(src_, e)) : pgfEncoding;
-                }
+                enc = FontEncoding(src_, c, enc, pgfEncoding);
                 item(InlineItem::FontChange, 0);
             } else if (name == "ATbl") {
                 auto it = tableById_.find(IntValue(src_, c));
@@ -588,7 +600,7 @@ private:
         int32_t before = src_.firstChild(node, "ParaLine");
         const PgfFormat* fmt = d_.formatByName(p.tag);
         if (fmt && fmt->props == p.props) {
-            src_.insert(node, before, "<PgfTag " + EncodeMifString(p.tag, src_.legacy) + ">");
+            src_.insert(node, before, "<PgfTag " + EncodeMifString(p.tag, src_.encoding) + ">");
         } else {
             src_.insert(node, before, PgfStatementText(src_, p.tag, p.props));
         }
@@ -610,7 +622,7 @@ private:
             return;
         for (int32_t line : src_.children(node, "ParaLine"))
             src_.remove(line);
-        src_.insert(node, -1, ParaLinesText(src_, d_, p, firstRect));
+        src_.insert(node, -1, ParaLinesText(src_, d_, p, firstRect, encoding));
     }
 
     // ---- after reading ---------------------------------------------------------------------

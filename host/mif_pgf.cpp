@@ -144,7 +144,7 @@ std::string ValueText(const MifSource& src, const PropertyInfo& info, const Prop
     }
     case PropType::String:
     case PropType::ColorName:
-    case PropType::FontIndex: return EncodeMifString(std::get<std::string>(value), src.legacy);
+    case PropType::FontIndex: return EncodeMifString(std::get<std::string>(value), src.encoding);
     default: return {};
     }
 }
@@ -158,7 +158,7 @@ std::string TabStopsText(const MifSource& src, const std::vector<TabStop>& tabs)
             if (k.kind == tab.kind)
                 kind = k.mif;
         t += "\n<TabStop \n <TSX " + FormatMifMetric(tab.position) + ">\n <TSType " + kind + ">\n <TSLeaderStr " +
-             EncodeMifString(tab.leader, src.legacy) + ">\n";
+             EncodeMifString(tab.leader, src.encoding) + ">\n";
         if (tab.kind == TAB_DECIMAL)
             t += " <TSDecimalChar " + std::to_string(tab.decimal) + ">\n";
         t += "> # end of TabStop";
@@ -398,7 +398,7 @@ void WritePgfStatements(MifSource& src, int32_t pgf, const PgfProps& want, const
 
 std::string PgfStatementText(const MifSource& src, const std::string& tag, const PgfProps& props)
 {
-    std::string t = "<Pgf \n <PgfTag " + EncodeMifString(tag, src.legacy) + ">\n";
+    std::string t = "<Pgf \n <PgfTag " + EncodeMifString(tag, src.encoding) + ">\n";
     std::string font;
     bool marginsDone = false, flagsDone = false;
     for (const PropertyInfo& info : ParagraphProperties()) {

@@ -19,9 +19,11 @@ std::string ParaText(const MifSource& src, Document& d, const Paragraph& p)
 {
     std::string t = "<Para \n";
     const PgfFormat* fmt = d.formatByName(p.tag);
-    std::string pgf = fmt && fmt->props == p.props ? "<PgfTag " + EncodeMifString(p.tag, src.legacy) + ">"
+    std::string pgf = fmt && fmt->props == p.props ? "<PgfTag " + EncodeMifString(p.tag, src.encoding) + ">"
                                                    : PgfStatementText(src, p.tag, p.props);
-    std::string lines = ParaLinesText(src, d, p, -1);
+    // Written in the file's encoding; the writing walk rewrites the text should the paragraph's
+    // format read it in another.
+    std::string lines = ParaLinesText(src, d, p, -1, src.encoding);
     for (const std::string* part : {&pgf, &lines}) {
         t += " ";
         for (char c : *part)
@@ -83,7 +85,7 @@ void PlaceNewObjects(Document& d)
         if (t.mifId == 0)
             t.mifId = ++maxTblId;
         std::string text = "<Tbl \n <TblID " + std::to_string(t.mifId) + ">\n <TblTag " +
-                           EncodeMifString(t.format, src.legacy) + ">\n <TblNumColumns " + std::to_string(t.columns) +
+                           EncodeMifString(t.format, src.encoding) + ">\n <TblNumColumns " + std::to_string(t.columns) +
                            ">\n";
         for (int32_t w : t.columnWidths)
             text += " <TblColumnWidth " + FormatMifMetric(w) + ">\n";
@@ -153,10 +155,10 @@ void PlaceNewObjects(Document& d)
             if (!flow)
                 return -1;
             if (flow->mifNode < 0) {
-                auto added =
-                    src.insert(0, -1,
-                               "<TextFlow \n <TFTag " + EncodeMifString(flow->tag, src.legacy) + ">\n <TFAutoConnect " +
-                                   (flow->autoConnect ? "Yes" : "No") + ">\n> # end of TextFlow");
+                auto added = src.insert(0, -1,
+                                        "<TextFlow \n <TFTag " + EncodeMifString(flow->tag, src.encoding) +
+                                            ">\n <TFAutoConnect " + (flow->autoConnect ? "Yes" : "No") +
+                                            ">\n> # end of TextFlow");
                 if (!added.empty())
                     flow->mifNode = added[0];
             }

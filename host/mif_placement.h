@@ -15,7 +15,9 @@ namespace tw::host {
 void PlaceNewObjects(Document& d);
 
 // The <ParaLine> of a paragraph written from the model: its text in <String> runs broken at
-// its inline items, each item as it was read (or an <ATbl> for a new table anchor).
-std::string ParaLinesText(const MifSource& src, Document& d, const Paragraph& p, int32_t textRectId);
+// its inline items, each item as it was read (or an <ATbl> for a new table anchor); the text
+// starts in `encoding` and follows the encodings of the fonts among the items.
+std::string ParaLinesText(const MifSource& src, Document& d, const Paragraph& p, int32_t textRectId,
+                          MifEncoding encoding);
 
 } // namespace tw::host

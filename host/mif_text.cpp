@@ -263,10 +263,50 @@ bool DecodeMifString(std::string_view token, MifEncoding encoding, std::string& 
     return ConvertAsian(bytes, encoding, out, error);
 }
 
-std::string EncodeMifString(std::string_view utf8, bool legacyFile)
+namespace {
+
+// Appends a character below 0x80 (or a byte of a legacy encoding that is below 0x80) to a
+// token, escaped where the token's syntax needs it.
+void AppendAscii(std::string& token, uint32_t c)
 {
+    char hex[8];
+    switch (c) {
+    case '\t': token += "\\t"; break;
+    case '>': token += "\\>"; break;
+    case '\'': token += "\\q"; break;
+    case '`': token += "\\Q"; break;
+    case '\\': token += "\\\\"; break;
+    default:
+        if (c < 0x20) {
+            snprintf(hex, sizeof hex, "\\x%02x ", c);
+            token += hex;
+        } else {
+            token += static_cast<char>(c);
+        }
+    }
+}
+
+void AppendByteEscape(std::string& token, unsigned byte)
+{
+    char hex[8];
+    snprintf(hex, sizeof hex, "\\x%02x ", byte & 0xFFu);
+    token += hex;
+}
+
+} // namespace
+
+std::string EncodeMifString(std::string_view utf8, MifEncoding encoding)
+{
+    std::unique_ptr<UConverter, ConverterCloser> to;
+    if (const char* name = IcuName(encoding)) {
+        UErrorCode status = U_ZERO_ERROR;
+        to.reset(ucnv_open(name, &status));
+        if (U_FAILURE(status))
+            to.reset();
+        else
+            ucnv_setFromUCallBack(to.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
+    }
     std::string token = "`";
-    char hex[16];
     for (size_t i = 0; i < utf8.size();) {
         uint32_t cp;
         size_t len = Utf8Sequence(utf8, i, cp);
@@ -274,27 +314,40 @@ std::string EncodeMifString(std::string_view utf8, bool legacyFile)
             cp = 0xFFFD;
             len = 1;
         }
-        switch (cp) {
-        case '\t': token += "\\t"; break;
-        case '>': token += "\\>"; break;
-        case '\'': token += "\\q"; break;
-        case '`': token += "\\Q"; break;
-        case '\\': token += "\\\\"; break;
-        default:
-            if (cp < 0x20) {
-                snprintf(hex, sizeof hex, "\\x%02x ", cp);
-                token += hex;
-            } else if (cp < 0x80) {
-                token += static_cast<char>(cp);
-            } else if (!legacyFile) {
-                token.append(utf8.substr(i, len));
+        if (cp < 0x80) {
+            AppendAscii(token, cp);
+        } else if (encoding == MifEncoding::Utf8) {
+            token.append(utf8.substr(i, len));
+        } else if (encoding == MifEncoding::FrameRoman || !to) {
+            int b = FrameRomanFromUnicode(cp);
+            if (b < 0)
+                token += '?';
+            else
+                AppendByteEscape(token, static_cast<unsigned>(b));
+        } else {
+            // The character's bytes in the font's encoding: high bytes as \x escapes, a trail
+            // byte in the ASCII range (a backslash, say) escaped like the character it looks like.
+            UChar wide[2];
+            int32_t n = 0;
+            if (cp < 0x10000) {
+                wide[n++] = static_cast<UChar>(cp);
             } else {
-                int b = FrameRomanFromUnicode(cp);
-                if (b < 0) {
-                    token += '?';
-                } else {
-                    snprintf(hex, sizeof hex, "\\x%02x ", static_cast<unsigned>(b) & 0xFFu);
-                    token += hex;
+                wide[n++] = static_cast<UChar>(0xD800 + ((cp - 0x10000) >> 10));
+                wide[n++] = static_cast<UChar>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+            }
+            char bytes[16];
+            UErrorCode status = U_ZERO_ERROR;
+            ucnv_resetFromUnicode(to.get());
+            int32_t m = ucnv_fromUChars(to.get(), bytes, sizeof bytes, wide, n, &status);
+            if (U_FAILURE(status) || m <= 0) {
+                token += '?';
+            } else {
+                for (int32_t k = 0; k < m; ++k) {
+                    auto b = static_cast<unsigned char>(bytes[k]);
+                    if (b < 0x80)
+                        AppendAscii(token, b);
+                    else
+                        AppendByteEscape(token, b);
                 }
             }
         }
@@ -302,6 +355,11 @@ std::string EncodeMifString(std::string_view utf8, bool legacyFile)
     }
     token += '\'';
     return token;
+}
+
+std::string EncodeMifString(std::string_view utf8, bool legacyFile)
+{
+    return EncodeMifString(utf8, legacyFile ? MifEncoding::FrameRoman : MifEncoding::Utf8);
 }
 
 } // namespace tw::host

@@ -30,6 +30,10 @@ bool DecodeMifString(std::string_view token, MifEncoding encoding, std::string& 
 // legacy files get FrameRoman bytes as \xNN escapes; characters FrameRoman lacks become '?'.
 std::string EncodeMifString(std::string_view utf8, bool legacyFile);
 
+// The same for text that is read in `encoding`: UTF-8 as it is; FrameRoman, or the Asian
+// encoding of a legacy font, as \x escapes of its bytes. Characters the encoding lacks become '?'.
+std::string EncodeMifString(std::string_view utf8, MifEncoding encoding);
+
 // FrameRoman byte to Unicode code point (0 for bytes that have no character), and back
 // (-1 when the code point has no FrameRoman byte).
 uint32_t FrameRomanToUnicode(uint8_t byte);

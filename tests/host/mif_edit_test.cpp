@@ -283,6 +283,84 @@ TEST(MifEdit, TextInsertedIntoALineWithFontChangesRewritesOnlyThatText)
     EXPECT_EQ(changed, 1);
 }
 
+TEST(MifEdit, TextInsertedBeforeFontChangesRewritesOnlyTheFirstStringInLegacyAndUtf8Files)
+{
+    // The paragraph's line switches to a Shift-JIS font, back to the format's font and then to a
+    // roman one; the runs after the insert keep their bytes, escapes and all.
+    for (const std::string name : {"japanese-mif7.mif", "japanese-mif9.mif"}) {
+        SCOPED_TRACE(name);
+        const std::string path = DataDir() + "/" + name;
+        std::unique_ptr<Loaded> l;
+        ASSERT_NO_FATAL_FAILURE(LoadDoc(path, l));
+        Document& d = *l->doc;
+        Paragraph* p = FindParagraph(d, "Japanese: 日本語, then Été.");
+        ASSERT_TRUE(p);
+        InsertText(l->m, d, TextLoc{p->id, 0}, "New: ");
+        TempDir tmp;
+        std::string bytes;
+        std::unique_ptr<Loaded> back;
+        ASSERT_NO_FATAL_FAILURE(SaveAndReload(*l, tmp, back, &bytes));
+        auto before = Lines(ReadBytes(path)), after = Lines(bytes);
+        ASSERT_EQ(before.size(), after.size()) << bytes;
+        int changed = 0;
+        for (size_t i = 0; i < before.size(); ++i)
+            if (before[i] != after[i]) {
+                ++changed;
+                EXPECT_EQ(before[i], "   <String `Japanese: '>");
+                EXPECT_EQ(after[i], "   <String `New: Japanese: '>");
+            }
+        EXPECT_EQ(changed, 1);
+        EXPECT_TRUE(FindParagraph(*back->doc, "New: Japanese: 日本語, then Été."));
+    }
+}
+
+TEST(MifEdit, TextAndTagsAddedToALegacyFileAreWrittenInTheEncodingTheyAreReadIn)
+{
+    TempDir tmp;
+    {
+        // Text added to a paragraph whose format's font is Shift-JIS, and a new paragraph of it.
+        std::unique_ptr<Loaded> l;
+        ASSERT_NO_FATAL_FAILURE(LoadDoc(DataDir() + "/japanese-mif7.mif", l));
+        Document& d = *l->doc;
+        Paragraph* p = FindParagraph(d, "日本語の表");
+        ASSERT_TRUE(p);
+        InsertText(l->m, d, TextLoc{p->id, 0}, "新しい段落\nと");
+        std::string bytes;
+        std::unique_ptr<Loaded> back;
+        ASSERT_NO_FATAL_FAILURE(SaveAndReload(*l, tmp, back, &bytes));
+        auto paras = ParagraphsInOrder(*back->doc);
+        EXPECT_EQ(paras, ParagraphsInOrder(d));
+        EXPECT_NE(std::find(paras.begin(), paras.end(), std::pair<std::string, std::string>{"Japanese", "新しい段落"}),
+                  paras.end());
+        EXPECT_NE(
+            std::find(paras.begin(), paras.end(), std::pair<std::string, std::string>{"Japanese", "と日本語の表"}),
+            paras.end());
+        EXPECT_EQ(bytes.find('?'), std::string::npos) << bytes;
+    }
+    {
+        // A file written wholly in Shift-JIS: a new format's tag.
+        const std::string path = tmp.file("ja.mif");
+        WriteBytes(path,
+                   "<MIFFile 7.00>\n<MIFEncoding `ShiftJIS'>\n<PgfCatalog \n <Pgf \n  <PgfTag `\\x96 {\\x95 \\xb6 '>\n"
+                   " >\n>\n<TextFlow \n <Para \n  <PgfTag `\\x96 {\\x95 \\xb6 '>\n  <ParaLine \n   <String "
+                   "`\\x93 \\xfa \\x96 {\\x8c \\xea '>\n  >\n >\n>\n");
+        std::unique_ptr<Loaded> l;
+        ASSERT_NO_FATAL_FAILURE(LoadDoc(path, l));
+        Document& d = *l->doc;
+        AddFormat(l->m, d, "見出し", d.formatByName("本文")->props);
+        Paragraph* p = FindParagraph(d, "日本語");
+        ASSERT_TRUE(p);
+        p->tag = "見出し";
+        std::string bytes;
+        std::unique_ptr<Loaded> back;
+        ASSERT_NO_FATAL_FAILURE(SaveAndReload(*l, tmp, back, &bytes));
+        EXPECT_NE(back->doc->formatByName("見出し"), nullptr);
+        EXPECT_EQ(ParagraphsInOrder(*back->doc),
+                  (std::vector<std::pair<std::string, std::string>>{{"見出し", "日本語"}}));
+        EXPECT_EQ(bytes.find('?'), std::string::npos) << bytes;
+    }
+}
+
 TEST(MifEdit, DocumentsNotReadFromMifAreWrittenAsNewMif)
 {
     Model m;

@@ -33,9 +33,9 @@ TEST(MifRoundTrip, EveryDocumentAndBookSavesToTheSameBytes)
 {
     auto files = RoundTripFiles();
     if (HaveSamples())
-        ASSERT_GE(files.size(), 16u) << "samples, example book and test data should all be found";
+        ASSERT_GE(files.size(), 21u) << "samples, example book and test data should all be found";
     else
-        ASSERT_GE(files.size(), 8u) << "example book and test data should all be found";
+        ASSERT_GE(files.size(), 10u) << "example book and test data should all be found";
     TempDir tmp;
     for (const auto& path : files) {
         SCOPED_TRACE(path);
@@ -164,6 +164,87 @@ TEST(MifRoundTrip, Mif7AndMif9CopiesReadAsTheSameParagraphs)
     EXPECT_TRUE(accented);
 }
 
+namespace {
+
+// The same document as a legacy file (Shift-JIS under a Japanese font, FrameRoman escapes
+// elsewhere) and as a UTF-8 file.
+const std::string kJapanese7 = DataDir() + "/japanese-mif7.mif";
+const std::string kJapanese9 = DataDir() + "/japanese-mif9.mif";
+const std::vector<std::pair<std::string, std::string>> kJapaneseParagraphs = {
+    {"Body", "Japanese: 日本語, then Été."}, // font changes: Shift-JIS, back to the format's, FrameRoman
+    {"Japanese", "日本語の表"},              // the format's own font is Shift-JIS
+    {"Résumé", "“Quoted” – ˚ …"},            // escapes ended by a space, and a space after one
+    {"Body", "© 2026 ®"},                    // table cells
+    {"Japanese", "表"},                      // a Shift-JIS trail byte that is a backslash
+};
+
+} // namespace
+
+TEST(MifRoundTrip, LegacyShiftJisAndFrameRomanTextReadsAsItsUtf8Copy)
+{
+    Model m;
+    LoadResult v7 = LoadMifFile(m, kJapanese7);
+    LoadResult v9 = LoadMifFile(m, kJapanese9);
+    ASSERT_TRUE(v7.doc && v9.doc) << v7.error << v9.error;
+    EXPECT_TRUE(v7.doc->mif->legacy);
+    EXPECT_FALSE(v9.doc->mif->legacy);
+    EXPECT_EQ(ParagraphsInOrder(*v7.doc), kJapaneseParagraphs);
+    EXPECT_EQ(ParagraphsInOrder(*v9.doc), kJapaneseParagraphs);
+    EXPECT_NE(v7.doc->formatByName("Résumé"), nullptr);
+    for (auto* r : {&v7, &v9})
+        EXPECT_EQ(MifDocumentBytes(*r->doc), ReadBytes(r->doc->path)) << r->doc->path;
+}
+
+TEST(MifRoundTrip, Mif8IsTheFirstVersionReadAsUtf8)
+{
+    const std::string utf8 = ReadBytes(kJapanese9), escaped = ReadBytes(kJapanese7);
+    const std::string header9 = "<MIFFile 2015>", header7 = "<MIFFile 7.00>";
+    ASSERT_EQ(utf8.rfind(header9, 0), 0u);
+    ASSERT_EQ(escaped.rfind(header7, 0), 0u);
+    auto withHeader = [](std::string bytes, size_t old, const std::string& header) {
+        return bytes.replace(0, old, header);
+    };
+    // The legacy file with its Shift-JIS escapes as the raw bytes they stand for.
+    const std::string sjisEscaped = "\\x93 \\xfa \\x96 {\\x8c \\xea ", sjisRaw = "\x93\xfa\x96{\x8c\xea";
+    std::string raw = escaped;
+    for (size_t at; (at = raw.find(sjisEscaped)) != std::string::npos;)
+        raw.replace(at, sjisEscaped.size(), sjisRaw);
+    ASSERT_NE(raw, escaped);
+    TempDir tmp;
+    struct Case {
+        std::string name, bytes;
+        bool sameText;
+    };
+    const Case cases[] = {
+        {"utf8 as 8.00", withHeader(utf8, header9.size(), "<MIFFile 8.00>"), true},
+        {"utf8 as 9.00", withHeader(utf8, header9.size(), "<MIFFile 9.00>"), true},
+        {"utf8 as 2019", withHeader(utf8, header9.size(), "<MIFFile 2019>"), true},
+        {"utf8 as 7.00", withHeader(utf8, header9.size(), header7), false},
+        {"escaped as 8.00", withHeader(escaped, header7.size(), "<MIFFile 8.00>"), false},
+        {"raw Shift-JIS as 7.00", raw, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = tmp.file("v.mif");
+        WriteBytes(path, c.bytes);
+        Model m;
+        LoadResult r = LoadMifFile(m, path);
+        ASSERT_TRUE(r.doc) << r.error;
+        if (c.sameText)
+            EXPECT_EQ(ParagraphsInOrder(*r.doc), kJapaneseParagraphs);
+        else
+            EXPECT_NE(ParagraphsInOrder(*r.doc), kJapaneseParagraphs);
+        EXPECT_EQ(MifDocumentBytes(*r.doc), c.bytes);
+    }
+    // Raw Shift-JIS bytes are not UTF-8: a MIF 8 file holding them is refused.
+    WriteBytes(tmp.file("raw8.mif"), withHeader(raw, header7.size(), "<MIFFile 8.00>"));
+    Model m;
+    LoadResult r = LoadMifFile(m, tmp.file("raw8.mif"));
+    EXPECT_FALSE(r.doc);
+    EXPECT_NE(r.error.find("invalid UTF-8"), std::string::npos) << r.error;
+    EXPECT_NE(r.error.find("raw8.mif"), std::string::npos) << r.error;
+}
+
 TEST(MifRoundTrip, Mif7AndMif8CopiesOfTest01AgreeExceptWhereTheV8CopyLostCharacters)
 {
     TW_REQUIRE_MIF_SAMPLES();
@@ -225,6 +306,14 @@ TEST(MifText, StringTokensDecodeAndEncodeBothWays)
             EXPECT_EQ(FrameRomanFromUnicode(cp), b) << b;
         }
     }
+    // A Japanese font's text: high bytes escaped, a trail byte that is a backslash escaped too.
+    const std::string sjis = EncodeMifString("日本語の表 `x'", MifEncoding::ShiftJis);
+    EXPECT_EQ(sjis, "`\\x93 \\xfa \\x96 {\\x8c \\xea \\x82 \\xcc \\x95 \\\\ \\Qx\\q'");
+    ASSERT_TRUE(DecodeMifString(sjis, MifEncoding::ShiftJis, out, error)) << error;
+    EXPECT_EQ(out, "日本語の表 `x'");
+    EXPECT_EQ(EncodeMifString("é語", MifEncoding::ShiftJis), "`?\\x8c \\xea '") << "no é in Shift-JIS";
+    EXPECT_EQ(EncodeMifString("Tête 語", MifEncoding::FrameRoman), "`T\\x90 te ?'");
+    EXPECT_EQ(EncodeMifString("Tête 語", MifEncoding::Utf8), "`Tête 語'");
     EXPECT_FALSE(DecodeMifString("`a\\zb'", MifEncoding::Utf8, out, error));
     EXPECT_FALSE(DecodeMifString("`\xC3('", MifEncoding::Utf8, out, error));
 }
