@@ -293,7 +293,7 @@ TEST(MifEdit, TextInsertedBeforeFontChangesRewritesOnlyTheFirstStringInLegacyAnd
         std::unique_ptr<Loaded> l;
         ASSERT_NO_FATAL_FAILURE(LoadDoc(path, l));
         Document& d = *l->doc;
-        Paragraph* p = FindParagraph(d, "Japanese: 日本語, then Été.");
+        Paragraph* p = FindParagraph(d, "Japanese: 日本語 café, then Été.");
         ASSERT_TRUE(p);
         InsertText(l->m, d, TextLoc{p->id, 0}, "New: ");
         TempDir tmp;
@@ -310,7 +310,7 @@ TEST(MifEdit, TextInsertedBeforeFontChangesRewritesOnlyTheFirstStringInLegacyAnd
                 EXPECT_EQ(after[i], "   <String `New: Japanese: '>");
             }
         EXPECT_EQ(changed, 1);
-        EXPECT_TRUE(FindParagraph(*back->doc, "New: Japanese: 日本語, then Été."));
+        EXPECT_TRUE(FindParagraph(*back->doc, "New: Japanese: 日本語 café, then Été."));
     }
 }
 

@@ -171,11 +171,11 @@ namespace {
 const std::string kJapanese7 = DataDir() + "/japanese-mif7.mif";
 const std::string kJapanese9 = DataDir() + "/japanese-mif9.mif";
 const std::vector<std::pair<std::string, std::string>> kJapaneseParagraphs = {
-    {"Body", "Japanese: 日本語, then Été."}, // font changes: Shift-JIS, back to the format's, FrameRoman
-    {"Japanese", "日本語の表"},              // the format's own font is Shift-JIS
-    {"Résumé", "“Quoted” – ˚ …"},            // escapes ended by a space, and a space after one
-    {"Body", "© 2026 ®"},                    // table cells
-    {"Japanese", "表"},                      // a Shift-JIS trail byte that is a backslash
+    {"Body", "Japanese: 日本語 café, then Été."}, // font changes: Shift-JIS, back to the format's, FrameRoman
+    {"Japanese", "日本語の表"},                   // the format's own font is Shift-JIS
+    {"Résumé", "“Quoted” – ˚ …"},                 // escapes ended by a space, and a space after one
+    {"Body", "© 2026 ®"},                         // table cells
+    {"Japanese", "表"},                           // a Shift-JIS trail byte that is a backslash
 };
 
 } // namespace
