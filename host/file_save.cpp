@@ -2,6 +2,7 @@
 // named it), refuse read-only files, and clean up after a save that was killed halfway.
 #if !defined(_WIN32) // file_save_windows.cpp holds the Windows version
 #include "host/file_save.h"
+#include "host/save_messages.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -16,11 +17,6 @@ namespace tw::host {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string SaveError(const std::string& path, const char* what)
-{
-    return path + ": could not be saved (" + what + ": " + std::strerror(errno) + "); the file on disk is unchanged";
-}
 
 // The file a path names once symbolic links are followed (the path itself when it is no link).
 bool FollowLinks(const std::string& path, std::string& target, std::string& error)
@@ -119,7 +115,7 @@ bool WriteDirectly(const std::string& path, const std::string& target, const std
     }
     errno = saved;
     if (!ok)
-        error = path + ": could not be written (" + std::strerror(errno) + ")";
+        error = WriteError(path);
     return ok;
 }
 
@@ -153,11 +149,11 @@ bool CheckReplaceable(const std::string& path, std::string& error)
     if (::stat(target.c_str(), &st) != 0)
         return true; // a new file
     if (S_ISDIR(st.st_mode)) {
-        error = path + ": is a folder, not a file; not saved";
+        error = FolderRefusal(path);
         return false;
     }
     if (S_ISREG(st.st_mode) && IsReadOnly(st, target)) {
-        error = path + ": is read-only (no permission to write it); not saved";
+        error = ReadOnlyRefusal(path);
         return false;
     }
     return true;
@@ -176,17 +172,17 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, std:
     mode_t mode = 0666; // a new file: as the user's umask makes it
     if (exists) {
         if (S_ISDIR(old.st_mode)) {
-            error = path + ": is a folder, not a file; not saved";
+            error = FolderRefusal(path);
             return false;
         }
         if (S_ISCHR(old.st_mode) || S_ISFIFO(old.st_mode))
             return WriteDirectly(path, target, bytes, error);
         if (!S_ISREG(old.st_mode)) {
-            error = path + ": is not a regular file; not saved";
+            error = NotAFileRefusal(path);
             return false;
         }
         if (IsReadOnly(old, target)) {
-            error = path + ": is read-only (no permission to write it); not saved";
+            error = ReadOnlyRefusal(path);
             return false;
         }
         mode = old.st_mode & 07777;
@@ -200,9 +196,7 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, std:
     }
     int fd = CreateTemp(temp, mode & 0777);
     if (fd < 0) {
-        error = errno == EBUSY
-                    ? path + ": could not be saved (another program is saving it now); the file on disk is unchanged"
-                    : SaveError(path, "cannot create the new file");
+        error = errno == EBUSY ? BusyRefusal(path) : SaveError(path, "cannot create the new file");
         return false;
     }
     auto abandon = [&](const char* what) {

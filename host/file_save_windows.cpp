@@ -5,6 +5,7 @@
 #if defined(_WIN32)
 
 #include "host/file_save.h"
+#include "host/save_messages.h"
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -18,11 +19,6 @@
 
 namespace tw::host {
 namespace {
-
-std::string SaveError(const std::string& path, const char* what)
-{
-    return path + ": could not be saved (" + what + ": " + std::strerror(errno) + "); the file on disk is unchanged";
-}
 
 // errno for the last Windows error, so that messages read as they do elsewhere.
 void SetErrnoFromWindows()
@@ -90,7 +86,7 @@ bool WriteDirectly(const std::string& path, const std::string& bytes, std::strin
     bool ok = WriteAll(h, bytes, bytes.size());
     CloseHandle(h);
     if (!ok)
-        error = path + ": could not be written (" + std::strerror(errno) + ")";
+        error = WriteError(path);
     return ok;
 }
 
@@ -110,11 +106,11 @@ bool CheckReplaceable(const std::string& path, std::string& error)
     if (::stat(path.c_str(), &st) != 0)
         return true; // a new file
     if (S_ISDIR(st.st_mode)) {
-        error = path + ": is a folder, not a file; not saved";
+        error = FolderRefusal(path);
         return false;
     }
     if (S_ISREG(st.st_mode) && IsReadOnly(st)) {
-        error = path + ": is read-only (no permission to write it); not saved";
+        error = ReadOnlyRefusal(path);
         return false;
     }
     return true;
@@ -129,17 +125,17 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, std:
     DWORD attributes = FILE_ATTRIBUTE_NORMAL;
     if (exists) {
         if (S_ISDIR(old.st_mode)) {
-            error = path + ": is a folder, not a file; not saved";
+            error = FolderRefusal(path);
             return false;
         }
         if (S_ISCHR(old.st_mode))
             return WriteDirectly(path, bytes, error);
         if (!S_ISREG(old.st_mode)) {
-            error = path + ": is not a regular file; not saved";
+            error = NotAFileRefusal(path);
             return false;
         }
         if (IsReadOnly(old)) {
-            error = path + ": is read-only (no permission to write it); not saved";
+            error = ReadOnlyRefusal(path);
             return false;
         }
         DWORD had = GetFileAttributesA(path.c_str());
@@ -156,9 +152,7 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, std:
     }
     HANDLE h = CreateTemp(temp);
     if (h == INVALID_HANDLE_VALUE) {
-        error = errno == EBUSY
-                    ? path + ": could not be saved (another program is saving it now); the file on disk is unchanged"
-                    : SaveError(path, "cannot create the new file");
+        error = errno == EBUSY ? BusyRefusal(path) : SaveError(path, "cannot create the new file");
         return false;
     }
     bool open = true;
