@@ -40,6 +40,31 @@ inline std::string Slurp(const fs::path& p)
     return s.str();
 }
 
+#if defined(TAGWRIGHT_TOOL_IN_PROCESS)
+// Runs the tool's entry with its standard output and error captured; standard input is not a
+// terminal in the test run.
+inline Result RunInProcess(const std::vector<std::string>& args)
+{
+    std::vector<std::string> storage{"tagwright"};
+    storage.insert(storage.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& a : storage)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    std::ostringstream out;
+    std::ostringstream err;
+    std::streambuf* oldOut = std::cout.rdbuf(out.rdbuf());
+    std::streambuf* oldErr = std::cerr.rdbuf(err.rdbuf());
+    Result r;
+    r.exit = TagwrightMain(static_cast<int>(storage.size()), argv.data());
+    std::cout.rdbuf(oldOut);
+    std::cerr.rdbuf(oldErr);
+    r.out = out.str();
+    r.err = err.str();
+    return r;
+}
+#endif
+
 inline std::string Quote(const std::string& s)
 {
     std::string q = "'";
@@ -71,28 +96,7 @@ protected:
     fs::path chapter(const std::string& name) const { return dir_ / "book" / name; }
 
 #if defined(TAGWRIGHT_TOOL_IN_PROCESS)
-    // Runs the tool's entry with its standard output and error captured; standard input is
-    // not a terminal in the test run.
-    Result run(const std::vector<std::string>& args) const
-    {
-        std::vector<std::string> storage{"tagwright"};
-        storage.insert(storage.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (auto& a : storage)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        std::ostringstream out;
-        std::ostringstream err;
-        std::streambuf* oldOut = std::cout.rdbuf(out.rdbuf());
-        std::streambuf* oldErr = std::cerr.rdbuf(err.rdbuf());
-        Result r;
-        r.exit = TagwrightMain(static_cast<int>(storage.size()), argv.data());
-        std::cout.rdbuf(oldOut);
-        std::cerr.rdbuf(oldErr);
-        r.out = out.str();
-        r.err = err.str();
-        return r;
-    }
+    Result run(const std::vector<std::string>& args) const { return RunInProcess(args); }
 #else
     // Runs the tool with standard input from /dev/null (not a terminal).
     Result run(const std::vector<std::string>& args) const

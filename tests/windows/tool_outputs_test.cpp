@@ -14,19 +14,12 @@
 #include <string>
 #include <vector>
 
-int TagwrightMain(int argc, char** argv); // cli/main.cpp, built into this program
+#include "tests/cli/tool_fixture.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Slurp(const fs::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using tw::cli_test::Slurp;
 
 struct Line {
     std::string name;
@@ -60,27 +53,6 @@ std::vector<Line> ReadCommands(const char* file)
         lines.push_back(std::move(line));
     }
     return lines;
-}
-
-// Runs the tool's entry with standard output and error captured.
-int RunTool(const std::vector<std::string>& args, std::string& out, std::string& err)
-{
-    std::vector<std::string> storage{"tagwright"};
-    storage.insert(storage.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (auto& s : storage)
-        argv.push_back(s.data());
-    argv.push_back(nullptr);
-    std::ostringstream outText;
-    std::ostringstream errText;
-    std::streambuf* oldOut = std::cout.rdbuf(outText.rdbuf());
-    std::streambuf* oldErr = std::cerr.rdbuf(errText.rdbuf());
-    int status = TagwrightMain(static_cast<int>(storage.size()), argv.data());
-    std::cout.rdbuf(oldOut);
-    std::cerr.rdbuf(oldErr);
-    out += outText.str();
-    err += errText.str();
-    return status;
 }
 
 // Relative paths of every file under root, with forward slashes.
@@ -145,8 +117,12 @@ void CheckRuns(const std::string& name, const fs::path& expected, Prepare prepar
     std::string out;
     std::string err;
     std::string exits;
-    for (const auto& run : runs)
-        exits += std::to_string(RunTool(run, out, err)) + "\n";
+    for (const auto& run : runs) {
+        tw::cli_test::Result r = tw::cli_test::RunInProcess(run);
+        exits += std::to_string(r.exit) + "\n";
+        out += r.out;
+        err += r.err;
+    }
     fs::current_path(before);
 
     EXPECT_EQ(exits, Slurp(expected / "exit"));
