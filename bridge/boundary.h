@@ -304,6 +304,24 @@ static_assert(sizeof(Element21) == 24 && offsetof(Element21, value) == 20 && off
 static_assert(sizeof(Element22) == 12, "kind 22 element");
 static_assert(sizeof(CmsResult) == 20, "CMSCommand result record");
 static_assert(sizeof(ResourceBuffer) == 8, "GetResource out record");
+#elif UINTPTR_MAX > 0xffffffffu
+/* ---- the natural 64-bit layouts (64-bit Windows; the Linux build runs the same): 8-byte
+ * pointers aligned on 8, so a count before a pointer is followed by 4 bytes of padding ---- */
+static_assert(sizeof(IntList) == 16 && offsetof(IntList, values) == 8 && sizeof(StringArray) == 16,
+              "a list record is {count; padding; pointer}");
+static_assert(sizeof(Tab) == 24 && offsetof(Tab, leader) == 8 && offsetof(Tab, decimal) == 16,
+              "Tab: position, kind, leader, decimal character");
+static_assert(sizeof(TextItem) == 16 && offsetof(TextItem, data) == 8, "TextItem: offset, kind, string or value");
+static_assert(sizeof(TypedValue) == 24 && offsetof(TypedValue, u) == 8, "TypedValue: kind and 16 payload bytes");
+static_assert(sizeof(PropertyEntry) == 40 && offsetof(PropertyEntry, value) == 16, "PropertyEntry: ident and value");
+static_assert(sizeof(Element17) == 72 && offsetof(Element17, first) == 24 && offsetof(Element17, text1) == 56,
+              "kind 17 element");
+static_assert(sizeof(Element18) == 32 && offsetof(Element18, value) == 24, "kind 18 element");
+static_assert(sizeof(Element21) == 48 && offsetof(Element21, value) == 40 && offsetof(Element21, flag) == 42,
+              "kind 21 element");
+static_assert(sizeof(Element22) == 24 && offsetof(Element22, strings) == 8, "kind 22 element");
+static_assert(sizeof(CmsResult) == 32 && offsetof(CmsResult, values) == 16, "CMSCommand result record");
+static_assert(sizeof(ResourceBuffer) == 16, "GetResource out record");
 #endif
 
 /* ---- the host API interface: slot numbers and signatures ----------------------------- */

@@ -7,7 +7,10 @@
 #include <map>
 #include <set>
 
+#include "cli/name_list.h"
 #include "cli/printer.h"
+#include "cli/text_safety.h"
+#include "host/mif_store.h"
 
 namespace tw::cli {
 
@@ -16,9 +19,25 @@ using namespace tw::host;
 namespace {
 
 constexpr int32_t kPropNextTag = 552;
+constexpr int32_t kPropUseNextTag = 566;
 
+} // namespace
+
+bool NextTagApplies(const PgfFormat& f)
+{
+    auto it = f.props.find(kPropUseNextTag);
+    const auto* on = it != f.props.end() ? std::get_if<int32_t>(&it->second) : nullptr;
+    return on && *on == 1;
+}
+
+namespace {
+
+// The next tag a format gives the paragraph after one of its own; empty when it gives none
+// (no next tag, or the switch that makes it apply is off).
 std::string NextTag(const PgfFormat& f)
 {
+    if (!NextTagApplies(f))
+        return {};
     auto it = f.props.find(kPropNextTag);
     if (it == f.props.end())
         return {};
@@ -78,7 +97,10 @@ FileChanges CompareDocuments(const Document& before, const Document& now)
             continue;
         if (it->second->tag != p.tag)
             retags[{it->second->tag, p.tag}]++;
-        if (it->second->overridden && !p.overridden)
+        // An override is removed when an overridden paragraph took on its format's properties:
+        // a paragraph whose flag was merely cleared (one without a format keeps its
+        // properties) has lost nothing.
+        if (it->second->overridden && !p.overridden && !(it->second->props == p.props))
             c.overridesRemoved++;
     }
     for (const auto& [tags, n] : retags)
@@ -87,10 +109,10 @@ FileChanges CompareDocuments(const Document& before, const Document& now)
     return c;
 }
 
-FileChanges ChangesAgainstFile(DocumentStore& files, const Document& now, const std::string& path)
+FileChanges ChangesAgainstFile(const Document& now, const std::string& path)
 {
     Model scratch;
-    LoadResult before = files.load(scratch, path);
+    LoadResult before = LoadMifFile(scratch, NativePath(path));
     if (!before.doc) {
         FileChanges c;
         c.path = path;
@@ -128,7 +150,11 @@ void PrintText(std::ostream& out, const std::vector<FileChanges>& files, const s
         int retagged = 0;
         for (const Retag& r : f.retagged)
             retagged += r.count;
-        out << DisplayName(f.path, base) << ": ";
+        out << TerminalText(DisplayName(f.path, base)) << ": ";
+        if (f.failed) {
+            out << "not changed (it could not be saved; see the error above)\n";
+            continue;
+        }
         if (f.empty()) {
             out << "no changes\n";
             continue;
@@ -138,13 +164,11 @@ void PrintText(std::ostream& out, const std::vector<FileChanges>& files, const s
             << (dryRun ? "retag " : "retagged ") << Plural(retagged, "paragraph", "paragraphs") << ", "
             << (dryRun ? "remove " : "removed ") << Plural(f.overridesRemoved, "override", "overrides") << '\n';
         if (!f.formatsDeleted.empty()) {
-            out << "  formats deleted:";
-            for (const auto& name : f.formatsDeleted)
-                out << ' ' << name;
-            out << '\n';
+            out << (dryRun ? "  would be deleted: " : "  formats deleted: ")
+                << TerminalText(QuotedNames(f.formatsDeleted)) << '\n';
         }
         for (const Retag& r : f.retagged)
-            out << "  retagged " << r.from << " -> " << r.to << ": " << r.count << '\n';
+            out << "  retagged " << TerminalText(r.from) << " -> " << TerminalText(r.to) << ": " << r.count << '\n';
     }
 }
 

@@ -33,6 +33,7 @@ struct FileChanges {
     int overridesRemoved = 0;
     std::vector<NextTagReference> references;
     bool written = false; // the change is on disk (not a dry run, and the save succeeded)
+    bool failed = false;  // its save (or the backup before it) failed: the file is as it was
 
     bool empty() const { return formatsDeleted.empty() && retagged.empty() && overridesRemoved == 0; }
 };
@@ -41,11 +42,15 @@ struct FileChanges {
 // the place they were read from; paragraphs that are new in `now` are not counted.
 FileChanges CompareDocuments(const host::Document& before, const host::Document& now);
 
-// Reads `path` through `files` into a scratch model and compares `now` with it. A file that
-// cannot be read (or holds a book) gives no changes but the references found in `now`.
-FileChanges ChangesAgainstFile(host::DocumentStore& files, const host::Document& now, const std::string& path);
+// Reads the MIF file `path` into a scratch model and compares `now` with it. The read is the
+// tool's own look at the file: the store's record of what each file was when the command read
+// it stays as it is. A file that cannot be read (or holds a book) gives no changes.
+FileChanges ChangesAgainstFile(const host::Document& now, const std::string& path);
 
-// Formats of `now` whose next tag (property 552) names one of `deleted`.
+// Whether a format's next tag is in use (property 566 is on).
+bool NextTagApplies(const host::PgfFormat& f);
+
+// Formats of `now` whose next tag (property 552, in use) names one of `deleted`.
 std::vector<NextTagReference> NextTagReferences(const host::Document& now, const std::vector<std::string>& deleted);
 
 // The name a file is shown under: relative to `base` (a folder) when it lies inside it.

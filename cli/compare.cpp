@@ -6,9 +6,11 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "cli/book_compare.h"
 #include "cli/printer.h"
 #include "cli/reporter.h"
 #include "cli/stats.h"
+#include "cli/text_safety.h"
 #include "host/api.h"
 #include "host/mif_store.h"
 
@@ -148,12 +150,18 @@ CatalogueComparison CompareCatalogues(const Document& doc, const Document& templ
                 continue;
             auto a = m->props.find(info.number);
             auto b = t->props.find(info.number);
+            // A statement the file leaves out has the host's default on both sides.
             const PropValue& va = a != m->props.end() ? a->second : info.initial;
             const PropValue& vb = b != t->props.end() ? b->second : info.initial;
             if (va == vb)
                 continue;
-            c.different.push_back(
-                {m->name, Label(info), info.number, PropertyText(doc, info, va), PropertyText(doc, info, vb)});
+            // Values that differ only below what either file's units show (a percentage
+            // rounded to 1/65536 one way or the other) mean the same.
+            std::string ta = PropertyText(doc, info, va);
+            std::string tb = PropertyText(doc, info, vb);
+            if (ta == tb && PropertyText(templ, info, va) == PropertyText(templ, info, vb))
+                continue;
+            c.different.push_back({m->name, Label(info), info.number, std::move(ta), std::move(tb)});
         }
     }
     return c;
@@ -195,26 +203,28 @@ void PrintComparison(std::ostream& out, const CatalogueComparison& c, Format for
                 << ',' << CsvField(d.templateValue) << "\r\n";
         return;
     }
-    out << "# " << c.document << " against " << c.templ << '\n';
+    const std::string document = TerminalText(c.document);
+    out << "# " << document << " against " << TerminalText(c.templ) << '\n';
     if (c.equal()) {
         out << "The paragraph catalogues are the same.\n";
         return;
     }
     if (!c.missing.empty()) {
-        out << "## Missing from " << c.document << '\n';
+        out << "## Missing from " << document << '\n';
         for (const auto& name : c.missing)
-            out << name << '\n';
+            out << TerminalText(name) << '\n';
     }
     if (!c.extra.empty()) {
-        out << "## Extra in " << c.document << '\n';
+        out << "## Extra in " << document << '\n';
         for (const auto& name : c.extra)
-            out << name << '\n';
+            out << TerminalText(name) << '\n';
     }
     if (!c.different.empty()) {
         out << "## Different\n";
-        std::vector<std::vector<std::string>> rows = {{"Format", "Property", c.document, c.templ}};
+        std::vector<std::vector<std::string>> rows = {{"Format", "Property", document, TerminalText(c.templ)}};
         for (const auto& d : c.different)
-            rows.push_back({d.format, d.property, d.documentValue, d.templateValue});
+            rows.push_back(
+                {TerminalText(d.format), d.property, TerminalText(d.documentValue), TerminalText(d.templateValue)});
         std::vector<size_t> width(4, 0);
         for (const auto& r : rows)
             for (size_t i = 0; i < 4; i++)
@@ -232,6 +242,7 @@ int RunCompare(const Request& req, std::ostream& out, std::ostream& err)
 {
     Reporter report(err, req.quiet);
     MifStore store;
+    store.notice = [&report](const std::string& text) { report.warning(text); };
     Host host;
     host.setStore(&store);
     host.model().installDir = req.hostDir ? *req.hostDir : DefaultInstallDir();
@@ -246,6 +257,8 @@ int RunCompare(const Request& req, std::ostream& out, std::ostream& err)
             return kExitFile;
         }
         docs[i] = host.model().document(id);
+        if (!docs[i] && i == 0 && host.model().book(id))
+            return RunBookCompare(req, host, id, out, err);
         if (!docs[i]) {
             report.error(*paths[i] + " is a book; compare works on documents");
             return kExitUsage;
@@ -256,7 +269,19 @@ int RunCompare(const Request& req, std::ostream& out, std::ostream& err)
     c.templ = ShownName(req.templatePath);
     if (c.templ == c.document)
         c.templ = NativePath(req.templatePath);
-    PrintComparison(out, c, req.format);
+    if (req.html) { // the page of a book with one chapter
+        BookComparison page;
+        page.book = c.document;
+        page.templ = c.templ;
+        for (ObjectId id : docs[1]->catalogue)
+            if (const PgfFormat* f = docs[1]->format(id))
+                page.templateFormats.push_back(f->name);
+        page.chapters.push_back({c.document, req.path, true, {}, c});
+        if (!WriteHtmlPage(*req.html, BookComparisonHtml(page), out, err, req.quiet))
+            return kExitFile;
+    } else {
+        PrintComparison(out, c, req.format);
+    }
     return c.equal() ? kExitOk : kExitWarning;
 }
 

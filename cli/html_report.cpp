@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "cli/name_list.h"
+
 namespace tw::cli {
 
 namespace {
@@ -89,22 +91,6 @@ std::string Cell(const std::string& cls, const std::string& text, const std::str
 
 } // namespace
 
-std::string HtmlEscape(const std::string& text)
-{
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\'': out += "&#39;"; break;
-        default: out += c;
-        }
-    }
-    return out;
-}
-
 std::string StatsHtml(const Stats& s)
 {
     int largest = 0;
@@ -148,10 +134,7 @@ std::string StatsHtml(const Stats& s)
                 h += Cell("num count", std::to_string(t.perFile[i]),
                           " data-file=\"" + HtmlEscape(s.files[i].name) + "\"" + Heat(t.perFile[i], largest));
         }
-        std::string next;
-        for (const std::string& f : t.nextTagOf)
-            next += (next.empty() ? "" : ", ") + f;
-        h += Cell("next", next);
+        h += Cell("next", QuotedNames(t.nextTagOf));
         h += "</tr>\n";
     }
     h += "</tbody>\n<tfoot><tr class=\"total\"><td>Total</td><td></td><td></td>";
@@ -187,10 +170,7 @@ std::string StatsHtml(const Stats& s)
             if (s.files[i].opened && t.perFile[i] > 0)
                 h += "<li>" + HtmlEscape(s.files[i].name) + ": " + std::to_string(t.perFile[i]) + "</li>\n";
         if (!t.nextTagOf.empty()) {
-            h += "<li>Next tag of:";
-            for (const std::string& f : t.nextTagOf)
-                h += " " + HtmlEscape(f);
-            h += "</li>\n";
+            h += "<li>Next tag of: " + HtmlEscape(QuotedNames(t.nextTagOf)) + "</li>\n";
         }
         h += "</ul></details>\n";
     }

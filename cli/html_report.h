@@ -6,12 +6,10 @@
 #include <string>
 
 #include "cli/stats.h"
+#include "cli/text_safety.h"
 
 namespace tw::cli {
 
 std::string StatsHtml(const Stats& s);
-
-// Text made safe inside HTML elements and attribute values.
-std::string HtmlEscape(const std::string& text);
 
 } // namespace tw::cli

@@ -6,6 +6,9 @@
 #include <iostream>
 
 #include "cli/commands.h"
+#include "cli/interrupt.h"
+#include "cli/man_page.h"
+#include "cli/request_checks.h"
 #include "cli/runner.h"
 
 using namespace tw::cli;
@@ -33,14 +36,20 @@ int main(int argc, char** argv)
     app.allow_windows_style_options(false);
     app.require_subcommand(1);
     app.fallthrough();
+    app.footer(HelpFooter());
 
     std::string format = "text";
     app.add_flag("--yes", r.yes, "Answer OK to every question");
     app.add_flag("--write", r.write, "Save a changed document in place");
-    app.add_option("-o,--output", r.output, "Also save the output document as MIF to FILE");
-    app.add_option("--format", format, "Output form: text or json (stats and compare: also csv)")
+    app.add_option("-o,--output", r.output,
+                   "Also save the output document as MIF to FILE (a .csv FILE: the tag table as CSV; -: MIF on "
+                   "standard output)")
+        ->type_name("FILE");
+    app.add_option("--format", format,
+                   "Output form: text or json (stats, compare, make-list, make-conversion: also csv)")
         ->check(CLI::IsMember({"text", "json", "csv"}));
-    app.add_option("--host-dir", r.hostDir, "The host's installation directory (icu_data, VellOutput.fm)");
+    app.add_option("--host-dir", r.hostDir, "The host's installation directory (icu_data, VellOutput.fm)")
+        ->type_name("DIR");
     app.add_flag("--quiet", r.quiet, "No notes and no progress bar");
     app.add_option("--cache-mb", r.cacheMb,
                    "Memory in MB for book files kept between opens (default 256, or TAGWRIGHT_CACHE_MB); 0: off")
@@ -65,7 +74,9 @@ int main(int argc, char** argv)
     for (auto [name, command] :
          {std::pair{"keep-listed", TW_CMD_REMOVE_NONLIST}, std::pair{"convert", TW_CMD_CONVERT}}) {
         auto* sub = AddPathCommand(app, r, name, CommandLabel(command), docOrBook);
-        sub->add_option("--table", r.table, "Document holding the table")->required();
+        sub->add_option("--table", r.table, "Document holding the table, or the table as a .csv file")
+            ->type_name("FILE")
+            ->required();
     }
     AddPathCommand(app, r, "remove-overrides", CommandLabel(TW_CMD_REMOVE_OVERRIDES), docOrBook);
     auto* next = AddPathCommand(app, r, "next-override", CommandLabel(TW_CMD_FIND_NEXT_OVERRIDE), "Document");
@@ -78,11 +89,26 @@ int main(int argc, char** argv)
     app.add_subcommand("about", CommandLabel(TW_CMD_ABOUT));
 
     auto* stats = AddPathCommand(app, r, "stats", "Tag statistics: per tag and file, with totals", "Document or book");
-    stats->add_option("--html", r.html, "Write the statistics as one self-contained HTML page to FILE");
-    auto* compare =
-        AddPathCommand(app, r, "compare", "Compare a document's paragraph catalogue with a template's", "Document");
+    stats->add_option("--html", r.html, "Write the statistics as one self-contained HTML page to FILE")
+        ->type_name("FILE");
+    auto* compare = AddPathCommand(
+        app, r, "compare", "Compare a document's paragraph catalogue, or each chapter's of a book, with a template's",
+        "Document or book");
     compare->add_option("TEMPLATE", r.templatePath, "Template document")->required();
+    compare
+        ->add_option("--html", r.html,
+                     "Write the comparison as one self-contained HTML page to FILE (-: standard output)")
+        ->type_name("FILE");
 
+    // The manual page and the completion script are written from the definitions above.
+    if (argc == 2 && std::string(argv[1]) == "--man-page") {
+        std::cout << ManPage(app, kVersion);
+        return kExitOk;
+    }
+    if (argc == 2 && std::string(argv[1]) == "--bash-completion") {
+        std::cout << BashCompletion(app);
+        return kExitOk;
+    }
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -92,15 +118,21 @@ int main(int argc, char** argv)
     } catch (const CLI::CallForVersion& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
-        app.exit(e);
+        std::cerr << "tagwright: error: " << UsageError(app, e, std::vector<std::string>(argv + 1, argv + argc))
+                  << '\n';
         return kExitUsage;
     }
 
     r.subcommand = app.get_subcommands().front()->get_name();
     r.format = format == "json" ? Format::Json : format == "csv" ? Format::Csv : Format::Text;
-    if (r.format == Format::Csv && r.subcommand != "stats" && r.subcommand != "compare") {
-        std::cerr << "tagwright: error: --format csv is for stats and compare\n";
+    const Asker asker = TerminalAsker();
+    if (auto problem = UsageProblem(r, static_cast<bool>(asker.choose))) {
+        std::cerr << "tagwright: error: " << *problem << '\n';
         return kExitUsage;
     }
-    return Run(r, std::cout, std::cerr, TerminalAsker());
+    if (!r.quiet)
+        for (const std::string& note : IdleOptions(r, app.count("--format") > 0))
+            std::cerr << "tagwright: note: " << note << '\n';
+    CatchInterruptions();
+    return Run(r, std::cout, std::cerr, asker);
 }

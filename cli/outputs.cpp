@@ -4,6 +4,9 @@
 
 #include <filesystem>
 
+#include "cli/csv_table.h"
+#include "host/mif_store.h"
+
 namespace tw::cli {
 
 using namespace tw::host;
@@ -39,25 +42,48 @@ std::string OutputFile(const std::string& file, size_t i)
     return (p.parent_path() / (p.stem().string() + "-" + std::to_string(i + 1) + p.extension().string())).string();
 }
 
-bool ShowOutputDocuments(Session& s, const std::vector<ObjectId>& outputs, const Request& req, std::ostream& out,
-                         Reporter& report)
+OutputsSaved ShowOutputDocuments(Session& s, const std::vector<ObjectId>& outputs, const Request& req,
+                                 const InputFiles& inputs, std::ostream& out, Reporter& report)
 {
-    bool ok = true;
+    OutputsSaved result = OutputsSaved::Ok;
+    bool save = req.output.has_value() && *req.output != "-"; // "-": standard output, no file
+    for (size_t i = 0; save && i < outputs.size(); i++) {
+        const std::string file = OutputFile(*req.output, i);
+        if (auto input = inputs.find(file)) {
+            report.error(OutputIsInputRefusal(file, *input));
+            save = false;
+            result = OutputsSaved::Refused;
+        }
+    }
     for (size_t i = 0; i < outputs.size(); i++) {
+        // -o - puts the document itself (MIF) where the listing would go.
+        if (req.output && *req.output == "-") {
+            if (const Document* d = s.model().document(outputs[i]))
+                out << MifDocumentBytes(*d);
+            continue;
+        }
         auto paragraphs = OutputParagraphs(s, outputs[i]);
         if (req.format == Format::Json)
             PrintJson(out, paragraphs);
+        else if (auto rows = req.format == Format::Csv ? FindTableRows(s, outputs[i]) : std::nullopt)
+            out << TableCsv(*rows);
         else
             PrintText(out, paragraphs);
-        if (req.output) {
+        if (save) {
             const std::string file = OutputFile(*req.output, i);
-            if (s.host().saveFile(outputs[i], file) != 0) {
+            std::string error;
+            if (IsCsvPath(file)) {
+                if (!WriteTableCsv(s, outputs[i], file, error)) {
+                    report.error(error);
+                    result = OutputsSaved::Failed;
+                }
+            } else if (s.host().saveFile(outputs[i], file) != 0) {
                 report.error("could not write " + file);
-                ok = false;
+                result = OutputsSaved::Failed;
             }
         }
     }
-    return ok;
+    return result;
 }
 
 } // namespace tw::cli

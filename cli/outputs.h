@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/input_files.h"
 #include "cli/printer.h"
 #include "cli/reporter.h"
 #include "host/session.h"
@@ -20,8 +21,11 @@ std::vector<PrintedParagraph> OutputParagraphs(host::Session& s, ObjectId doc);
 // The file the i-th output document (from 0) is saved to with -o FILE.
 std::string OutputFile(const std::string& file, size_t i);
 
-// Prints every output document and saves each with -o; false when a save failed (reported).
-bool ShowOutputDocuments(host::Session& s, const std::vector<ObjectId>& outputs, const Request& req, std::ostream& out,
-                         Reporter& report);
+enum class OutputsSaved { Ok, Failed, Refused };
+
+// Prints every output document and saves each with -o: Failed when a save failed (reported).
+// When any output file is one of `inputs`, none is written: Refused (reported).
+OutputsSaved ShowOutputDocuments(host::Session& s, const std::vector<ObjectId>& outputs, const Request& req,
+                                 const InputFiles& inputs, std::ostream& out, Reporter& report);
 
 } // namespace tw::cli

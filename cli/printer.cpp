@@ -1,8 +1,7 @@
-// printer.cpp - text and JSON forms of an output document.
+// printer.cpp - text and JSON forms of an output document; names are shown through the
+// text-safety forms.
 
 #include "cli/printer.h"
-
-#include <cstdio>
 
 namespace tw::cli {
 
@@ -15,39 +14,15 @@ void PrintText(std::ostream& out, const std::vector<PrintedParagraph>& paragraph
                 out << "# ";
             else if (p.tag == "Heading2")
                 out << "## ";
-            out << p.text << '\n';
+            out << TerminalText(p.text) << '\n';
         }
         for (const auto& row : p.table) {
             out << '|';
             for (const auto& cell : row)
-                out << ' ' << cell << " |";
+                out << ' ' << TerminalText(cell) << " |";
             out << '\n';
         }
     }
-}
-
-std::string JsonQuote(const std::string& utf8)
-{
-    std::string q = "\"";
-    for (unsigned char c : utf8) {
-        switch (c) {
-        case '"': q += "\\\""; break;
-        case '\\': q += "\\\\"; break;
-        case '\n': q += "\\n"; break;
-        case '\r': q += "\\r"; break;
-        case '\t': q += "\\t"; break;
-        default:
-            if (c < 0x20) {
-                char buf[8];
-                std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                q += buf;
-            } else {
-                q += static_cast<char>(c);
-            }
-        }
-    }
-    q += '"';
-    return q;
 }
 
 void PrintJson(std::ostream& out, const std::vector<PrintedParagraph>& paragraphs)

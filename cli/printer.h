@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/text_safety.h"
 
 namespace tw::cli {
 
@@ -20,8 +21,5 @@ struct PrintedParagraph {
 // "# " before Heading1, "## " before Heading2, nothing before anything else.
 void PrintText(std::ostream& out, const std::vector<PrintedParagraph>& paragraphs);
 void PrintJson(std::ostream& out, const std::vector<PrintedParagraph>& paragraphs);
-
-// A JSON string literal for UTF-8 text.
-std::string JsonQuote(const std::string& utf8);
 
 } // namespace tw::cli

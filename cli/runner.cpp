@@ -12,13 +12,18 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <set>
 
 #include "cli/changes.h"
 #include "cli/compare.h"
+#include "cli/input_files.h"
+#include "cli/interrupt.h"
+#include "cli/csv_table.h"
 #include "cli/outputs.h"
 #include "cli/reporter.h"
 #include "cli/save_guard.h"
 #include "cli/stats.h"
+#include "cli/text_safety.h"
 #include "host/file_lock.h"
 #include "host/mif_store.h"
 #include "host/posix_io.h"
@@ -68,7 +73,8 @@ public:
           out_(out),
           asker_(asker),
           report_(err, req.quiet),
-          guard_(files_),
+          stoppable_(files_),
+          guard_(stoppable_),
           session_(MemoryMode::TaskMemory),
           host_(session_.host())
     { }
@@ -76,10 +82,13 @@ public:
     int run();
 
 private:
+    int phases();
+    int stopped();
     std::optional<int> startHost();
     std::optional<int> openFiles();
     std::optional<int> scriptAnswers();
     std::optional<int> placeSelection();
+    std::optional<int> checkOutputs();
     void runCommand();
     std::optional<int> readShown();
     void showOutputs();
@@ -96,8 +105,10 @@ private:
     const Asker& asker_;
     Reporter report_;
     MifStore files_;
+    InterruptibleStore stoppable_; // opens and saves nothing once the run was interrupted
     SaveGuard guard_;
-    FileLocks locks_; // on the files this run changes
+    FileLocks locks_;   // on the files this run changes
+    InputFiles inputs_; // the files this run reads, which no output replaces
     Session session_;
     Host& host_;
 
@@ -108,11 +119,20 @@ private:
     size_t alertsBefore_ = 0, dialogsBefore_ = 0, opensBefore_ = 0;
     Shown shown_;
     bool fileFailed_ = false;
+    bool outputRefused_ = false; // an output file was one the run reads
     std::vector<FileChanges> changes_;
     std::string installDir_;
+    std::string unconfirmed_; // the question there was no terminal to ask
 };
 
+// Whatever phase a signal came in, the run ends by saying what was saved and what was not.
 int Job::run()
+{
+    const int status = phases();
+    return Interruption() ? stopped() : status;
+}
+
+int Job::phases()
 {
     auto numbers = CommandsFor(req_);
     if (!numbers) {
@@ -137,12 +157,18 @@ int Job::run()
         return *exit;
     if (auto exit = placeSelection())
         return *exit;
+    if (auto exit = checkOutputs())
+        return *exit;
     runCommand();
+    if (Interruption())
+        return kExitCancelled;
     if (auto exit = readShown())
         return *exit;
     showOutputs();
     showSelection();
     saveDocument();
+    if (Interruption())
+        return kExitCancelled;
     summarize();
     return exitStatus();
 }
@@ -177,9 +203,20 @@ std::optional<int> Job::startHost()
     // as an installed host would have it, instead of letting every conversion fail.
     if (req_.hostDir && !std::filesystem::exists(std::filesystem::path(*req_.hostDir) / "icu_data"))
         u_setDataDirectory((DefaultInstallDir() + "/icu_data").c_str());
-    host_.echoConsole = [this](const std::string& text) { report_.console(text); };
-    if (asker_.progress)
-        host_.echoStatus = [this](const std::string& line) { report_.status(line); };
+    // Once interrupted, the plug-in's lines about the files it can no longer open are noise.
+    host_.echoConsole = [this](const std::string& text) {
+        if (!Interruption())
+            report_.console(text);
+    };
+    if (asker_.progress) {
+        report_.useTerminal();
+        host_.echoStatus = [this](const std::string& line) {
+            if (!Interruption())
+                report_.status(line);
+        };
+    }
+    files_.failSave = SavePauseFromEnvironment();
+    files_.notice = [this](const std::string& text) { report_.warning(text); };
 
     guard_.dryRun = req_.dryRun;
     guard_.backup = req_.backup;
@@ -211,7 +248,11 @@ std::optional<int> Job::openFiles()
         }
     }
     if (req_.table) {
-        ObjectId tableDoc = session_.open(*req_.table, &error);
+        // A .csv table becomes a table document the host opens, as the user would have made it.
+        ObjectId tableDoc = IsCsvPath(*req_.table)
+                                ? OpenCsvTable(session_, *req_.table,
+                                               req_.subcommand == "convert" ? "Source Tag" : "Tags to Keep", error)
+                                : session_.open(*req_.table, &error);
         if (!tableDoc) {
             report_.error(error);
             return kExitFile;
@@ -225,9 +266,20 @@ std::optional<int> Job::openFiles()
     if (target_)
         session_.activate(target_);
 
+    if (target_)
+        inputs_.add(NativePath(req_.path));
+    if (req_.table)
+        inputs_.add(NativePath(*req_.table));
+    if (const Book* book = session_.model().book(target_))
+        for (const auto& [id, component] : book->components)
+            if (component.kind == kComponentFile)
+                inputs_.add(component.path);
+    guard_.inputs = &inputs_;
+
     // A run that changes files holds a lock on each of them until it ends, so that a second
     // run that would change the same files refuses instead of overwriting this one's work.
     if (ChangesDocument(req_.subcommand) && !req_.dryRun && (isBook_ || req_.write)) {
+        SetChangingFiles(true); // from here a signal waits for a point where every file is whole
         std::vector<std::string> paths{NativePath(req_.path)};
         if (const Book* book = session_.model().book(target_))
             for (const auto& [id, component] : book->components)
@@ -245,11 +297,14 @@ std::optional<int> Job::openFiles()
 // Answers the command line gave; anything else is asked, or cancelled off a terminal.
 std::optional<int> Job::scriptAnswers()
 {
-    if (req_.yes)
+    // A dry run writes nothing, so it needs no confirmation.
+    if (req_.yes || req_.dryRun)
         host_.defaultQuestionAnswer = 0;
     else
         host_.askQuestion = [this](const std::string& text) {
             report_.endProgress();
+            if (!asker_.confirm)
+                unconfirmed_ = text; // no terminal to ask on
             return asker_.confirm && asker_.confirm(text) ? 0 : -1;
         };
     if (req_.choice) {
@@ -291,6 +346,21 @@ std::optional<int> Job::placeSelection()
     return std::nullopt;
 }
 
+// An output file (-o) that is one of the files the run reads is refused before the command
+// changes or writes anything. The further outputs (FILE-2, ...) are checked again, once known,
+// before the first is written.
+std::optional<int> Job::checkOutputs()
+{
+    if (!req_.output)
+        return std::nullopt;
+    const std::string file = OutputFile(*req_.output, 0);
+    if (auto input = inputs_.find(file)) {
+        report_.error(OutputIsInputRefusal(file, *input));
+        return kExitUsage;
+    }
+    return std::nullopt;
+}
+
 void Job::runCommand()
 {
     alertsBefore_ = host_.alerts().size();
@@ -316,12 +386,16 @@ std::optional<int> Job::readShown()
             report_.warning(a.text);
             shown_.warned = true;
         } else if (a.kind == 2 && number_ == TW_CMD_ABOUT)
-            out_ << a.text << '\n';
+            out_ << a.text << '\n'; // the plug-in's own description, several lines
         else if (a.kind == 2) {
             report_.note(a.text);
             shown_.noted = true;
         }
     }
+    if (shown_.cancelled && !unconfirmed_.empty())
+        report_.error("not confirmed: \"" + unconfirmed_ +
+                      "\" needs an answer and there is no terminal to ask on; nothing was changed. Add --yes to "
+                      "confirm, or --dry-run to see what would change");
     for (size_t i = dialogsBefore_; i < host_.listDialogs().size(); i++) {
         const ListChoiceRecord& dialog = host_.listDialogs()[i];
         if (dialog.chosen >= 0)
@@ -337,8 +411,11 @@ std::optional<int> Job::readShown()
 
 void Job::showOutputs()
 {
-    if (!ShowOutputDocuments(session_, session_.outputDocuments(), req_, out_, report_))
-        fileFailed_ = true;
+    switch (ShowOutputDocuments(session_, session_.outputDocuments(), req_, inputs_, out_, report_)) {
+    case OutputsSaved::Ok: break;
+    case OutputsSaved::Failed: fileFailed_ = true; break;
+    case OutputsSaved::Refused: outputRefused_ = true; break;
+    }
 }
 
 // Find Next Override prints the paragraph it selected, unless it said there was none.
@@ -347,7 +424,7 @@ void Job::showSelection()
     if (number_ != TW_CMD_FIND_NEXT_OVERRIDE || !doc_ || shown_.noted)
         return;
     if (const Paragraph* selected = doc_->paragraph(doc_->selection.begin.object))
-        out_ << selected->text << '\n';
+        out_ << TerminalText(selected->text) << '\n';
 }
 
 // What the command changed: a book's files as their saves were recorded, the document as it
@@ -360,7 +437,7 @@ void Job::saveDocument()
         return;
     changes_ = guard_.changes();
     if (doc_)
-        changes_.push_back(doc_->modified ? ChangesAgainstFile(files_, *doc_, doc_->path) : Unchanged(doc_->path));
+        changes_.push_back(doc_->modified ? ChangesAgainstFile(*doc_, doc_->path) : Unchanged(doc_->path));
     for (const FileChanges& c : changes_)
         for (const NextTagReference& ref : c.references) {
             report_.warning(ReferenceWarning(DisplayName(c.path, base()), ref));
@@ -370,6 +447,8 @@ void Job::saveDocument()
     std::vector<std::string> errors;
     guard_.commit(session_.model(), errors);
     for (const std::string& e : errors) {
+        if (IsInterruptionRefusal(e))
+            continue; // listed when the run ends
         report_.error(e);
         fileFailed_ = true;
     }
@@ -386,6 +465,7 @@ void Job::saveDocument()
     if (host_.saveFile(target_, doc_->path) != 0) {
         report_.error("could not write " + req_.path);
         fileFailed_ = true;
+        changes_.back().failed = true;
     } else {
         changes_.back().written = true;
     }
@@ -399,6 +479,48 @@ void Job::summarize()
     PrintChanges(out_, changes_, base(), req_.dryRun, req_.format);
     if (req_.dryRun)
         report_.note("dry run: no file was written");
+}
+
+// A run a signal stopped: the files it saved, and those it would have changed that it did not
+// (each as it was before the run).
+int Job::stopped()
+{
+    const int signal = Interruption();
+    report_.endProgress();
+    std::vector<std::string> candidates;
+    if (ChangesDocument(req_.subcommand) && !req_.dryRun) {
+        if (const Book* book = isBook_ ? session_.model().book(target_) : nullptr) {
+            for (const auto& [id, component] : book->components)
+                if (component.kind == kComponentFile)
+                    candidates.push_back(NativePath(component.path));
+        } else if (req_.write) {
+            candidates.push_back(NativePath(req_.path));
+        }
+    }
+    std::set<std::string> written;
+    std::vector<std::string> saved, unsaved;
+    for (const FileChanges& c : guard_.changes()) {
+        if (c.written && written.insert(NativePath(c.path)).second)
+            saved.push_back(DisplayName(NativePath(c.path), base()));
+        else if (!c.written)
+            candidates.push_back(NativePath(c.path));
+    }
+    std::set<std::string> listed;
+    for (const std::string& path : candidates)
+        if (!written.count(path) && listed.insert(path).second)
+            unsaved.push_back(DisplayName(path, base()));
+    auto join = [](const std::vector<std::string>& names) {
+        std::string text;
+        for (const std::string& name : names)
+            text += (text.empty() ? "" : ", ") + name;
+        return text;
+    };
+    report_.console(std::string("tagwright: interrupted by ") + SignalName(signal) +
+                    ": stopped with every file whole\n");
+    report_.console("tagwright: saved: " + (saved.empty() ? std::string("none") : join(saved)) + "\n");
+    if (!unsaved.empty())
+        report_.console("tagwright: not saved (left as it was): " + join(unsaved) + "\n");
+    return InterruptedExit(signal);
 }
 
 std::string Job::base() const { return std::filesystem::path(NativePath(req_.path)).parent_path().string(); }
@@ -425,6 +547,8 @@ int Job::exitStatus() const
             failed = true;
     if (failed)
         return kExitFile;
+    if (outputRefused_)
+        return kExitUsage;
     if (shown_.cancelled)
         return kExitCancelled;
     if (shown_.warned)
@@ -452,16 +576,16 @@ Asker TerminalAsker()
     if (!terminal)
         return a;
     a.confirm = [](const std::string& question) {
-        std::cerr << question << " [y/N] " << std::flush;
+        std::cerr << TerminalText(question) << " [y/N] " << std::flush;
         std::string line;
         if (!std::getline(std::cin, line))
             return false;
         return line == "y" || line == "Y" || line == "yes";
     };
     a.choose = [](const std::string& title, const std::vector<std::string>& items) -> std::optional<int32_t> {
-        std::cerr << title << '\n';
+        std::cerr << TerminalText(title) << '\n';
         for (size_t i = 0; i < items.size(); i++)
-            std::cerr << "  " << (i + 1) << ". " << items[i] << '\n';
+            std::cerr << "  " << (i + 1) << ". " << TerminalText(items[i]) << '\n';
         std::cerr << "Number (empty cancels): " << std::flush;
         std::string line;
         if (!std::getline(std::cin, line) || line.empty())

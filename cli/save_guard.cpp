@@ -3,9 +3,8 @@
 #include "cli/save_guard.h"
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
+#include "cli/interrupt.h"
 #include "host/file_save.h"
 #include "host/mif_store.h"
 
@@ -13,43 +12,75 @@ namespace tw::cli {
 
 using namespace tw::host;
 
+bool SaveGuard::seen(const std::string& path) const
+{
+    auto id = FileIdentityOf(path);
+    return id && saved_.count(*id);
+}
+
+void SaveGuard::remember(const std::string& path)
+{
+    if (auto id = FileIdentityOf(path))
+        saved_.insert(*id);
+}
+
+// Each file is saved once in a run, so its backup, made just before, holds it as it was
+// before the run.
 bool SaveGuard::backUp(const std::string& path, std::string& error)
 {
     namespace fs = std::filesystem;
     const std::string native = NativePath(path);
-    if (backedUp_.count(native))
-        return true; // the .bak already holds the file as it was before this run
+    if (Interruption()) { // no backup for a save that will not be made
+        error = InterruptionRefusal(native);
+        return false;
+    }
+    if (!FileIdentityOf(native))
+        return true; // a new file: nothing to keep
+    const std::string bak = native + ".bak";
     std::error_code ec;
-    if (!fs::exists(native, ec)) {
-        backedUp_.insert(native);
-        return true; // nothing to keep
-    }
-    std::ifstream in(native, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    if (!in.good() && !in.eof()) {
-        error = "Could not back up " + native + ": it cannot be read";
-        return false;
-    }
+    if (inputs && !fs::is_symlink(bak, ec))
+        if (auto input = inputs->find(bak)) {
+            error = "Could not back up " + native + ": " + OutputIsInputRefusal(bak, *input);
+            return false;
+        }
     std::string why;
-    if (!WriteFileAtomically(native + ".bak", bytes.str(), why)) {
-        error = "Could not back up " + native + " to " + native + ".bak: " + why;
+    if (!WriteBackupCopy(native, bak, why)) {
+        error = "Could not back up " + native + ": " + why + "; " + native + " was not saved";
         return false;
     }
-    backedUp_.insert(native);
+    return true;
+}
+
+bool SaveGuard::write(const Model& m, const Document& doc, const std::string& path, std::string& error)
+{
+    if (backup && !backUp(path, error))
+        return false;
+    if (!files_.save(m, doc, path, error))
+        return false;
+    remember(NativePath(path)); // the save made a new file: the same one for this run
     return true;
 }
 
 bool SaveGuard::save(const Model& m, const Document& doc, const std::string& path, std::string& error)
 {
-    // A save held back until the tool commits must still fail now where it is bound to fail,
-    // so that the plug-in reports the file and the summary does not count it.
-    if (hold && !host::CheckReplaceable(path, error))
-        return false;
+    // A book that names one file twice (a relative and an absolute path, a linked folder)
+    // reaches it again after it was saved, or while its save is held: it is changed and
+    // saved once, and the second save is the first one's.
+    if (seen(NativePath(path)))
+        return true;
     FileChanges change;
-    if (trackChanges)
-        change = ChangesAgainstFile(files_, doc, path);
     change.path = path;
+    // A save held back until the tool commits must still fail now where it is bound to fail,
+    // so that the plug-in reports the file.
+    if (hold && !host::CheckReplaceable(path, error)) {
+        change.failed = true;
+        changes_.push_back(change);
+        return false;
+    }
+    if (trackChanges)
+        change = ChangesAgainstFile(doc, path);
+    change.path = path;
+    remember(NativePath(path));
     changes_.push_back(change);
     if (dryRun)
         return true;
@@ -59,10 +90,10 @@ bool SaveGuard::save(const Model& m, const Document& doc, const std::string& pat
         held_.push_back({path, std::move(copy), changes_.size() - 1});
         return true;
     }
-    if (backup && !backUp(path, error))
+    if (!write(m, doc, path, error)) {
+        changes_.back().failed = true;
         return false;
-    if (!files_.save(m, doc, path, error))
-        return false;
+    }
     changes_.back().written = true;
     return true;
 }
@@ -82,12 +113,9 @@ void SaveGuard::commit(const Model& m, std::vector<std::string>& errors)
     held_.clear();
     for (Held& h : held) {
         std::string error;
-        if (backup && !backUp(h.path, error)) {
+        if (!write(m, *h.doc, h.path, error)) {
             errors.push_back(error);
-            continue;
-        }
-        if (!files_.save(m, *h.doc, h.path, error)) {
-            errors.push_back(error);
+            changes_[h.change].failed = true;
             continue;
         }
         changes_[h.change].written = true;

@@ -2,7 +2,9 @@
 // document save seen on its way out. It can work out what the save changes against the file
 // on disk, record a save instead of writing it (a dry run), copy the file to FILE.bak before
 // replacing it (backups), and hold saves back until the tool commits them, so the tool can
-// warn about what a command deletes before anything is written.
+// warn about what a command deletes before anything is written. A file is known by its
+// identity, not its name: one that a book reaches by two paths is backed up, changed and saved
+// once.
 #pragma once
 
 #include <memory>
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "cli/changes.h"
+#include "cli/input_files.h"
 #include "host/store.h"
 
 namespace tw::cli {
@@ -19,10 +22,11 @@ class SaveGuard : public host::DocumentStore {
 public:
     explicit SaveGuard(host::DocumentStore& files) : files_(files) { }
 
-    bool dryRun = false;       // record saves, write nothing
-    bool backup = false;       // copy FILE to FILE.bak before the first save over it
-    bool hold = false;         // record saves and write them at commit()
-    bool trackChanges = false; // compare each saved document with its file on disk
+    bool dryRun = false;                // record saves, write nothing
+    bool backup = false;                // copy FILE to FILE.bak before the first save over it
+    bool hold = false;                  // record saves and write them at commit()
+    bool trackChanges = false;          // compare each saved document with its file on disk
+    const InputFiles* inputs = nullptr; // files the run reads, which a backup never replaces
 
     host::LoadResult load(host::Model& m, const std::string& path) override { return files_.load(m, path); }
     bool save(const host::Model& m, const host::Document& doc, const std::string& path, std::string& error) override;
@@ -37,7 +41,12 @@ public:
     host::DocumentStore& files() { return files_; }
 
 private:
+    using Identity = std::pair<uint64_t, uint64_t>;
     bool backUp(const std::string& path, std::string& error);
+    // Backs up (where asked) and writes one document, then knows the file under its new identity.
+    bool write(const host::Model& m, const host::Document& doc, const std::string& path, std::string& error);
+    bool seen(const std::string& path) const;
+    void remember(const std::string& path);
 
     struct Held {
         std::string path;
@@ -47,7 +56,7 @@ private:
     host::DocumentStore& files_;
     std::vector<FileChanges> changes_;
     std::vector<Held> held_;
-    std::set<std::string> backedUp_;
+    std::set<Identity> saved_; // files saved, held or recorded, before and after their save
 };
 
 } // namespace tw::cli

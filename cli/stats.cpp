@@ -10,6 +10,8 @@
 
 #include "cli/changes.h"
 #include "cli/html_report.h"
+#include "cli/input_files.h"
+#include "cli/name_list.h"
 #include "cli/printer.h"
 #include "cli/reporter.h"
 #include "host/api.h"
@@ -27,6 +29,7 @@ constexpr int32_t kPropNextTag = 552;
 struct DocumentTally {
     std::map<std::string, std::pair<int, int>> tags;          // paragraphs, overrides
     std::vector<std::pair<std::string, std::string>> formats; // name, next tag
+    std::set<std::string> nextTagInUse;                       // formats whose next tag applies
 };
 
 DocumentTally Tally(const Document& d)
@@ -47,6 +50,8 @@ DocumentTally Tally(const Document& d)
             if (const auto* s = std::get_if<std::string>(&it->second))
                 next = *s;
         t.formats.emplace_back(f->name, next);
+        if (NextTagApplies(*f))
+            t.nextTagInUse.insert(f->name);
     }
     return t;
 }
@@ -64,14 +69,6 @@ void BookFiles(const Book& b, const std::vector<ObjectId>& level, std::vector<st
         else
             BookFiles(b, c->children, paths);
     }
-}
-
-std::string Join(const std::vector<std::string>& items, const char* separator)
-{
-    std::string s;
-    for (size_t i = 0; i < items.size(); i++)
-        s += (i ? separator : "") + items[i];
-    return s;
 }
 
 } // namespace
@@ -166,7 +163,8 @@ std::optional<Stats> GatherStats(const std::string& path, const std::string& ins
             s.files[i].formats++;
             const bool unused = rows[name].paragraphs == 0;
             s.files[i].unused += unused;
-            if (!unused && !next.empty() && rows.count(next) && rows[next].inCatalogue && rows[next].paragraphs == 0)
+            if (!unused && !next.empty() && tallies[i].nextTagInUse.count(name) && rows.count(next) &&
+                rows[next].inCatalogue && rows[next].paragraphs == 0)
                 s.references.push_back({s.files[i].name, name, next});
         }
     }
@@ -177,16 +175,16 @@ void PrintStatsText(std::ostream& out, const Stats& s)
 {
     std::vector<std::string> header = {"Tag", "Catalogue", "Paragraphs", "Overrides", "Files"};
     for (const FileStats& f : s.files)
-        header.push_back(f.name);
+        header.push_back(TerminalText(f.name));
     header.push_back("Next tag of");
     std::vector<std::vector<std::string>> table = {header};
     for (const TagStats& t : s.tags) {
-        std::vector<std::string> line = {t.tag, t.inCatalogue ? (t.unused() ? "unused" : "yes") : "no",
+        std::vector<std::string> line = {TerminalText(t.tag), t.inCatalogue ? (t.unused() ? "unused" : "yes") : "no",
                                          std::to_string(t.paragraphs), std::to_string(t.overrides),
                                          std::to_string(t.files)};
         for (size_t i = 0; i < s.files.size(); i++)
             line.push_back(s.files[i].opened ? std::to_string(t.perFile[i]) : "-");
-        line.push_back(Join(t.nextTagOf, ", "));
+        line.push_back(TerminalText(QuotedNames(t.nextTagOf)));
         table.push_back(std::move(line));
     }
     int paragraphs = 0, overrides = 0;
@@ -205,7 +203,7 @@ void PrintStatsText(std::ostream& out, const Stats& s)
     for (const auto& line : table)
         for (size_t c = 0; c < line.size(); c++)
             width[c] = std::max(width[c], line[c].size());
-    out << "# " << s.title << '\n';
+    out << "# " << TerminalText(s.title) << '\n';
     for (const auto& line : table) {
         std::string text;
         for (size_t c = 0; c < line.size(); c++) {
@@ -220,18 +218,8 @@ void PrintStatsText(std::ostream& out, const Stats& s)
     if (!s.references.empty()) {
         out << "## Next tags naming unused formats\n";
         for (const StatsReference& r : s.references)
-            out << r.file << ": " << r.format << " -> " << r.nextTag << '\n';
+            out << TerminalText(r.file) << ": " << TerminalText(r.format) << " -> " << TerminalText(r.nextTag) << '\n';
     }
-}
-
-std::string CsvField(const std::string& text)
-{
-    if (text.find_first_of(",\"\r\n") == std::string::npos)
-        return text;
-    std::string q = "\"";
-    for (char c : text)
-        q += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return q + "\"";
 }
 
 void PrintStatsCsv(std::ostream& out, const Stats& s)
@@ -248,7 +236,7 @@ void PrintStatsCsv(std::ostream& out, const Stats& s)
             if (s.files[i].opened)
                 out << t.perFile[i];
         }
-        out << ',' << CsvField(Join(t.nextTagOf, " ")) << "\r\n";
+        out << ',' << CsvField(QuotedNames(t.nextTagOf)) << "\r\n";
     }
     int paragraphs = 0, overrides = 0;
     for (const FileStats& f : s.files) {
@@ -318,6 +306,15 @@ int RunStats(const Request& req, std::ostream& out, std::ostream& err)
         if (!f.opened)
             report.error(f.error);
     if (req.html) {
+        // The page never replaces a file it is about.
+        InputFiles inputs;
+        inputs.add(NativePath(req.path));
+        for (const FileStats& f : stats->files)
+            inputs.add(f.path);
+        if (auto input = inputs.find(NativePath(*req.html))) {
+            report.error(OutputIsInputRefusal(*req.html, *input));
+            return kExitUsage;
+        }
         std::string why;
         if (!WriteFileAtomically(NativePath(*req.html), StatsHtml(*stats), why)) {
             report.error(why);

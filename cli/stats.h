@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/text_safety.h"
 
 namespace tw::cli {
 
@@ -60,9 +61,6 @@ std::optional<Stats> GatherStats(const std::string& path, const std::string& ins
 void PrintStatsText(std::ostream& out, const Stats& s);
 void PrintStatsCsv(std::ostream& out, const Stats& s);
 void PrintStatsJson(std::ostream& out, const Stats& s);
-
-// A CSV field: quoted when it holds a comma, quote, or line break.
-std::string CsvField(const std::string& text);
 
 // `tagwright stats` (and `stats --html FILE`): returns the exit status.
 int RunStats(const Request& req, std::ostream& out, std::ostream& err);

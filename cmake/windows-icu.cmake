@@ -1,4 +1,4 @@
-# ICU for the 32-bit Windows plug-in: the host ships its own ICU common library, whose name and
+# ICU for the Windows plug-in (32-bit or 64-bit): the host ships its own ICU common library, whose name and
 # version differ between installations, so the plug-in binds it at run time
 # (platform/icu_library.cpp) and imports nothing from it at load time. It is compiled against
 # the build machine's ICU headers (the unicode folder alone, never the rest of its system

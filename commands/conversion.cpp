@@ -9,7 +9,9 @@
 #include "commands/paragraph_walk.h"
 #include "commands/output_document.h"
 #include "commands/tables.h"
+#include "commands/unreadable_names.h"
 #include "support/memory.h"
+#include "support/string_list.h"
 #include "support/strings.h"
 
 static const char kNoConversionTable[] = "The list of paragraph tags to convert could not be found.";
@@ -19,9 +21,23 @@ typedef struct ConversionTable {
     ObjectId table;
 } ConversionTable;
 
+/* The text of the cell's first paragraph (a new string, MemFree; null when empty). */
+static char* CellText(ObjectId doc, ObjectId cell)
+{
+    return GetParagraphText(doc, GetIdProperty(doc, cell, PROP_FIRST_PARAGRAPH));
+}
+
+/* A row naming a tag with substituted characters, on either side, may stand for other tags
+ * than the one the user wrote: it converts nothing. */
+static int IsSkippedRow(const char* source, const char* destination)
+{
+    return IsUnreadableName(source) || IsUnreadableName(destination);
+}
+
 /* The destination of the first row whose source cell equals tag exactly, read afresh from
- * the table. Returns 1 on a match, with *destination a new string (MemFree) or null for an
- * empty destination cell; 0 when no row has that source. */
+ * the table; rows skipped for their names count as absent. Returns 1 on a match, with
+ * *destination a new string (MemFree) or null for an empty destination cell; 0 when no row
+ * has that source. */
 static int LookUpTag(const ConversionTable* conversion, const char* tag, char** destination)
 {
     ObjectId doc = conversion->doc;
@@ -29,16 +45,35 @@ static int LookUpTag(const ConversionTable* conversion, const char* tag, char** 
     for (ObjectId row = GetIdProperty(doc, conversion->table, PROP_FIRST_ROW); row != 0;
          row = GetIdProperty(doc, row, PROP_NEXT_ROW)) {
         ObjectId sourceCell = GetIdProperty(doc, row, PROP_FIRST_CELL);
-        char* source = GetParagraphText(doc, GetIdProperty(doc, sourceCell, PROP_FIRST_PARAGRAPH));
-        int match = StrEqual(source, tag);
+        char* source = CellText(doc, sourceCell);
+        int match = StrEqual(source, tag) && !IsUnreadableName(source);
         MemFree(source);
-        if (match) {
-            ObjectId destinationCell = GetIdProperty(doc, sourceCell, PROP_NEXT_CELL);
-            *destination = GetParagraphText(doc, GetIdProperty(doc, destinationCell, PROP_FIRST_PARAGRAPH));
+        if (!match)
+            continue;
+        char* target = CellText(doc, GetIdProperty(doc, sourceCell, PROP_NEXT_CELL));
+        if (!IsUnreadableName(target)) {
+            *destination = target;
             return 1;
         }
+        MemFree(target);
     }
     return 0;
+}
+
+/* Names on the console each row that converts nothing because of its names. */
+static void ReportSkippedRows(const ConversionTable* conversion)
+{
+    ObjectId doc = conversion->doc;
+    for (ObjectId row = GetIdProperty(doc, conversion->table, PROP_FIRST_ROW); row != 0;
+         row = GetIdProperty(doc, row, PROP_NEXT_ROW)) {
+        ObjectId sourceCell = GetIdProperty(doc, row, PROP_FIRST_CELL);
+        char* source = CellText(doc, sourceCell);
+        char* destination = CellText(doc, GetIdProperty(doc, sourceCell, PROP_NEXT_CELL));
+        if (IsSkippedRow(source, destination))
+            ReportSkippedConversionRow(source, destination);
+        MemFree(source);
+        MemFree(destination);
+    }
 }
 
 /* The destination for tag when the table converts it and target has a format of that name;
@@ -104,7 +139,10 @@ void ConvertTags(ObjectId target, ObjectId tableDoc, ObjectId table)
     int32_t savedMode = GetIntProperty(target, target, PROP_DOC_MODE);
     SetIntProperty(target, target, PROP_DOC_MODE, 1);
     WalkCatalogue(target, CATALOGUE_FORMATS_ONLY, ConvertFormat, &conversion);
-    WalkParagraphs(target, ConvertParagraph, &conversion);
+    /* A paragraph reached twice (a flow's paragraphs can also be reached from the chain of
+     * further text holders) is converted once: a second pass would carry it on through a
+     * second row (X to Y, then Y to Z) or back again (A to B, B to A). */
+    WalkEachParagraphOnce(target, ConvertParagraph, &conversion);
     SetIntProperty(target, target, PROP_DOC_MODE, savedMode);
 }
 
@@ -127,24 +165,44 @@ int32_t ConvertParagraphsInDoc(ObjectId doc)
     int32_t result = FindConversionTable(&conversion);
     if (conversion.table == 0)
         return result;
-    if (ConfirmWithUser("Are you sure you want to convert paragraph tags?"))
+    if (ConfirmWithUser("Are you sure you want to convert paragraph tags?")) {
+        ReportSkippedRows(&conversion);
         ConvertTags(doc, conversion.doc, conversion.table);
+    }
     return 0;
 }
 
+typedef struct BookConversion {
+    ConversionTable table;
+    StringList* converted; /* paths of the files converted so far in this run */
+} BookConversion;
+
+/* A file the book names twice is converted the first time only: the second pass would carry
+ * its paragraphs on through a second row, as a paragraph reached twice would be. */
 static void ConvertBookFile(BookFile* file, void* context)
 {
-    ConversionTable* conversion = (ConversionTable*)context;
-    ConvertTags(file->doc, conversion->doc, conversion->table);
+    BookConversion* conversion = (BookConversion*)context;
+    const char* path = file->path ? file->path : "";
+    if (file->doc != 0 && *path && conversion->converted && StringListFind(conversion->converted, path) >= 0) {
+        file->leaveUnsaved = 1;
+        return;
+    }
+    ConvertTags(file->doc, conversion->table.doc, conversion->table.table);
+    if (file->doc != 0 && *path && conversion->converted)
+        StringListAdd(conversion->converted, path);
 }
 
 int32_t ConvertParagraphsBook(ObjectId book)
 {
-    ConversionTable conversion;
-    int32_t result = FindConversionTable(&conversion);
-    if (conversion.table == 0)
+    BookConversion conversion;
+    int32_t result = FindConversionTable(&conversion.table);
+    if (conversion.table.table == 0)
         return result;
-    if (ConfirmWithUser("Are you sure you want to convert paragraph tags for all files in the book?"))
+    if (ConfirmWithUser("Are you sure you want to convert paragraph tags for all files in the book?")) {
+        ReportSkippedRows(&conversion.table);
+        conversion.converted = StringListCreate(1, 1);
         WalkBookComponents(book, BOOK_PREFIX_PROCESSING, BOOK_FILE_SAVE_AND_CLOSE, ConvertBookFile, &conversion);
+        StringListFree(conversion.converted);
+    }
     return 0;
 }

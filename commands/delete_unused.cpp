@@ -7,30 +7,30 @@
 #include "commands/book_walk.h"
 #include "commands/confirm.h"
 #include "commands/paragraph_walk.h"
+#include "commands/unreadable_names.h"
 #include "commands/usage.h"
 #include "support/format.h"
 #include "support/memory.h"
 
-typedef struct DeletionLists {
-    StringList* used;
-    StringList* unused;
-} DeletionLists;
-
+/* The scans behind these deletions keep every exact spelling in the used list, so the unused
+ * list holds exactly the formats whose name no paragraph carries: a format named like a used
+ * tag in another letter case ("body" beside "Body") goes unless paragraphs carry its own name,
+ * and a format that paragraphs do carry is never deleted, whatever other spellings are used. */
 static void DeleteIfUnused(ObjectId doc, ObjectId format, const char* name, void* context)
 {
-    DeletionLists* lists = (DeletionLists*)context;
-    /* The used list keeps one spelling per tag ignoring case, so a format whose name differs
-     * from a used tag only in case may still be carried by paragraphs: keep it. */
-    if (StringListFind(lists->unused, name) >= 0 && StringListFindNoCase(lists->used, name) < 0)
+    StringList* unused = (StringList*)context;
+    if (StringListFind(unused, name) < 0)
+        return;
+    /* Which format a name with substituted characters stands for is not sure: keep it. */
+    if (IsUnreadableName(name))
+        ReportKeptFormat(doc, name);
+    else
         DeleteObject(doc, format);
 }
 
-void DeleteUnusedFormats(ObjectId doc, StringList* used, StringList* unused)
+void DeleteUnusedFormats(ObjectId doc, StringList* unused)
 {
-    DeletionLists lists;
-    lists.used = used;
-    lists.unused = unused;
-    WalkCatalogue(doc, CATALOGUE_WITH_NAMES, DeleteIfUnused, &lists);
+    WalkCatalogue(doc, CATALOGUE_WITH_NAMES, DeleteIfUnused, unused);
 }
 
 /* The components the first walk of the book command could not open: their paragraphs were
@@ -47,9 +47,9 @@ int32_t DeleteUnusedParagraphs(ObjectId doc)
     if (!CreateUsageLists(&lists))
         return 0;
     /* With a tag missing from the used list its format would count as unused: delete nothing. */
-    if (ScanParagraphUsage(doc, lists.used, lists.unused) == 0 &&
+    if (ScanParagraphUsageAs(doc, lists.used, lists.unused, USED_EVERY_SPELLING) == 0 &&
         ConfirmWithUser("Are you sure you want to delete unused paragraph tags?"))
-        DeleteUnusedFormats(doc, lists.used, lists.unused);
+        DeleteUnusedFormats(doc, lists.unused);
     FreeUsageLists(&lists);
     return 0;
 }
@@ -78,7 +78,7 @@ static void DeleteInBookFile(BookFile* file, void* context)
             return;
         }
     }
-    DeleteUnusedFormats(file->doc, deletion->lists.used, deletion->lists.unused);
+    DeleteUnusedFormats(file->doc, deletion->lists.unused);
 }
 
 int32_t DeleteUnusedParagraphsBook(ObjectId book)
@@ -88,6 +88,7 @@ int32_t DeleteUnusedParagraphsBook(ObjectId book)
     deletion.unscannedCount = 0;
     if (!CreateUsageLists(&deletion.lists))
         return 0;
+    deletion.lists.spelling = USED_EVERY_SPELLING;
     /* A format is unused only when no file of the book uses its name. */
     WalkBookComponents(book, BOOK_PREFIX_EXAMINING, BOOK_FILE_CLOSE, ScanBookFile, &deletion);
     if (deletion.lists.incomplete == 0 &&

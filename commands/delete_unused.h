@@ -6,9 +6,9 @@
 #include "bridge/boundary.h"
 #include "support/string_list.h"
 
-/* Deletes each format of doc named exactly like an entry of unused, sparing formats whose
- * name matches a used tag ignoring case (paragraphs may carry it). */
-void DeleteUnusedFormats(ObjectId doc, StringList* used, StringList* unused);
+/* Deletes each format of doc named exactly like an entry of unused (filled by a scan that
+ * keeps every spelling of the used tags). */
+void DeleteUnusedFormats(ObjectId doc, StringList* unused);
 
 int32_t DeleteUnusedParagraphs(ObjectId doc);
 int32_t DeleteUnusedParagraphsBook(ObjectId book);

@@ -46,6 +46,79 @@ void WalkParagraphs(ObjectId doc, ParagraphVisitor visit, void* context)
     }
 }
 
+/* The paragraphs a walk has visited: an open-addressing set of identifiers (0 marks a free
+ * slot, and no paragraph has identifier 0), grown to keep it at most half full. */
+typedef struct VisitedParagraphs {
+    ObjectId* slots;
+    uint32_t capacity; /* a power of two, or 0 */
+    uint32_t count;
+    ParagraphVisitor visit;
+    void* context;
+} VisitedParagraphs;
+
+static uint32_t SlotOf(ObjectId id, uint32_t capacity) { return (id * 2654435761u) & (capacity - 1); }
+
+static void PutVisited(ObjectId* slots, uint32_t capacity, ObjectId id)
+{
+    uint32_t i = SlotOf(id, capacity);
+    while (slots[i] != 0 && slots[i] != id)
+        i = (i + 1) & (capacity - 1);
+    slots[i] = id;
+}
+
+static int WasVisited(const VisitedParagraphs* visited, ObjectId id)
+{
+    if (visited->capacity == 0)
+        return 0;
+    for (uint32_t i = SlotOf(id, visited->capacity); visited->slots[i] != 0; i = (i + 1) & (visited->capacity - 1))
+        if (visited->slots[i] == id)
+            return 1;
+    return 0;
+}
+
+/* Records id; 0 when the set could not grow. */
+static int RecordVisited(VisitedParagraphs* visited, ObjectId id)
+{
+    if ((visited->count + 1) * 2 > visited->capacity) {
+        uint32_t capacity = visited->capacity ? visited->capacity * 2 : 256;
+        ObjectId* slots = (ObjectId*)MemAllocZeroed(capacity, sizeof(ObjectId), 0);
+        if (!slots)
+            return 0;
+        for (uint32_t i = 0; i < visited->capacity; i++)
+            if (visited->slots[i] != 0)
+                PutVisited(slots, capacity, visited->slots[i]);
+        MemFree(visited->slots);
+        visited->slots = slots;
+        visited->capacity = capacity;
+    }
+    PutVisited(visited->slots, visited->capacity, id);
+    visited->count++;
+    return 1;
+}
+
+static void VisitFirstTime(ObjectId doc, ObjectId paragraph, ParagraphPlace place, void* context)
+{
+    VisitedParagraphs* visited = (VisitedParagraphs*)context;
+    if (WasVisited(visited, paragraph))
+        return;
+    /* Without memory to remember it the paragraph is still visited: a walk that can record
+     * nothing more behaves as the plain walk does. */
+    RecordVisited(visited, paragraph);
+    visited->visit(doc, paragraph, place, visited->context);
+}
+
+void WalkEachParagraphOnce(ObjectId doc, ParagraphVisitor visit, void* context)
+{
+    VisitedParagraphs visited;
+    visited.slots = 0;
+    visited.capacity = 0;
+    visited.count = 0;
+    visited.visit = visit;
+    visited.context = context;
+    WalkParagraphs(doc, VisitFirstTime, &visited);
+    MemFree(visited.slots);
+}
+
 void WalkCatalogue(ObjectId doc, int32_t withNames, FormatVisitor visit, void* context)
 {
     char* name = 0;

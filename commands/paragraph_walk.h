@@ -22,6 +22,10 @@ typedef void (*ParagraphVisitor)(ObjectId doc, ObjectId paragraph, ParagraphPlac
  * is read after the visit. A paragraph reachable from two places is visited in each. */
 void WalkParagraphs(ObjectId doc, ParagraphVisitor visit, void* context);
 
+/* WalkParagraphs, visiting a paragraph reachable from several places only where the walk
+ * meets it first: for work that must not be done twice to one paragraph. */
+void WalkEachParagraphOnce(ObjectId doc, ParagraphVisitor visit, void* context);
+
 /* The first paragraph of the flow's first text frame that holds one; 0 when none does. */
 ObjectId FirstParagraphOfFlow(ObjectId doc, ObjectId flow);
 

@@ -9,6 +9,7 @@
 #include "commands/confirm.h"
 #include "commands/output_document.h"
 #include "commands/paragraph_walk.h"
+#include "commands/unreadable_names.h"
 #include "commands/usage.h"
 #include "support/format.h"
 #include "support/memory.h"
@@ -100,19 +101,28 @@ ObjectId FindTableDocument(const char* heading)
 
 /* ---- keeping only the listed tags ----------------------------------------------------- */
 
-/* Whether name equals the first-cell text of any row, the heading row included. */
-static int IsListed(ObjectId tableDoc, ObjectId table, const char* name)
+/* Whether name equals the first-cell text of any row, the heading row included; entries
+ * with substituted characters name nothing for sure and are passed over. With report set,
+ * each such entry is named on the console instead. */
+static int IsListed(ObjectId tableDoc, ObjectId table, const char* name, int report)
 {
     int listed = 0;
     for (ObjectId row = GetIdProperty(tableDoc, table, PROP_FIRST_ROW); row != 0;
          row = GetIdProperty(tableDoc, row, PROP_NEXT_ROW)) {
         char* text = CellText(tableDoc, GetIdProperty(tableDoc, row, PROP_FIRST_CELL));
-        if (StrEqual(text, name))
+        if (IsUnreadableName(text)) {
+            if (report)
+                ReportSkippedListEntry(text);
+        } else if (StrEqual(text, name)) {
             listed = 1;
+        }
         MemFree(text);
     }
     return listed;
 }
+
+/* Names on the console the list entries that will be passed over. */
+static void ReportSkippedListEntries(ObjectId tableDoc, ObjectId table) { IsListed(tableDoc, table, 0, 1); }
 
 typedef struct ListTable {
     ObjectId doc;
@@ -122,7 +132,12 @@ typedef struct ListTable {
 static void DeleteIfNotListed(ObjectId target, ObjectId format, const char* name, void* context)
 {
     const ListTable* list = (const ListTable*)context;
-    if (!IsListed(list->doc, list->table, name))
+    if (IsListed(list->doc, list->table, name, 0))
+        return;
+    /* A name with substituted characters may be a listed format's name as well. */
+    if (IsUnreadableName(name))
+        ReportKeptFormat(target, name);
+    else
         DeleteObject(target, format);
 }
 
@@ -157,8 +172,10 @@ int32_t RemoveNonlistParagraphs(ObjectId doc)
     ObjectId table = FindListTable(&tableDoc);
     if (table == 0)
         return ShowAlert(kNoListTable, ALERT_WARNING);
-    if (ConfirmWithUser(kKeepQuestion))
+    if (ConfirmWithUser(kKeepQuestion)) {
+        ReportSkippedListEntries(tableDoc, table);
         KeepListedTags(doc, tableDoc, table);
+    }
     return 0;
 }
 
@@ -174,8 +191,10 @@ int32_t RemoveNonlistParagraphsBook(ObjectId book)
     list.table = FindListTable(&list.doc);
     if (list.table == 0)
         return ShowAlert(kNoListTable, ALERT_WARNING);
-    if (ConfirmWithUser(kKeepQuestion))
+    if (ConfirmWithUser(kKeepQuestion)) {
+        ReportSkippedListEntries(list.doc, list.table);
         WalkBookComponents(book, BOOK_PREFIX_PROCESSING, BOOK_FILE_SAVE_AND_CLOSE, KeepListedInBookFile, &list);
+    }
     return 0;
 }
 

@@ -6,6 +6,7 @@
 #include "bridge/host_ops.h"
 #include "commands/book_walk.h"
 #include "commands/paragraph_walk.h"
+#include "commands/unreadable_names.h"
 #include "commands/output_document.h"
 #include "support/format.h"
 #include "support/memory.h"
@@ -28,12 +29,16 @@ static void AddOrReport(StringList* list, const char* text)
 }
 
 /* One paragraph's tag: used (once, ignoring case, or once per exact spelling), and no longer
- * a candidate for unused. */
+ * a candidate for unused. A tag that arrived with substituted characters is listed as it
+ * came, with a console line the first time: it may stand for several tags. */
 static void NoteTag(const char* tag, StringList* used, StringList* unused, UsedSpelling spelling)
 {
     int32_t known = spelling == USED_EVERY_SPELLING ? StringListFind(used, tag) : StringListFindNoCase(used, tag);
-    if (known < 0)
+    if (known < 0) {
+        if (IsUnreadableName(tag))
+            ReportUnreadableTag(tag);
         AddOrReport(used, tag);
+    }
     int32_t index = StringListFind(unused, tag);
     if (index >= 0)
         StringListRemove(unused, (uint32_t)index);

@@ -323,12 +323,14 @@ int32_t GetId(Host& h, Target& t, int32_t prop, ObjectId& out)
             return out = fr->flow, kStatusOk;
         break;
     }
-    case ObjKind::TextHolder:
+    case ObjKind::TextHolder: {
+        const TextHolder* h = d->holder(t.id);
         if (prop == PROP_FIRST_PARAGRAPH)
-            return out = FirstOf(d->holder(t.id)->paragraphs), kStatusOk;
+            return out = h->paragraphs.empty() ? h->entry : FirstOf(h->paragraphs), kStatusOk;
         if (prop == PROP_NEXT_TEXT_HOLDER)
             return out = After(d->textHolders, t.id), kStatusOk;
         break;
+    }
     case ObjKind::Cell: {
         const Cell* c = d->cell(t.id);
         if (prop == PROP_FIRST_PARAGRAPH)

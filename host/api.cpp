@@ -10,6 +10,7 @@
 
 #include "bridge/boundary.h"
 #include "host/api_impl.h"
+#include "host/install_layout.h"
 
 namespace tw::host {
 
@@ -21,6 +22,10 @@ template <class F> void* Fn(F f) { return reinterpret_cast<void*>(f); }
 
 std::string DefaultInstallDir()
 {
+#ifdef TAGWRIGHT_INSTALLED_HOST_DIR
+    if (std::string installed = InstalledPath(TAGWRIGHT_INSTALLED_HOST_DIR); !installed.empty())
+        return installed;
+#endif
 #ifdef TAGWRIGHT_DEFAULT_HOST_DIR
     return TAGWRIGHT_DEFAULT_HOST_DIR;
 #else

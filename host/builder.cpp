@@ -124,6 +124,13 @@ DocBuilder& DocBuilder::footnote(const std::vector<std::pair<std::string, std::s
     return *this;
 }
 
+DocBuilder& DocBuilder::chainEntry()
+{
+    ObjectId holder = AddTextHolder(m_, *doc_, 0);
+    doc_->holder(holder)->entry = lastParagraph_;
+    return *this;
+}
+
 std::unique_ptr<Document> DocBuilder::build() { return std::move(doc_); }
 
 BookBuilder::BookBuilder(Model& m, const std::string& path) : m_(m), book_(std::make_unique<Book>())

@@ -39,6 +39,10 @@ public:
                               const PgfProps& changes = {});
     // A footnote anchored at the end of the last paragraph holding the given paragraphs.
     DocBuilder& footnote(const std::vector<std::pair<std::string, std::string>>& tagsAndTexts);
+    // A member of the chain of further text holders that owns no paragraphs and enters the
+    // text at the last paragraph added, so that the paragraphs from there on can be reached
+    // both through their flow and through the chain.
+    DocBuilder& chainEntry();
 
     ObjectId lastParagraph() const { return lastParagraph_; }
     ObjectId lastTable() const { return lastTable_; }

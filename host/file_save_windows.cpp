@@ -94,6 +94,15 @@ bool WriteDirectly(const std::string& path, const std::string& bytes, std::strin
 
 std::string SavingTempPath(const std::string& path) { return path + ".tw-saving"; }
 
+std::string RecoveryCopyPath(const std::string& path) { return path + ".tw-recover"; }
+
+// A console control handler runs on its own thread while the save goes on, and the temporary
+// file is open without sharing, so it could not remove it: the next open does.
+const char* SaveInProgress() { return nullptr; }
+
+// Saves on Windows always replace the file (hard links are not kept) and leave no recovery copy.
+bool RestoreInterruptedSave(const std::string&, std::string&, std::string&) { return true; }
+
 void RemoveStaleSave(const std::string& path)
 {
     // Fails while a save in progress holds the file open, which leaves that save alone.
@@ -195,6 +204,98 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, std:
         SetErrnoFromWindows();
         return abandon("replacing the old file");
     }
+    return true;
+}
+
+bool WriteBackupCopy(const std::string& file, const std::string& backup, std::string& error,
+                     const std::function<bool(SaveStage)>& fail)
+{
+    auto failed = [&](SaveStage s) { return fail && fail(s); };
+    // What has the backup's name now, never followed: a link there is replaced itself.
+    const DWORD have = GetFileAttributesA(backup.c_str());
+    if (have != INVALID_FILE_ATTRIBUTES && (have & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+        if (have & FILE_ATTRIBUTE_DIRECTORY) {
+            error = FolderRefusal(backup);
+            return false;
+        }
+        if (have & FILE_ATTRIBUTE_READONLY) {
+            error = ReadOnlyRefusal(backup);
+            return false;
+        }
+    }
+    HANDLE in = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+    BY_HANDLE_FILE_INFORMATION info;
+    if (in == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(in, &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        SetErrnoFromWindows();
+        error = file + ": could not be read to back it up (" + std::strerror(errno) + ")";
+        if (in != INVALID_HANDLE_VALUE)
+            CloseHandle(in);
+        return false;
+    }
+    const std::string temp = SavingTempPath(backup);
+    HANDLE h = failed(SaveStage::Open) ? (errno = EIO, INVALID_HANDLE_VALUE) : CreateTemp(temp);
+    if (h == INVALID_HANDLE_VALUE) {
+        error = errno == EBUSY ? BusyRefusal(backup) : SaveError(backup, "cannot create the new file");
+        CloseHandle(in);
+        return false;
+    }
+    bool open = true;
+    auto abandon = [&](const char* what) {
+        int saved = errno;
+        if (open)
+            CloseHandle(h);
+        CloseHandle(in);
+        DeleteFileA(temp.c_str());
+        errno = saved;
+        error = SaveError(backup, what);
+        return false;
+    };
+    std::string chunk(1 << 16, '\0');
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(in, chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr)) {
+            SetErrnoFromWindows();
+            return abandon("reading the file it keeps");
+        }
+        if (got == 0)
+            break;
+        if (failed(SaveStage::Write))
+            errno = ENOSPC;
+        if (failed(SaveStage::Write) || !WriteAll(h, chunk, got))
+            return abandon("writing");
+    }
+    // The time of the last write is the file's; set after the writes, which would change it.
+    if (!SetFileTime(h, &info.ftCreationTime, &info.ftLastAccessTime, &info.ftLastWriteTime)) {
+        SetErrnoFromWindows();
+        return abandon("setting its modification time");
+    }
+    if (failed(SaveStage::Sync))
+        errno = EIO;
+    if (failed(SaveStage::Sync) || !FlushFileBuffers(h)) {
+        if (!failed(SaveStage::Sync))
+            SetErrnoFromWindows();
+        return abandon("flushing to disk");
+    }
+    open = false;
+    if (!CloseHandle(h)) {
+        SetErrnoFromWindows();
+        return abandon("closing");
+    }
+    if (failed(SaveStage::Rename)) {
+        errno = EIO;
+        return abandon("replacing the old backup");
+    }
+    SetFileAttributesA(temp.c_str(),
+                       info.dwFileAttributes & (FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                                FILE_ATTRIBUTE_NOT_CONTENT_INDEXED));
+    // MoveFileEx replaces a link at the name itself, never the file it points to.
+    if (!MoveFileExA(temp.c_str(), backup.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        SetErrnoFromWindows();
+        return abandon("replacing the old backup");
+    }
+    CloseHandle(in);
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "host/mif_book.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <string_view>
@@ -37,14 +38,58 @@ bool LooksLikeMif(const std::string& path)
     return h.rfind("<MIFFile", 0) == 0 || h.rfind("<Book", 0) == 0;
 }
 
-// The file a component path stands for: the first candidate that is a MIF file; the path as
-// named (made absolute beside the book) when none is, so that opening it fails by its own name.
+std::string AsciiLower(std::string s)
+{
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+
+// Existing paths that name `path` when letter case is ignored, component by component where
+// the exact name is missing (a book made on Windows names "Ch1.fm" for a file saved as
+// "ch1.MIF"); the exact path alone when it exists. In name order.
+std::vector<std::filesystem::path> CaseVariants(const std::filesystem::path& path, int depth = 0)
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (fs::exists(path, ec))
+        return {path};
+    const fs::path parent = path.parent_path();
+    const fs::path name = path.filename();
+    if (depth > 64 || name.empty() || parent == path)
+        return {};
+    std::vector<fs::path> dirs;
+    if (parent.empty())
+        dirs.push_back(".");
+    else if (fs::is_directory(parent, ec))
+        dirs.push_back(parent);
+    else
+        dirs = CaseVariants(parent, depth + 1);
+    const std::string want = AsciiLower(name.string());
+    std::vector<fs::path> found;
+    for (const fs::path& dir : dirs) {
+        for (auto it = fs::directory_iterator(dir, ec); !ec && it != fs::directory_iterator(); it.increment(ec))
+            if (AsciiLower(it->path().filename().string()) == want)
+                found.push_back(parent.empty() ? it->path().filename() : it->path());
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+// The file a component path stands for: the first candidate that is a MIF file, then the first
+// that is one under another letter case; the path as named (made absolute beside the book) when
+// none is, so that opening it fails by its own name.
 std::string ResolveComponent(const std::string& bookPath, const std::string& named)
 {
     auto candidates = ComponentCandidates(bookPath, named);
     for (const auto& c : candidates)
         if (LooksLikeMif(c))
             return c;
+    for (const auto& c : candidates)
+        for (const auto& variant : CaseVariants(c))
+            if (LooksLikeMif(variant.string()))
+                return variant.string();
     return candidates.front();
 }
 
@@ -98,8 +143,9 @@ std::string MifPathToNative(const std::string& p)
                 c = '/';
         return out;
     }
-    std::string out;
-    bool absolute = false;
+    // <r\> the root of the file tree, <v\> a volume or drive ("O:", written with its colon;
+    // a bare letter gains one), <h\> a host, <u\> up one level, <c\> a component.
+    std::string prefix;
     std::vector<std::string> parts;
     size_t i = 0;
     while (i < p.size()) {
@@ -112,15 +158,28 @@ std::string MifPathToNative(const std::string& p)
         size_t end = p.find('<', start);
         std::string arg = p.substr(start, end == std::string::npos ? std::string::npos : end - start);
         switch (code) {
-        case 'r': absolute = true; break;
-        case 'v':
-            absolute = true;
+        case 'r':
+            prefix.assign(1, '/');
             if (!arg.empty())
-                parts.push_back(arg + ":");
+                parts.push_back(arg);
             break;
+        case 'v': {
+            for (char& c : arg)
+                if (c == '\\')
+                    c = '/';
+            const bool unc = arg.rfind("//", 0) == 0;
+            while (arg.size() > (unc ? 2u : 0u) && arg.back() == '/')
+                arg.pop_back();
+            if (arg.size() == 1 && std::isalpha(static_cast<unsigned char>(arg[0])))
+                arg += ':';
+            prefix = arg;
+            prefix.push_back('/');
+            break;
+        }
         case 'h':
-            absolute = true;
-            parts.push_back("/" + arg);
+            prefix.assign(2, '/');
+            prefix += arg;
+            prefix.push_back('/');
             break;
         case 'u': parts.push_back(".."); break;
         case 'c': parts.push_back(arg); break;
@@ -128,11 +187,9 @@ std::string MifPathToNative(const std::string& p)
         }
         i = end == std::string::npos ? p.size() : end;
     }
-    for (size_t k = 0; k < parts.size(); ++k) {
-        if (k > 0 || absolute)
-            out += '/';
-        out += parts[k];
-    }
+    std::string out = prefix;
+    for (size_t k = 0; k < parts.size(); ++k)
+        out += (k ? "/" : "") + parts[k];
     return out;
 }
 

@@ -14,7 +14,8 @@ namespace tw::host {
 // Builds a book from a parsed MIF book file: <BookComponent> statements (kind 512) with their
 // <FileName>, and <BookFolder>/<BookGroup> statements (kinds 64/2) holding further components,
 // named by <FolderName>/<GroupName>. A file component's path (property 20) is the file the
-// host opens for it: the named file, else the same base name with ".mif" (see ComponentCandidates).
+// host opens for it: the named file, else the same base name with ".mif" (see ComponentCandidates),
+// each also under other letter case where the exact name is missing (books made on Windows).
 std::unique_ptr<Book> ReadMifBook(Model& m, std::shared_ptr<MifSource> src, const std::string& path);
 
 // A MIF device-independent path (`<r\>`, `<v\>`, `<h\>`, `<c\>`, `<u\>`, as decoded to

@@ -31,32 +31,6 @@ std::string StringValue(const MifSource& src, int32_t node)
     return out;
 }
 
-// Text of the special characters written as <Char Name>.
-const char* CharText(std::string_view name)
-{
-    static const std::map<std::string_view, const char*> chars = {{"Tab", "\t"},
-                                                                  {"HardSpace", "\u00A0"},
-                                                                  {"SoftHyphen", "\u00AD"},
-                                                                  {"HardHyphen", "\u2011"},
-                                                                  {"DiscHyphen", "\u00AD"},
-                                                                  {"NoHyphen", ""},
-                                                                  {"Cent", "\u00A2"},
-                                                                  {"Pound", "\u00A3"},
-                                                                  {"Yen", "\u00A5"},
-                                                                  {"EnDash", "\u2013"},
-                                                                  {"EmDash", "\u2014"},
-                                                                  {"Dagger", "\u2020"},
-                                                                  {"DoubleDagger", "\u2021"},
-                                                                  {"Bullet", "\u2022"},
-                                                                  {"HardReturn", "\u2028"},
-                                                                  {"NumberSpace", "\u2007"},
-                                                                  {"ThinSpace", "\u2009"},
-                                                                  {"EnSpace", "\u2002"},
-                                                                  {"EmSpace", "\u2003"}};
-    auto it = chars.find(name);
-    return it == chars.end() ? "" : it->second;
-}
-
 // What a <Para> reads as: its tag, its properties and the encoding its text starts in.
 struct PgfState {
     std::string tag;
@@ -132,6 +106,16 @@ public:
 
     void run()
     {
+        // The catalogues first: a paragraph finds its format wherever in the file the
+        // catalogue that holds it stands.
+        for (int32_t c : src_.children(0)) {
+            std::string_view name = src_.nodes[c].name;
+            if (name == "Units")
+                readUnits(c);
+            else if (name == "PgfCatalog")
+                readCatalogue(c);
+        }
+        ctx_.unitPoints = MifReadContext().unitPoints;
         for (int32_t c : src_.children(0)) {
             std::string_view name = src_.nodes[c].name;
             if (name == "Units")
@@ -140,8 +124,6 @@ public:
                 d_.fontSizeUnits = src_.firstToken(c) == "CUQ" ? 46443 : 0x10000; // Q = 0.25 mm
             else if (name == "ColorCatalog" && !write_)
                 readColors(c);
-            else if (name == "PgfCatalog")
-                readCatalogue(c);
             else if (name == "Tbls") {
                 for (int32_t t : src_.children(c, "Tbl"))
                     readTable(t);
@@ -472,8 +454,9 @@ private:
     }
 
     // ---- paragraphs --------------------------------------------------------------------------
-    // The tag, properties and encoding a <Para> reads as, given the current state.
-    PgfState stateOf(int32_t para)
+    // The tag, properties and encoding a <Para> reads as, given the current state. With `bare`,
+    // that <Pgf> of the paragraph counts with its tag only, as if it said nothing else.
+    PgfState stateOf(int32_t para, int32_t bare = -1)
     {
         PgfState s = cur_;
         for (int32_t c : src_.each(para)) {
@@ -483,6 +466,9 @@ private:
                 if (const PgfFormat* fmt = d_.formatByName(s.tag))
                     s.props = fmt->props;
                 s.encoding = encodingOf(s.tag);
+            } else if (name == "Pgf" && c == bare) {
+                for (int32_t t : src_.each(c, "PgfTag"))
+                    s.tag = StringValue(src_, t);
             } else if (name == "Pgf") {
                 applyPgf(c, s);
             }
@@ -560,7 +546,7 @@ private:
                 DecodeMifString(src_.firstToken(c), enc, text, error);
                 p.text += text;
             } else if (name == "Char") {
-                p.text += CharText(src_.firstToken(c));
+                p.text += MifCharText(src_.firstToken(c));
             } else if (name == "TextRectID") {
                 int32_t id = IntValue(src_, c);
                 if (firstRect < 0 && p.text.empty())
@@ -588,12 +574,111 @@ private:
         }
     }
 
-    // Writing: makes a <Para> read as the model's paragraph when it does not already.
+    // Writing: makes a <Para> read as the model's paragraph when it does not already. The
+    // statements that name its tag are given the new one, and its last <Pgf> (added when it has
+    // none) gets the properties that differ: each changed where it stands, or removed when the
+    // paragraph reads as wanted without it. Everything else in the paragraph, statements the
+    // host does not model included, stays as it was read.
     PgfState correctPara(int32_t node, const Paragraph& p, const PgfState& read)
     {
-        PgfState want{p.tag, p.props, encodingOf(p.tag)};
         if (read.tag == p.tag && read.props == p.props)
             return read;
+        const PgfFormat* fmt = d_.formatByName(p.tag);
+        if (read.tag != p.tag)
+            retag(node, p.tag, fmt != nullptr);
+        if (stateOf(node).props != p.props) {
+            int32_t pgf = lastPgf(node);
+            if (pgf < 0) {
+                auto added = src_.insert(node, src_.firstChild(node, "ParaLine"), "<Pgf \n> # end of Pgf");
+                pgf = added.empty() ? -1 : added[0];
+            }
+            PgfState base = stateOf(node, pgf);
+            // A paragraph that takes its properties from the one before it may need fewer
+            // statements when it starts from its format: it then names its tag itself.
+            if (fmt && !src_.has(src_.firstChild(node, "PgfTag")) && src_.children(node, "Pgf").size() == 1 &&
+                PgfPropsDifferences(p.props, fmt->props) + 1 < PgfPropsDifferences(p.props, base.props)) {
+                src_.insert(node, pgf, "<PgfTag " + EncodeMifString(p.tag, src_.encoding) + ">");
+                base = stateOf(node, pgf);
+            }
+            WritePgfStatements(src_, pgf, p.props, stateOf(node).props, &base.props);
+            if (fmt && fmt->props == p.props)
+                dropTagOnlyPgf(node, pgf, p.tag);
+        }
+        PgfState result = stateOf(node);
+        if (result.tag != p.tag || result.props != p.props)
+            result = rewritePara(node, p);
+        return result;
+    }
+
+    int32_t lastPgf(int32_t node)
+    {
+        int32_t last = -1;
+        for (int32_t c : src_.each(node, "Pgf"))
+            last = c;
+        return last;
+    }
+
+    // Gives every statement of a paragraph that names its tag the new one. A paragraph that names
+    // its tag only inside its <Pgf> (or not at all) gets a <PgfTag> of its own when the tag has
+    // a format, so that it starts from the format's properties; a tag without a format goes
+    // into its <Pgf>.
+    void retag(int32_t node, const std::string& tag, bool hasFormat)
+    {
+        const std::string value = EncodeMifString(tag, src_.encoding);
+        bool own = false, named = false;
+        int32_t firstPgf = -1;
+        for (int32_t c : src_.children(node)) {
+            std::string_view name = src_.nodes[c].name;
+            if (name == "PgfTag") {
+                src_.setValue(c, value);
+                own = named = true;
+            } else if (name == "Pgf") {
+                if (firstPgf < 0)
+                    firstPgf = c;
+                for (int32_t t : src_.children(c, "PgfTag")) {
+                    src_.setValue(t, value);
+                    named = true;
+                }
+            }
+        }
+        if (own)
+            return;
+        if (hasFormat) {
+            int32_t before = firstPgf >= 0 ? firstPgf : src_.firstChild(node, "ParaLine");
+            src_.insert(node, before, "<PgfTag " + value + ">");
+        } else if (!named) {
+            int32_t pgf = lastPgf(node);
+            if (pgf < 0) {
+                src_.insert(node, src_.firstChild(node, "ParaLine"), "<Pgf \n <PgfTag " + value + ">\n> # end of Pgf");
+            } else {
+                auto kids = src_.children(pgf);
+                src_.insert(pgf, kids.empty() ? -1 : kids[0], "<PgfTag " + value + ">");
+            }
+        }
+    }
+
+    // A <Pgf> left holding nothing but its tag, in a paragraph that reads as its format: the
+    // paragraph's own <PgfTag> says the same.
+    void dropTagOnlyPgf(int32_t node, int32_t pgf, const std::string& tag)
+    {
+        for (int32_t c : src_.each(pgf))
+            if (src_.nodes[c].name != "PgfTag")
+                return;
+        bool own = false;
+        for (int32_t c : src_.each(node)) {
+            if (c == pgf)
+                break;
+            own |= src_.nodes[c].name == "PgfTag";
+        }
+        if (!own)
+            src_.insert(node, pgf, "<PgfTag " + EncodeMifString(tag, src_.encoding) + ">");
+        src_.remove(pgf);
+    }
+
+    // The last resort for a paragraph whose statements cannot be brought in line one by one
+    // (a <PgfTag> after its <Pgf>, say): its tag and property statements written afresh.
+    PgfState rewritePara(int32_t node, const Paragraph& p)
+    {
         for (int32_t c : src_.children(node))
             if (src_.nodes[c].name == "PgfTag" || src_.nodes[c].name == "Pgf")
                 src_.remove(c);
@@ -604,7 +689,7 @@ private:
         } else {
             src_.insert(node, before, PgfStatementText(src_, p.tag, p.props));
         }
-        return want;
+        return PgfState{p.tag, p.props, encodingOf(p.tag)};
     }
 
     // Writing: rewrites a paragraph's lines when its text or its table anchors changed.
@@ -628,6 +713,12 @@ private:
     // ---- after reading ---------------------------------------------------------------------
     void finish()
     {
+        // A file without a colour catalogue has the publishing program's built-in colours; and
+        // "no colour" is answered as a colour of its own. Neither is written to the file.
+        if (d_.colors.empty())
+            AddBuiltInColors(*m_, d_);
+        if (!d_.colorByName(kNoColor))
+            AddColor(*m_, d_, kNoColor);
         for (ObjectId f : d_.flows) {
             const Flow& flow = d_.flowObjs[f];
             if (flow.frames.empty())

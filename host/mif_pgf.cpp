@@ -87,8 +87,11 @@ std::optional<PropValue> ReadValue(const MifReadContext& ctx, const PropertyInfo
                 return std::nullopt;
             return PropValue{*v};
         }
-        case PropType::String:
         case PropType::ColorName:
+            if (first == kNoColor) // a keyword, not a colour's name
+                return PropValue{std::string(kNoColor)};
+            return PropValue{DecodeString(src, first)};
+        case PropType::String:
         case PropType::FontIndex: return PropValue{DecodeString(src, first)};
         default: return std::nullopt;
         }
@@ -142,8 +145,11 @@ std::string ValueText(const MifSource& src, const PropertyInfo& info, const Prop
             return std::to_string(static_cast<int>(std::lround(pct)));
         return FormatNumber(pct) + "%";
     }
-    case PropType::String:
     case PropType::ColorName:
+        if (std::get<std::string>(value) == kNoColor)
+            return kNoColor;
+        return EncodeMifString(std::get<std::string>(value), src.encoding);
+    case PropType::String:
     case PropType::FontIndex: return EncodeMifString(std::get<std::string>(value), src.encoding);
     default: return {};
     }
@@ -182,6 +188,17 @@ bool SameValue(const PgfProps& a, const PgfProps& b, int32_t number)
     if (ia == a.end() || ib == b.end())
         return (ia == a.end()) == (ib == b.end());
     return ia->second == ib->second;
+}
+
+// The last child of that name: the one a reader's value comes from.
+int32_t LastChild(const MifSource& src, int32_t parent, std::string_view name)
+{
+    int32_t last = -1;
+    if (!src.has(parent))
+        return last;
+    for (int32_t c : src.each(parent, name))
+        last = c;
+    return last;
 }
 
 void ReplaceStatement(MifSource& src, int32_t parent, int32_t old, const std::string& text)
@@ -328,10 +345,12 @@ void ReadPgfStatements(const MifReadContext& ctx, int32_t pgfNode, std::string* 
         props[574] = tabs;
 }
 
-void WritePgfStatements(MifSource& src, int32_t pgf, const PgfProps& want, const PgfProps& have)
+void WritePgfStatements(MifSource& src, int32_t pgf, const PgfProps& want, const PgfProps& have, const PgfProps* base)
 {
     int32_t font = src.firstChild(pgf, "PgfFont");
     bool marginsDone = false, flagsDone = false;
+    // Whether the holder reads as `want` for a property once the node says nothing of it.
+    auto fromBase = [&](int32_t number) { return base && SameValue(want, *base, number); };
     for (const PropertyInfo& info : ParagraphProperties()) {
         if (info.type == PropType::Name || SameValue(want, have, info.number))
             continue;
@@ -351,48 +370,77 @@ void WritePgfStatements(MifSource& src, int32_t pgf, const PgfProps& want, const
                             ++j;
                         before = j < kids.size() ? kids[j] : -1;
                     }
-                for (int32_t t : src.children(pgf, "TabStop"))
-                    src.remove(t);
-                src.remove(count);
             }
-            src.insert(pgf, before, TabStopsText(src, std::get<std::vector<TabStop>>(it->second)));
+            for (int32_t t : src.children(pgf, "TabStop"))
+                src.remove(t);
+            src.remove(count);
+            if (!fromBase(info.number))
+                src.insert(pgf, before, TabStopsText(src, std::get<std::vector<TabStop>>(it->second)));
             continue;
         }
         if (info.type == PropType::CellMargin) {
             if (marginsDone)
                 continue;
             marginsDone = true;
-            ReplaceStatement(src, pgf, src.firstChild(pgf, "PgfCellMargins"), CellMarginsText(want));
+            int32_t old = LastChild(src, pgf, "PgfCellMargins");
+            bool allFromBase = old >= 0;
+            for (int32_t n : kCellMarginOrder)
+                allFromBase = allFromBase && fromBase(n);
+            if (allFromBase)
+                src.remove(old);
+            else
+                ReplaceStatement(src, pgf, old, CellMarginsText(want));
             continue;
         }
         if (info.type == PropType::CellMarginBits) {
             if (flagsDone)
                 continue;
             flagsDone = true;
-            int32_t bits = std::get<int32_t>(it->second);
+            auto bitsOf = [](const PgfProps& props) {
+                auto found = props.find(586);
+                return found == props.end() ? 0 : std::get<int32_t>(found->second);
+            };
+            int32_t bits = bitsOf(want), had = bitsOf(have), baseBits = base ? bitsOf(*base) : 0;
             for (const auto& m : kMarginFlags) {
+                if ((bits & m.bit) == (had & m.bit))
+                    continue;
+                int32_t old = LastChild(src, pgf, m.mif);
+                if (base && old >= 0 && (bits & m.bit) == (baseBits & m.bit)) {
+                    src.remove(old);
+                    continue;
+                }
                 std::string text = std::string("<") + m.mif + " " + ((bits & m.bit) ? "Yes" : "No") + ">";
-                ReplaceStatement(src, pgf, src.firstChild(pgf, m.mif), text);
+                ReplaceStatement(src, pgf, old, text);
+            }
+            continue;
+        }
+        bool inFont = info.parent != nullptr;
+        int32_t parent = inFont ? font : pgf;
+        int32_t existing = LastChild(src, parent, info.mif);
+        if (existing >= 0 && fromBase(info.number)) {
+            src.remove(existing);
+            if (inFont && src.children(font).empty()) {
+                src.remove(font);
+                font = -1;
             }
             continue;
         }
         std::string value = ValueText(src, info, it->second);
-        bool inFont = info.parent != nullptr;
+        if (existing >= 0) {
+            src.setValue(existing, value);
+            continue;
+        }
         if (inFont && font < 0) {
             auto added = src.insert(pgf, -1, "<PgfFont \n> # end of PgfFont");
             font = added.empty() ? -1 : added[0];
             if (font < 0)
                 continue;
+            parent = font;
         }
-        int32_t parent = inFont ? font : pgf;
-        int32_t existing = src.firstChild(parent, info.mif);
         bool spaced = info.type == PropType::Metric || info.type == PropType::Percent;
-        if (existing >= 0)
-            src.setValue(existing, value);
-        else
-            src.insert(parent, -1,
-                       std::string("<") + info.mif + " " + (spaced && info.unit != PropUnit::PercentInt ? " " : "") +
-                           value + ">");
+        src.insert(parent, -1,
+                   std::string("<") + info.mif + " " + (spaced && info.unit != PropUnit::PercentInt ? " " : "") +
+                       value + ">");
     }
 }
 
@@ -439,6 +487,18 @@ std::string PgfStatementText(const MifSource& src, const std::string& tag, const
     if (!font.empty())
         t += " <PgfFont \n" + font + " > # end of PgfFont\n";
     return t + "> # end of Pgf";
+}
+
+int PgfPropsDifferences(const PgfProps& a, const PgfProps& b)
+{
+    int n = 0;
+    for (const auto& [number, value] : a) {
+        auto it = b.find(number);
+        n += it == b.end() || !(it->second == value);
+    }
+    for (const auto& [number, value] : b)
+        n += a.find(number) == a.end();
+    return n;
 }
 
 } // namespace tw::host

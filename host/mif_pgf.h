@@ -37,10 +37,16 @@ void ReadPgfStatements(const MifReadContext& ctx, int32_t pgfNode, std::string* 
 
 // Brings a <Pgf> node in line with `want`, where `have` is what the node currently reads as
 // (both full property sets): only differing statements are rewritten or added, everything
-// else in the node stays as it was.
-void WritePgfStatements(MifSource& src, int32_t pgfNode, const PgfProps& want, const PgfProps& have);
+// else in the node stays as it was. With `base`, what the holder of the node reads as without
+// the node's property statements, a differing statement whose value `base` already gives is
+// removed rather than rewritten (an override that is taken back).
+void WritePgfStatements(MifSource& src, int32_t pgfNode, const PgfProps& want, const PgfProps& have,
+                        const PgfProps* base = nullptr);
 
 // A complete <Pgf> statement for a tag and property set, as the publishing program writes it.
 std::string PgfStatementText(const MifSource& src, const std::string& tag, const PgfProps& props);
+
+// How many properties two property sets give different values (or only one of them has).
+int PgfPropsDifferences(const PgfProps& a, const PgfProps& b);
 
 } // namespace tw::host

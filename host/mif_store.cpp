@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <optional>
 #include <sstream>
 
@@ -146,10 +147,25 @@ LoadResult MifStore::load(Model& m, const std::string& path)
 {
     std::string native = NativePath(path);
     RemoveStaleSave(native); // left by a save that was killed halfway
+    std::string note, error;
+    if (!RestoreInterruptedSave(native, note, error)) {
+        LoadResult failed;
+        failed.error = error;
+        return failed;
+    }
+    if (!note.empty()) {
+        if (notice)
+            notice(note);
+        else
+            std::cerr << note << '\n';
+    }
     auto stamp = StampOf(native);
     LoadResult r = LoadMifFile(m, native);
+    // A file read again in the same run keeps the stamp of its first read (or of this store's
+    // last save of it): what a command decided on that first read must not be saved over a
+    // version another program made since.
     if (stamp && (r.doc || r.book))
-        stamps_[native] = *stamp;
+        stamps_.emplace(native, *stamp);
     return r;
 }
 

@@ -24,7 +24,7 @@ std::string MifBookBytes(const Book& book);
 
 // The document store the host uses for real files.
 // A file that another program replaced or changed after it was read is not overwritten: the
-// store remembers what each file was when it read or saved it.
+// store remembers what each file was when it first read it, or when it last saved it.
 class MifStore : public DocumentStore {
 public:
     LoadResult load(Model& m, const std::string& path) override;
@@ -33,6 +33,10 @@ public:
 
     // Tests: consulted at each stage of every save.
     std::function<bool(SaveStage)> failSave;
+
+    // Told when a load put a file back as it was before an interrupted save (standard error
+    // when not set).
+    std::function<void(const std::string&)> notice;
 
     // Identity and version of a file on disk: device, inode, size, modification time (ns).
     struct Stamp {

@@ -1,10 +1,11 @@
 // mif_text.cpp - MIF string tokens to UTF-8 and back: escapes, FrameRoman for legacy files,
-// the Asian encodings of legacy fonts through ICU.
+// the Asian encodings of legacy fonts through ICU; the special characters of <Char>.
 #include "host/mif_text.h"
 
 #include <unicode/ucnv.h>
 
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -199,6 +200,14 @@ bool DecodeMifString(std::string_view token, MifEncoding encoding, std::string& 
     };
     for (size_t i = 0; i < body.size();) {
         char c = body[i];
+        if (c == '\r' || c == '\n') {
+            // A value that runs over lines: the line end and the indentation of the next line
+            // read as one space, as between words.
+            while (i < body.size() && (body[i] == '\r' || body[i] == '\n' || body[i] == ' ' || body[i] == '\t'))
+                ++i;
+            put(' ');
+            continue;
+        }
         if (c != '\\') {
             if (legacy || static_cast<uint8_t>(c) < 0x80) {
                 put(static_cast<uint8_t>(c));
@@ -360,6 +369,32 @@ std::string EncodeMifString(std::string_view utf8, MifEncoding encoding)
 std::string EncodeMifString(std::string_view utf8, bool legacyFile)
 {
     return EncodeMifString(utf8, legacyFile ? MifEncoding::FrameRoman : MifEncoding::Utf8);
+}
+
+// Text of the special characters written as <Char Name>.
+const char* MifCharText(std::string_view name)
+{
+    static const std::map<std::string_view, const char*> chars = {{"Tab", "\t"},
+                                                                  {"HardSpace", "\u00A0"},
+                                                                  {"SoftHyphen", "\u00AD"},
+                                                                  {"HardHyphen", "\u2011"},
+                                                                  {"DiscHyphen", "\u00AD"},
+                                                                  {"NoHyphen", ""},
+                                                                  {"Cent", "\u00A2"},
+                                                                  {"Pound", "\u00A3"},
+                                                                  {"Yen", "\u00A5"},
+                                                                  {"EnDash", "\u2013"},
+                                                                  {"EmDash", "\u2014"},
+                                                                  {"Dagger", "\u2020"},
+                                                                  {"DoubleDagger", "\u2021"},
+                                                                  {"Bullet", "\u2022"},
+                                                                  {"HardReturn", "\u2028"},
+                                                                  {"NumberSpace", "\u2007"},
+                                                                  {"ThinSpace", "\u2009"},
+                                                                  {"EnSpace", "\u2002"},
+                                                                  {"EmSpace", "\u2003"}};
+    auto it = chars.find(name);
+    return it == chars.end() ? "" : it->second;
 }
 
 } // namespace tw::host

@@ -22,8 +22,9 @@ enum class MifEncoding : uint8_t {
 // Encoding named by an <FEncoding> (or <MIFEncoding>) value; FrameRoman when not known.
 MifEncoding MifEncodingFromFont(std::string_view name);
 
-// Decodes a string token (with its ` and ' quotes) into UTF-8. Returns false and sets `error`
-// for an unknown escape, invalid UTF-8 or bytes that the encoding cannot convert.
+// Decodes a string token (with its ` and ' quotes) into UTF-8; where the value runs over lines,
+// each line end with the next line's indentation reads as one space. Returns false and sets
+// `error` for an unknown escape, invalid UTF-8 or bytes that the encoding cannot convert.
 bool DecodeMifString(std::string_view token, MifEncoding encoding, std::string& out, std::string& error);
 
 // Writes UTF-8 text as a string token (with quotes) the way the publishing program writes it:
@@ -44,5 +45,8 @@ void AppendUtf8(std::string& out, uint32_t codePoint);
 
 // Byte offset of the first invalid UTF-8 sequence in `text`, or npos when all of it is valid.
 size_t FindInvalidUtf8(std::string_view text);
+
+// The text of a special character written <Char Name> (Tab, EmDash, ...); "" when unknown.
+const char* MifCharText(std::string_view name);
 
 } // namespace tw::host

@@ -339,8 +339,7 @@ Document& Model::newCustomDocument(const PageGeometry& geometry)
     auto doc = std::make_unique<Document>();
     Document& d = *doc;
     d.geometry = geometry;
-    for (const char* c : {"Black", "White", "Red", "Green", "Blue", "Cyan", "Magenta", "Yellow"})
-        AddColor(*this, d, c);
+    AddBuiltInColors(*this, d);
     auto withFont = [](int32_t size, const char* weight) {
         PgfProps p = DefaultParagraphProps();
         p[615] = size;
@@ -501,6 +500,12 @@ ObjectId AddColor(Model& m, Document& d, const std::string& name)
     d.colorObjs[id] = Color{id, name, -1};
     d.colors.push_back(id);
     return id;
+}
+
+void AddBuiltInColors(Model& m, Document& d)
+{
+    for (const char* c : {"Black", "White", "Red", "Green", "Blue", "Cyan", "Magenta", "Yellow"})
+        AddColor(m, d, c);
 }
 
 ObjectId AddPage(Model& m, Document& d, PageKind kind, const std::string& name)

@@ -162,6 +162,9 @@ struct TextHolder {
     ObjectId id = 0;
     std::vector<ObjectId> paragraphs;
     ObjectId anchor = 0; // paragraph holding the anchor
+    // A member with no paragraphs of its own that enters a flow's text at this paragraph, as a
+    // real host's chain can reach paragraphs of the flows too; 0 for a footnote.
+    ObjectId entry = 0;
     int32_t mifNode = -1;
 };
 
@@ -350,6 +353,8 @@ private:
 // Each returns the new object's id; `m` supplies ids.
 ObjectId AddFormat(Model& m, Document& d, const std::string& name, const PgfProps& props);
 ObjectId AddColor(Model& m, Document& d, const std::string& name);
+// The publishing program's built-in colours (Black, White, Red, ...), which every document has.
+void AddBuiltInColors(Model& m, Document& d);
 ObjectId AddPage(Model& m, Document& d, PageKind kind, const std::string& name = {});
 ObjectId AddFlow(Model& m, Document& d, const std::string& tag, bool main);
 ObjectId AddFrame(Model& m, Document& d, ObjectId flow, ObjectId page);

@@ -14,6 +14,10 @@ namespace {
 constexpr int32_t kPt = 0x10000;
 constexpr int32_t kPercent100 = 0x10000;
 
+// A whole percentage as the MIF reader stores "<PgfMaxWordSpace 110>": rounded to the nearest
+// 1/65536, so that a default and the same value spelled out are one value.
+constexpr int32_t WholePercent(int32_t percent) { return (percent * kPercent100 + 50) / 100; }
+
 constexpr Keyword kAlignment[] = {{1, "Left"}, {2, "Right"}, {3, "Center"}, {4, "LeftRight"}};
 constexpr Keyword kCase[] = {{0, "FAsTyped"}, {1, "FSmallCaps"}, {2, "FLowercase"}, {3, "FUppercase"}};
 constexpr Keyword kPosition[] = {{0, "FNormal"}, {1, "FSuperscript"}, {2, "FSubscript"}};
@@ -113,8 +117,8 @@ const std::vector<PropertyInfo>& PropertyTable()
         Enum(577, "PgfLanguage", nullptr, kLanguage, 1),
         Plain(574, "TabStop", nullptr, T::TabList, U::Point, std::vector<TabStop>{}),
         Plain(550, "PgfLetterSpace", nullptr, T::Bool, U::None, 0),
-        Plain(571, "PgfMinWordSpace", nullptr, T::Percent, U::PercentInt, 90 * kPercent100 / 100),
-        Plain(572, "PgfMaxWordSpace", nullptr, T::Percent, U::PercentInt, 110 * kPercent100 / 100),
+        Plain(571, "PgfMinWordSpace", nullptr, T::Percent, U::PercentInt, WholePercent(90)),
+        Plain(572, "PgfMaxWordSpace", nullptr, T::Percent, U::PercentInt, WholePercent(110)),
         Plain(557, "PgfOptWordSpace", nullptr, T::Percent, U::PercentInt, kPercent100),
         Plain(556, "PgfFIndent", nullptr, T::Metric, U::Point, 0),
         Plain(555, "PgfLIndent", nullptr, T::Metric, U::Point, 0),

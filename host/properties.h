@@ -62,6 +62,11 @@ const PropertyInfo* FindParagraphPropertyByMif(std::string_view parent, std::str
 std::optional<int32_t> KeywordValue(const PropertyInfo& info, std::string_view keyword);
 const char* KeywordName(const PropertyInfo& info, int32_t value);
 
+// The MIF keyword a colour statement holds for "no colour" (a font's background, as MIF 2019
+// writes it). The model keeps it as this name, and a document read from MIF has a colour object
+// of that name, so that it is answered like any other colour.
+inline constexpr const char* kNoColor = "NoColor";
+
 // A full property set holding every default (what a new format gets).
 PgfProps DefaultParagraphProps();
 

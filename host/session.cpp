@@ -3,16 +3,18 @@
 // the sink's methods, and the host-side view of what each command produced.
 #include "host/session.h"
 
+#include "host/install_layout.h"
+
 #include "host/posix_io.h"
 
 #include <algorithm>
 
 namespace tw::host {
 
-#if defined(_WIN32)
+#if defined(_WIN32) && !defined(_WIN64)
 // The entry as a 32-bit Windows library exports it: standard call, decorated name.
 constexpr const char* kEntryName = "_F_ApiClientInit@16";
-#else
+#else // 64-bit Windows has one calling convention and no decoration
 constexpr const char* kEntryName = TW_CLIENT_INIT_SYMBOL;
 #endif
 
@@ -22,6 +24,10 @@ Session::~Session() { unload(); }
 
 std::string Session::DefaultPluginPath()
 {
+#ifdef TAGWRIGHT_INSTALLED_PLUGIN
+    if (std::string installed = InstalledPath(TAGWRIGHT_INSTALLED_PLUGIN); !installed.empty())
+        return installed;
+#endif
 #ifdef TAGWRIGHT_PLUGIN_PATH
     return TAGWRIGHT_PLUGIN_PATH;
 #else

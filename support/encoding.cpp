@@ -240,6 +240,8 @@ int32_t IsUtf8(const char* text)
     return 1;
 }
 
+int32_t HasSubstitutedChars(const char* text) { return text && strchr(text, 0x1A) ? 1 : 0; }
+
 int32_t Utf8CutPosition(const char* text, int32_t position)
 {
     if (!text || position < 0 || (size_t)position >= strlen(text))

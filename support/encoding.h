@@ -52,6 +52,10 @@ int32_t Utf8CharLength(uint8_t lead);
 const char* Utf8Next(const char* cursor);
 int32_t IsUtf8(const char* text);
 int32_t Utf8CutPosition(const char* text, int32_t position);
+/* 1 when text holds the substitution character (0x1A) that a conversion into the current
+ * encoding puts in place of a character the encoding lacks: such a text no longer names one
+ * thing. 0 otherwise and for a null text. */
+int32_t HasSubstitutedChars(const char* text);
 /* Bytes of the character that starts at text (a lead byte and its trail byte, or a UTF-8
  * character), never counting past the terminator; 0 at the terminator. */
 int32_t EncodingCharLength(const char* text, int32_t encoding);

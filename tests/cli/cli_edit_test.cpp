@@ -56,9 +56,10 @@ TEST_F(Tool, MakeListOnABookAndTheEmptyChoice)
     for (int i = 0; i < 10; i++)
         tenEmptyRows += "|  |  |\n";
     EXPECT_EQ(empty.out, "| Source Tag | Destination Tag |\n" + tenEmptyRows);
-    Result cancelled = run({"make-list", chapter("Intro.mif").string()}); // no --choice, no terminal
-    EXPECT_EQ(cancelled.exit, 3);
-    EXPECT_EQ(cancelled.out, "");
+    Result missing = run({"make-list", chapter("Intro.mif").string()}); // no --choice, no terminal
+    EXPECT_EQ(missing.exit, 1);
+    EXPECT_TRUE(Contains(missing.err, "make-list needs --choice")) << missing.err;
+    EXPECT_EQ(missing.out, "");
 }
 
 TEST_F(Tool, KeepListedWithoutAListTableWarnsAndChangesNothing)

@@ -135,5 +135,40 @@ TEST_F(MifCases, FormatlessParagraphWithItsOwnPropertiesIsFoundAndKeepsThem)
     EXPECT_EQ(again.out, "no format, centred\n") << "its properties, read again, still make it an override";
 }
 
+TEST_F(MifCases, WithoutAColourCatalogueTheBuiltInColoursCountAndConvertedParagraphsAreNotOverridden)
+{
+    const std::string original = Slurp(fs::path(TAGWRIGHT_SOURCE_DIR) / "tests" / "data" / "no-color-catalog.mif");
+    fs::path doc = Write("no-colours.mif", original);
+    ASSERT_NO_FATAL_FAILURE(WriteConversionTable("Body", "Heading"));
+    Result converted = run({"--yes", "--write", "convert", doc.string(), "--table", file("conversion.mif").string()});
+    ASSERT_EQ(converted.exit, 0) << converted.err;
+    Result next = run({"next-override", doc.string()});
+    EXPECT_EQ(next.out, "") << "the converted paragraph took the format's Black";
+    EXPECT_TRUE(Contains(next.err, "End of document reached.")) << next.err;
+    const std::string saved = Slurp(doc);
+    EXPECT_FALSE(Contains(saved, "<FColor `'>")) << saved;
+
+    // Removing overrides leaves the red of a format that names a built-in colour.
+    Write("no-colours.mif", original);
+    Result removed = run({"--yes", "--write", "remove-overrides", doc.string()});
+    ASSERT_EQ(removed.exit, 0) << removed.err;
+    host::Model m;
+    host::LoadResult loaded;
+    ASSERT_NO_FATAL_FAILURE(Load(doc, m, loaded));
+    for (const auto& [id, p] : loaded.doc->paragraphs) {
+        SCOPED_TRACE(p.text);
+        EXPECT_FALSE(p.overridden);
+        EXPECT_EQ(std::get<std::string>(p.props.at(751)), p.tag == "Warning" ? "Red" : "Black");
+    }
+}
+
+TEST_F(MifCases, NoBackgroundColourIsReportedByItsName)
+{
+    fs::path doc = fs::path(TAGWRIGHT_SOURCE_DIR) / "tests" / "data" / "unmodelled-statements-mif2019.mif";
+    Result report = run({"report", "--tag", "Body", doc.string()});
+    ASSERT_EQ(report.exit, 0) << report.err;
+    EXPECT_TRUE(Contains(report.out, "\nBackground Color: NoColor \n")) << report.out;
+}
+
 } // namespace
 } // namespace tw::cli_test

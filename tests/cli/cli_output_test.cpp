@@ -56,7 +56,8 @@ TEST_F(Tool, SeveralOutputDocumentsAreSavedAsFileFile2File3)
     req.output = file("out.mif").string();
     std::ostringstream out, err;
     cli::Reporter report(err, false);
-    ASSERT_TRUE(cli::ShowOutputDocuments(session, outputs, req, out, report)) << err.str();
+    const cli::InputFiles none;
+    ASSERT_EQ(cli::ShowOutputDocuments(session, outputs, req, none, out, report), cli::OutputsSaved::Ok) << err.str();
     EXPECT_EQ(out.str(), "# first\nfirst body\n# second\nsecond body\n# third\nthird body\n");
     EXPECT_EQ(cli::OutputFile("dir/x.mif", 2), "dir/x-3.mif");
 
@@ -75,8 +76,20 @@ TEST_F(Tool, SeveralOutputDocumentsAreSavedAsFileFile2File3)
     req.output = (file("no-such-dir") / "o.mif").string();
     std::ostringstream err2;
     cli::Reporter report2(err2, false);
-    EXPECT_FALSE(cli::ShowOutputDocuments(session, outputs, req, out, report2));
+    EXPECT_EQ(cli::ShowOutputDocuments(session, outputs, req, none, out, report2), cli::OutputsSaved::Failed);
     EXPECT_TRUE(Contains(err2.str(), "no-such-dir/o-3.mif")) << err2.str();
+
+    // When a later file (out-3.mif) is one the run reads, none is written.
+    req.output = file("again.mif").string();
+    std::ofstream(file("again-3.mif")) << "read by the run";
+    cli::InputFiles inputs;
+    inputs.add(file("again-3.mif").string());
+    std::ostringstream err3;
+    cli::Reporter report3(err3, false);
+    EXPECT_EQ(cli::ShowOutputDocuments(session, outputs, req, inputs, out, report3), cli::OutputsSaved::Refused);
+    EXPECT_TRUE(Contains(err3.str(), "will not write " + file("again-3.mif").string())) << err3.str();
+    EXPECT_FALSE(fs::exists(file("again.mif")));
+    EXPECT_EQ(Slurp(file("again-3.mif")), "read by the run");
 }
 
 TEST(ProgressBar, FillsInProportionAndNamesTheFile)

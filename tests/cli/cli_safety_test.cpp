@@ -46,7 +46,7 @@ TEST_F(Tool, DryRunLeavesEveryFileAsItWasAndTheRealRunSaysTheSame)
     const std::vector<Case> cases = {
         {{"delete-unused", book().string()},
          "Intro.mif: would delete 1 format, retag 0 paragraphs, remove 0 overrides\n"
-         "  formats deleted: OldStyle\n"},
+         "  would be deleted: \"OldStyle\"\n"},
         {{"remove-overrides", book().string()},
          "reference/Tables.mif: would delete 0 formats, retag 0 paragraphs, remove 1 override\n"},
         {{"convert", book().string(), "--table", file("conversion.mif").string()},
@@ -57,7 +57,7 @@ TEST_F(Tool, DryRunLeavesEveryFileAsItWasAndTheRealRunSaysTheSame)
         {{"--write", "keep-listed", chapter("Appendix.mif").string(), "--table", file("conversion.mif").string()}, ""},
         {{"keep-listed", book().string(), "--table", file("keep.mif").string()},
          "Appendix.mif: would delete 2 formats, retag 0 paragraphs, remove 0 overrides\n"
-         "  formats deleted: Note OldStyle\n"},
+         "  would be deleted: \"Note\", \"OldStyle\"\n"},
     };
     const auto before = bookBytes();
     for (const Case& c : cases) {
@@ -97,8 +97,8 @@ TEST_F(Tool, OptionsOutsideTheirCommandsAreUsageErrors)
     Result csv = run({"--format", "csv", "usage", book().string()});
     EXPECT_EQ(csv.exit, 1);
     EXPECT_TRUE(Contains(csv.err, "csv")) << csv.err;
-    EXPECT_EQ(run({"compare", chapter("Intro.mif").string()}).exit, 1); // no template
-    Result onBook = run({"compare", book().string(), chapter("Intro.mif").string()});
+    EXPECT_EQ(run({"compare", chapter("Intro.mif").string()}).exit, 1);               // no template
+    Result onBook = run({"compare", chapter("Intro.mif").string(), book().string()}); // a book as template
     EXPECT_EQ(onBook.exit, 1);
     EXPECT_TRUE(Contains(onBook.err, "is a book")) << onBook.err;
 }
@@ -138,6 +138,12 @@ TEST_F(Tool, DeletingAFormatThatIsSomeonesNextTagWarnsAndStillDeletes)
     edit(chapter("Intro.mif"), "<PgfNextTag `'>", "<PgfNextTag `OldStyle'>"); // Body -> OldStyle
     const std::string message = "tagwright: warning: Intro.mif: format 'Body' names 'OldStyle' as its next tag";
 
+    // While Body does not use its next tag the reference is inert: no warning.
+    Result inert = run({"--yes", "--dry-run", "delete-unused", chapter("Intro.mif").string()});
+    EXPECT_EQ(inert.exit, 0) << inert.err;
+    EXPECT_FALSE(Contains(inert.err, "next tag")) << inert.err;
+
+    edit(chapter("Intro.mif"), "<PgfUseNextTag No>", "<PgfUseNextTag Yes>"); // Body's
     Result preview = run({"--yes", "--dry-run", "delete-unused", chapter("Intro.mif").string()});
     EXPECT_EQ(preview.exit, 4);
     EXPECT_TRUE(Contains(preview.err, message)) << preview.err;
@@ -149,6 +155,7 @@ TEST_F(Tool, DeletingAFormatThatIsSomeonesNextTagWarnsAndStillDeletes)
 
     // In a book the warning comes before any file is written.
     edit(chapter("Appendix.mif"), "<PgfNextTag `'>", "<PgfNextTag `OldStyle'>");
+    edit(chapter("Appendix.mif"), "<PgfUseNextTag No>", "<PgfUseNextTag Yes>");
     Result inBook = run({"--yes", "delete-unused", book().string()});
     EXPECT_EQ(inBook.exit, 4) << inBook.err;
     EXPECT_TRUE(Contains(inBook.err, "warning: Appendix.mif: format ")) << inBook.err;

@@ -31,7 +31,8 @@ TEST_F(Tool, StatsOfABookIsATagByFileMatrixInWalkOrder)
     ASSERT_EQ(digest.exit, 0) << digest.err << csv.out;
     // The book walk's order: Intro, the folder's Tables, then Appendix.
     EXPECT_TRUE(Contains(digest.out, "files=Intro.mif|reference/Tables.mif|Appendix.mif\n")) << digest.out;
-    EXPECT_TRUE(Contains(digest.out, "tag Body:6,5,4 cat=yes unused=no over=3 next=Heading1 Heading2\n")) << digest.out;
+    EXPECT_TRUE(Contains(digest.out, "tag Body:6,5,4 cat=yes unused=no over=3 next=\"Heading1\", \"Heading2\"\n"))
+        << digest.out;
     EXPECT_TRUE(Contains(digest.out, "tag OldStyle:0,0,0 cat=yes unused=yes")) << digest.out;
     // A tag on paragraphs without a format of that name.
     EXPECT_TRUE(Contains(digest.out, "tag Legacy Tag:0,0,1 cat=no unused=no")) << digest.out;
@@ -102,11 +103,17 @@ print([t["perFile"] for t in s["tags"] if t["tag"] == "Body"][0])
 TEST_F(Tool, StatsListsNextTagsThatNameAnUnusedFormat)
 {
     edit(chapter("Intro.mif"), "<PgfNextTag `'>", "<PgfNextTag `OldStyle'>"); // Body's next tag
+    // Not in use while Body's PgfUseNextTag is No.
+    Result inert = run({"stats", chapter("Intro.mif").string()});
+    ASSERT_EQ(inert.exit, 0) << inert.err;
+    EXPECT_FALSE(Contains(inert.out, "## Next tags naming unused formats")) << inert.out;
+
+    edit(chapter("Intro.mif"), "<PgfUseNextTag No>", "<PgfUseNextTag Yes>");
     Result r = run({"stats", chapter("Intro.mif").string()});
     ASSERT_EQ(r.exit, 0) << r.err;
     EXPECT_TRUE(Contains(r.out, "## Next tags naming unused formats\nIntro.mif: Body -> OldStyle\n")) << r.out;
     Result csv = run({"--format", "csv", "stats", chapter("Intro.mif").string()});
-    EXPECT_TRUE(Contains(csv.out, "\r\ntag,OldStyle,yes,yes,0,0,0,0,Body\r\n")) << csv.out;
+    EXPECT_TRUE(Contains(csv.out, "\r\ntag,OldStyle,yes,yes,0,0,0,0,\"\"\"Body\"\"\"\r\n")) << csv.out;
 }
 
 TEST_F(Tool, CsvAndJsonQuoteWhatNeedsQuoting)

@@ -116,6 +116,20 @@ TEST_F(ConversionTest, ConvertedParagraphsLoseOverridesOthersKeepThem)
     EXPECT_EQ(PropOf<int32_t>(Pgf(target, kept).props, kFontSize), 20 * kPt);
 }
 
+// The flow's paragraphs are also reached from the chain of further text holders, as on a real
+// host: each is converted once, so X -> Y -> Z stops at Y and a swap does not swap back.
+TEST_F(ConversionTest, ParagraphReachedTwiceIsConvertedOnce)
+{
+    OpenConversionTable({{"X", "Y"}, {"Y", "Z"}, {"A", "B"}, {"B", "A"}});
+    DocBuilder doc(model(), "C:\\Docs\\t.fm");
+    doc.format("X").format("Y").format("Z").format("A").format("B");
+    doc.paragraph("X", "x").chainEntry().paragraph("A", "a").paragraph("B", "b").paragraph("Z", "z");
+    ObjectId target = Open(doc);
+    Load();
+    Convert(target);
+    EXPECT_EQ(MainFlowTags(Doc(target)), (Names{"Y", "B", "A", "Z"}));
+}
+
 TEST_F(ConversionTest, LockedParagraphsStayAsTheyAre)
 {
     OpenConversionTable({{"Note", "Body"}});
@@ -273,6 +287,35 @@ TEST_F(ConversionBookTest, EveryFileIsConvertedAndSaved)
     EXPECT_EQ(session.statusLines(), (Names{"Processing: ch1.fm", "Processing: ch2.fm", ""}));
 }
 
+TEST_F(ConversionBookTest, ParagraphReachedTwiceIsConvertedOnceInEveryFile)
+{
+    for (const char* name : {"ch1.fm", "ch2.fm"}) {
+        DocBuilder doc(model(), Path(name));
+        doc.format("X").format("Y").format("Z").format("A").format("B");
+        doc.paragraph("X", "x").chainEntry().paragraph("A", "a").paragraph("B", "b");
+        Put(Path(name), doc);
+    }
+    AddBook({"ch1.fm", "ch2.fm"});
+    OpenConversionTable({{"X", "Y"}, {"Y", "Z"}, {"A", "B"}, {"B", "A"}});
+    Load();
+    session.answerAlert(0);
+    session.command(TW_CMD_CONVERT_BOOK);
+    EXPECT_EQ(StoredTags("ch1.fm"), (Names{"Y", "B", "A"}));
+    EXPECT_EQ(StoredTags("ch2.fm"), (Names{"Y", "B", "A"}));
+}
+
+TEST_F(ConversionBookTest, AFileTheBookNamesTwiceIsConvertedOnce)
+{
+    PutChapter("ch1.fm", "Note");
+    AddBook({"ch1.fm", "ch1.fm"});
+    OpenConversionTable({{"Note", "Body"}, {"Body", "Note"}});
+    Load();
+    session.answerAlert(0);
+    session.command(TW_CMD_CONVERT_BOOK);
+    EXPECT_EQ(StoredTags("ch1.fm"), (Names{"Body"}));
+    EXPECT_EQ(store.saves(Path("ch1.fm")), 1);
+}
+
 TEST_F(ConversionBookTest, DeclinedOrMissingTableSavesNothing)
 {
     PutChapter("ch1.fm", "Note");
@@ -350,8 +393,8 @@ protected:
 
 TEST_F(MifConversionTest, SavedChapterReadsBackConverted)
 {
-    // The repository's sample chapter, found from this file's place in the tree.
-    fs::path source = fs::path(__FILE__).parent_path().parent_path().parent_path() / "examples" / "book" / "Intro.mif";
+    // The repository's sample chapter, from the source folder the build names.
+    fs::path source = fs::path(TAGWRIGHT_SOURCE_DIR) / "examples" / "book" / "Intro.mif";
     ASSERT_TRUE(fs::exists(source)) << source;
     std::string chapter = (dir / "Intro.mif").string();
     fs::copy_file(source, chapter);

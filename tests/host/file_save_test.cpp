@@ -1,7 +1,8 @@
 // file_save_test.cpp - a saved file keeps what it was: its permissions, owner and group, the
 // symbolic link that named it; a read-only file, a folder and a file another program changed
 // since it was read are refused with the file named; a save killed halfway leaves nothing
-// that trips the next one; a device is written, never replaced.
+// that trips the next one; a device is written, never replaced; a file with other hard links
+// is rewritten in place, and a failure doing so puts its old content back.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -225,4 +226,28 @@ TEST(FileSave, AFileChangedByAnotherProgramSinceItWasReadIsNotOverwritten)
     EXPECT_FALSE(store.save(m, *r.doc, path, error));
     EXPECT_EQ(ReadBytes(path), theirs + "# and again\n");
     EXPECT_EQ(Entries(tmp.path()), 1u);
+}
+
+// A file with a second hard link is rewritten in place; a save that fails while rewriting it
+// puts the old content back under both names and leaves no recovery copy.
+TEST(FileSave, AFailedInPlaceRewritePutsTheOldContentBack)
+{
+    TempDir tmp;
+    const std::string path = tmp.file("Chapter.mif");
+    const std::string link = tmp.file("Link.mif");
+    WriteBytes(path, "the old content of the chapter");
+    ASSERT_EQ(::link(path.c_str(), link.c_str()), 0);
+    for (SaveStage stage : {SaveStage::Open, SaveStage::Write, SaveStage::Sync, SaveStage::Rename}) {
+        SCOPED_TRACE(static_cast<int>(stage));
+        std::string error;
+        EXPECT_FALSE(WriteFileAtomically(path, "new, and longer than the old content was", error,
+                                         [stage](SaveStage s) { return s == stage; }));
+        EXPECT_NE(error.find("Chapter.mif: could not be saved"), std::string::npos) << error;
+        EXPECT_EQ(ReadBytes(link), "the old content of the chapter");
+        EXPECT_EQ(Entries(tmp.path()), 2u) << "no temporary file or recovery copy is left";
+    }
+    std::string error;
+    ASSERT_TRUE(WriteFileAtomically(path, "new", error)) << error;
+    EXPECT_EQ(ReadBytes(link), "new");
+    EXPECT_EQ(StatOf(path).st_nlink, 2u);
 }

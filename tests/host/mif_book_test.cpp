@@ -136,7 +136,8 @@ TEST(MifBook, DeviceIndependentPathsBecomeNativePaths)
     EXPECT_EQ(MifPathToNative("<c>ref<c>ch2.fm"), "ref/ch2.fm");
     EXPECT_EQ(MifPathToNative("<u><u><c>shared<c>a.fm"), "../../shared/a.fm");
     EXPECT_EQ(MifPathToNative("<r><c>usr<c>doc<c>b.fm"), "/usr/doc/b.fm");
-    EXPECT_EQ(MifPathToNative("<v>C<c>Docs<c>c.fm"), "/C:/Docs/c.fm");
+    EXPECT_EQ(MifPathToNative("<v>C<c>Docs<c>c.fm"), "C:/Docs/c.fm");
+    EXPECT_EQ(MifPathToNative("<v>O:<c>Bills 09<c>e.fm"), "O:/Bills 09/e.fm");
     EXPECT_EQ(MifPathToNative("chapters\\d.fm"), "chapters/d.fm");
     auto c = ComponentCandidates("/books/x/My.book.mif", "<v>C<c>Docs<c>c.fm");
     EXPECT_EQ(c.back(), "/books/x/c.mif");

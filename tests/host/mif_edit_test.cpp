@@ -427,3 +427,82 @@ TEST(MifEdit, ValuesAfterARewrittenLineOnItsOwnLineStayOffTheLineStart)
         EXPECT_NE(bytes.find("  " + stray + "\n"), std::string::npos) << bytes;
     }
 }
+
+namespace {
+
+// The lines of the <Para> statement holding `text` (from its "<Para" line to its end).
+std::vector<std::string> ParaLinesOf(const std::string& bytes, const std::string& text)
+{
+    auto lines = Lines(bytes);
+    size_t at = 0;
+    while (at < lines.size() && lines[at].find("<String `" + text + "'>") == std::string::npos)
+        ++at;
+    size_t start = at;
+    while (start > 0 && lines[start].find("<Para ") == std::string::npos)
+        --start;
+    size_t end = at;
+    while (end < lines.size() && lines[end].find("> # end of Para") == std::string::npos)
+        ++end;
+    if (at == lines.size() || end == lines.size())
+        return {};
+    return std::vector<std::string>(lines.begin() + static_cast<std::ptrdiff_t>(start),
+                                    lines.begin() + static_cast<std::ptrdiff_t>(end + 1));
+}
+
+} // namespace
+
+TEST(MifEdit, AParagraphAfterAChangedOneKeepsEveryStatementAndGainsOnlyWhatItNeeds)
+{
+    // A format-less paragraph with outline, shadow and a baseline shift follows a heading
+    // that is retagged; a paragraph without statements follows an override that is removed.
+    for (const std::string form : {"mif4", "mif7", "mif2019"}) {
+        SCOPED_TRACE(form);
+        const std::string path = DataDir() + "/unmodelled-statements-" + form + ".mif";
+        const std::string original = ReadBytes(path);
+        std::unique_ptr<Loaded> l;
+        ASSERT_NO_FATAL_FAILURE(LoadDoc(path, l));
+        Document& d = *l->doc;
+        Paragraph* heading = FindParagraph(d, "Section heading");
+        Paragraph* centred = FindParagraph(d, "Centred with outline");
+        ASSERT_TRUE(heading && centred);
+        heading->tag = "Body";
+        heading->props = d.formatByName("Body")->props;
+        centred->props = d.formatByName("Body")->props;
+        TempDir tmp;
+        std::string bytes;
+        std::unique_ptr<Loaded> back;
+        ASSERT_NO_FATAL_FAILURE(SaveAndReload(*l, tmp, back, &bytes));
+        EXPECT_EQ(ParagraphsInOrder(*back->doc), ParagraphsInOrder(d));
+        for (auto& [id, p] : d.paragraphs) {
+            Paragraph* p2 = FindParagraph(*back->doc, p.text);
+            ASSERT_TRUE(p2);
+            EXPECT_TRUE(p2->props == p.props) << p.text;
+        }
+        // The retagged heading names its new tag and nothing else changed in it.
+        EXPECT_EQ(ParaLinesOf(bytes, "Section heading"), [&] {
+            auto lines = ParaLinesOf(original, "Section heading");
+            for (auto& line : lines)
+                if (line == "  <PgfTag `Heading'>")
+                    line = "  <PgfTag `Body'>";
+            return lines;
+        }());
+        // The cleaned paragraph keeps what the host does not model and loses its centring; it
+        // names its tag, so as to start from its format rather than from the heading before it.
+        auto cleaned = ParaLinesOf(bytes, "Centred with outline");
+        auto was = ParaLinesOf(original, "Centred with outline");
+        ASSERT_GT(was.size(), 2u);
+        was.erase(std::find(was.begin(), was.end(), "   <PgfAlignment Center>"));
+        was.insert(was.begin() + 1, "  <PgfTag `Body'>");
+        EXPECT_EQ(cleaned, was);
+        // The paragraphs after them keep every line and gain the statements that keep them
+        // as they were: the centring, and the heading's font and spacing.
+        for (const std::string text : {"Inherits the centring", "Format-less with outline"}) {
+            auto before = ParaLinesOf(original, text), after = ParaLinesOf(bytes, text);
+            ASSERT_FALSE(after.empty()) << text;
+            for (const auto& line : before)
+                EXPECT_NE(std::find(after.begin(), after.end(), line), after.end()) << text << ": lost " << line;
+            EXPECT_LT(after.size(), before.size() + 12) << text << " is written in full:\n" << bytes;
+        }
+        EXPECT_NE(bytes.find("<FOutline Yes>"), std::string::npos);
+    }
+}

@@ -403,3 +403,30 @@ TEST(MifMultiLineValues, LinesAreCountedThroughValuesAndAnOpenValueIsNamedWhereI
     EXPECT_EQ(error.rfind(":3: ", 0), 0u) << error;
     EXPECT_NE(error.find("not closed"), std::string::npos) << error;
 }
+
+TEST(MifMultiLineValues, ATagOverSeveralLinesReadsAsOneLineAndSavesBackAsItWas)
+{
+    // A fuzz find: a tag whose value runs over lines holding what looks like further statements.
+    const std::string path = SourceDir() + "/fuzz/crashes/mif/roundtrip-multiline-tag.mif";
+    const std::string original = ReadBytes(path);
+    ASSERT_FALSE(original.empty()) << path;
+    for (const bool crlf : {false, true}) {
+        SCOPED_TRACE(crlf ? "CRLF" : "LF");
+        std::string bytes;
+        for (char c : original)
+            bytes += c == '\n' && crlf ? std::string("\r\n") : std::string(1, c);
+        TempDir tmp;
+        WriteBytes(tmp.file("tag.mif"), bytes);
+        Model m;
+        LoadResult r = LoadMifFile(m, tmp.file("tag.mif"));
+        ASSERT_TRUE(r.doc) << r.error;
+        bool found = false;
+        for (ObjectId f : r.doc->catalogue) {
+            const std::string& name = r.doc->format(f)->name;
+            EXPECT_EQ(name.find_first_of("\r\n"), std::string::npos) << name;
+            found |= name.rfind("B2015> # generated <Units Uin> <PgfCatalog <Pgf <PgfTag `Body", 0) == 0;
+        }
+        EXPECT_TRUE(found);
+        EXPECT_TRUE(MifDocumentBytes(*r.doc) == bytes) << MifDocumentBytes(*r.doc);
+    }
+}

@@ -1,11 +1,20 @@
 #!/usr/bin/env bash
-# check_dll.sh - checks the 32-bit Windows plug-in as a host would find it, without running it:
-# the file kind, the one export, the DLLs it imports from (no ICU: that is bound at run time),
-# and the version resource that carries the client description. Usage: tests/windows/check_dll.sh [build/windows/Tagwright.dll]
+# check_dll.sh - checks a Windows plug-in as a host would find it, without running it: the file
+# kind and machine type, the one export (decorated on 32-bit Windows, plain on 64-bit), the DLLs
+# it imports from (no ICU: that is bound at run time), and the version resource that carries
+# the client description.
+# Usage: tests/windows/check_dll.sh [DLL] [x86|x64]   (default build/windows/Tagwright.dll x86)
 set -uo pipefail
 
 dll="${1:-build/windows/Tagwright.dll}"
-tools="${MINGW_TRIPLET:-i686-w64-mingw32}"
+arch="${2:-x86}"
+case "$arch" in
+  x86) # i386, PE32, the stdcall entry under its decorated name
+    tools=i686-w64-mingw32 format=pei-i386 magic='010b[[:space:]]+\(PE32\)' machine=014c entry=_F_ApiClientInit@16 ;;
+  x64) # x86-64 (AMD64), PE32+, the entry under its plain name
+    tools=x86_64-w64-mingw32 format=pei-x86-64 magic='020b[[:space:]]+\(PE32\+\)' machine=8664 entry=F_ApiClientInit ;;
+  *) echo "check_dll: unknown architecture $arch (x86 or x64)" >&2; exit 2 ;;
+esac
 objdump="$tools-objdump"
 objcopy="$tools-objcopy"
 strings="$tools-strings"
@@ -42,18 +51,27 @@ trap 'rm -rf "$work"' EXIT
 # Lines of one objdump section: from the line matching $1 up to the next empty line.
 section() { awk -v start="$1" 'index($0, start) { on = 1; next } on && /^[[:space:]]*$/ { exit } on' "$work/headers"; }
 
-# ---- a 32-bit i386 PE DLL --------------------------------------------------------------
-is_pe32_dll() {
-  grep -q 'file format pei-i386' "$work/headers" &&
-    grep -Eq '^Magic[[:space:]]+010b[[:space:]]+\(PE32\)' "$work/headers" &&
+# ---- a DLL for the architecture, by its headers and the machine field itself -----------------
+is_pe_dll() {
+  grep -q "file format $format\$" "$work/headers" &&
+    grep -Eq "^Magic[[:space:]]+$magic" "$work/headers" &&
     section 'Characteristics' | grep -qx $'\tDLL'
 }
-check "PE32 i386 DLL" "$(grep -m1 'file format' "$work/headers")" is_pe32_dll
+check "$format DLL" "$(grep -m1 'file format' "$work/headers")" is_pe_dll
 
-# ---- exactly one export: the stdcall entry under its decorated name ----------------------
+# The COFF header's Machine, read from the file: "PE\0\0" at the offset stored at 0x3c, then
+# two little-endian bytes.
+machine_of() {
+  local pe
+  pe=$(od -An -tu4 -j60 -N4 "$dll" | tr -d ' ')
+  [ "$(od -An -c -j"$pe" -N2 "$dll" | tr -d ' ')" = PE ] || return 1
+  od -An -tx1 -j$((pe + 4)) -N2 "$dll" | awk '{ print $2 $1 }'
+}
+check "machine type $machine" "machine: $(machine_of)" test "$(machine_of)" = "$machine"
+
+# ---- exactly one export: the entry under the name the host looks up -------------------------
 exports="$(section '[Ordinal/Name Pointer] Table' | sed -E 's/^[[:space:]]*\[[[:space:]]*[0-9]+\][[:space:]]+//')"
-check "exports exactly _F_ApiClientInit@16" "exports: $(echo $exports)" \
-  test "$exports" = "_F_ApiClientInit@16"
+check "exports exactly $entry" "exports: $(echo $exports)" test "$exports" = "$entry"
 
 # ---- imports: the system's DLLs only; the host's ICU is bound at run time -------------------
 imports="$(sed -n 's/^[[:space:]]*DLL Name: //p' "$work/headers")"

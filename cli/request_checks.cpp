@@ -1,0 +1,94 @@
+// request_checks.cpp - usage errors and idle options, in the tool's own words.
+
+#include "cli/request_checks.h"
+
+#include <algorithm>
+
+#include "cli/csv_table.h"
+
+namespace tw::cli {
+
+namespace {
+
+bool OneOf(const std::string& s, std::initializer_list<const char*> names)
+{
+    return std::any_of(names.begin(), names.end(), [&](const char* n) { return s == n; });
+}
+
+bool MakesTable(const std::string& s) { return OneOf(s, {"make-list", "make-conversion"}); }
+bool ListsOutput(const std::string& s) { return MakesTable(s) || OneOf(s, {"usage", "report"}); }
+bool Changes(const std::string& s) { return OneOf(s, {"delete-unused", "keep-listed", "convert", "remove-overrides"}); }
+
+std::string CommandNames(const CLI::App& app)
+{
+    std::string names;
+    for (const CLI::App* sub : app.get_subcommands([](const CLI::App*) { return true; }))
+        names += (names.empty() ? "" : ", ") + sub->get_name();
+    return names;
+}
+
+const char* FormatName(Format f) { return f == Format::Json ? "json" : f == Format::Csv ? "csv" : "text"; }
+
+} // namespace
+
+std::string UsageError(const CLI::App& app, const CLI::ParseError& e, const std::vector<std::string>& args)
+{
+    // The first word that is neither an option nor an option's value names the command.
+    for (size_t i = 0; i < args.size(); i++) {
+        const std::string& a = args[i];
+        if (a == "--")
+            break;
+        if (!a.empty() && a[0] == '-') {
+            const CLI::Option* opt = a.find('=') == std::string::npos ? app.get_option_no_throw(a) : nullptr;
+            if (opt && opt->get_expected_min() > 0)
+                i++; // its value
+            continue;
+        }
+        const auto commands = app.get_subcommands([&](const CLI::App* sub) { return sub->get_name() == a; });
+        if (commands.empty())
+            return "unknown command '" + a + "' (the commands: " + CommandNames(app) + ")";
+        break;
+    }
+    std::string what = e.what();
+    if (what == "A subcommand is required")
+        return "no command given (the commands: " + CommandNames(app) + "; see tagwright --help)";
+    std::string help = "tagwright --help";
+    for (const CLI::App* sub : app.get_subcommands())
+        help = "tagwright " + sub->get_name() + " --help";
+    return what + " (see " + help + ")";
+}
+
+std::optional<std::string> UsageProblem(const Request& r, bool canAsk)
+{
+    const std::string& s = r.subcommand;
+    if (r.format == Format::Csv && !MakesTable(s) && !OneOf(s, {"stats", "compare"}))
+        return std::string("--format csv is for stats, compare, make-list and make-conversion");
+    if (r.output && IsCsvPath(*r.output) && !MakesTable(s))
+        return "-o " + *r.output + " writes a tag table as CSV: that is for make-list and make-conversion";
+    if (MakesTable(s) && !r.choice && !canAsk)
+        return s + " needs --choice: empty (a table of ten empty rows), in-use (the tags in use) or all (every tag)";
+    if (r.dryRun && !Changes(s))
+        return std::string("--dry-run works with delete-unused, keep-listed, convert and remove-overrides");
+    return std::nullopt;
+}
+
+std::vector<std::string> IdleOptions(const Request& r, bool formatGiven)
+{
+    std::vector<std::string> notes;
+    const std::string& s = r.subcommand;
+    if (formatGiven) {
+        const std::string f = std::string("--format ") + FormatName(r.format);
+        if (OneOf(s, {"next-override", "about"}))
+            notes.push_back(f + " does nothing for " + s + ": it prints plain text");
+        else if (r.html)
+            notes.push_back(f + " does nothing with --html: the page is HTML");
+        else if (r.output && *r.output == "-")
+            notes.push_back(f + " does nothing with -o -: the output document goes to standard output as MIF");
+    }
+    if (r.output && !ListsOutput(s))
+        notes.push_back("-o does nothing for " + s + ": it makes no output document" +
+                        (OneOf(s, {"stats", "compare"}) ? " (--html FILE writes a page)" : ""));
+    return notes;
+}
+
+} // namespace tw::cli
