@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "bench/synthetic_book.h"
-#include "host/mif_store.h"
-#include "host/session.h"
+#include "host/files/mif_store.h"
+#include "host/com/session.h"
 
 namespace fs = std::filesystem;
 using namespace tw::bench;

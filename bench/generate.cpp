@@ -9,7 +9,7 @@
 #include <sstream>
 
 #include "bench/synthetic_book.h"
-#include "host/mif_store.h"
+#include "host/files/mif_store.h"
 
 using namespace tw::bench;
 

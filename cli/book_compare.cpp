@@ -13,8 +13,8 @@
 #include "cli/printer.h"
 #include "cli/reporter.h"
 #include "cli/stats.h"
-#include "host/file_save.h"
-#include "host/mif_store.h"
+#include "host/files/file_save.h"
+#include "host/files/mif_store.h"
 
 namespace tw::cli {
 

@@ -9,7 +9,7 @@
 
 #include "cli/commands.h"
 #include "cli/compare.h"
-#include "host/api.h"
+#include "host/com/host.h"
 
 namespace tw::cli {
 

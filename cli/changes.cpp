@@ -10,7 +10,7 @@
 #include "cli/name_list.h"
 #include "cli/printer.h"
 #include "cli/text_safety.h"
-#include "host/mif_store.h"
+#include "host/files/mif_store.h"
 
 namespace tw::cli {
 

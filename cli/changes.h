@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "cli/commands.h"
-#include "host/model.h"
-#include "host/store.h"
+#include "host/model/model.h"
+#include "host/files/store.h"
 
 namespace tw::cli {
 

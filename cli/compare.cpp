@@ -11,8 +11,8 @@
 #include "cli/reporter.h"
 #include "cli/stats.h"
 #include "cli/text_safety.h"
-#include "host/api.h"
-#include "host/mif_store.h"
+#include "host/com/host.h"
+#include "host/files/mif_store.h"
 
 namespace tw::cli {
 

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "cli/commands.h"
-#include "host/model.h"
-#include "host/properties.h"
+#include "host/model/model.h"
+#include "host/model/properties.h"
 
 namespace tw::cli {
 

@@ -10,9 +10,9 @@
 #include <sstream>
 #include <system_error>
 
-#include "host/builder.h"
-#include "host/file_save.h"
-#include "host/store.h"
+#include "host/model/builder.h"
+#include "host/files/file_save.h"
+#include "host/files/store.h"
 
 namespace tw::cli {
 

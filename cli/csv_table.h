@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "host/session.h"
+#include "host/com/session.h"
 
 namespace tw::cli {
 

@@ -2,8 +2,8 @@
 
 #include "cli/input_files.h"
 
-#include "host/posix_io.h"
-#include "host/store.h"
+#include "host/files/posix_io.h"
+#include "host/files/store.h"
 
 namespace tw::cli {
 

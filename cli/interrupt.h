@@ -11,8 +11,8 @@
 #include <functional>
 #include <string>
 
-#include "host/file_save.h"
-#include "host/store.h"
+#include "host/files/file_save.h"
+#include "host/files/store.h"
 
 namespace tw::cli {
 

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "cli/csv_table.h"
-#include "host/mif_store.h"
+#include "host/files/mif_store.h"
 
 namespace tw::cli {
 

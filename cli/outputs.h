@@ -10,7 +10,7 @@
 #include "cli/input_files.h"
 #include "cli/printer.h"
 #include "cli/reporter.h"
-#include "host/session.h"
+#include "host/com/session.h"
 
 namespace tw::cli {
 

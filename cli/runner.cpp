@@ -24,10 +24,10 @@
 #include "cli/save_guard.h"
 #include "cli/stats.h"
 #include "cli/text_safety.h"
-#include "host/file_lock.h"
-#include "host/mif_store.h"
-#include "host/posix_io.h"
-#include "host/session.h"
+#include "host/files/file_lock.h"
+#include "host/files/mif_store.h"
+#include "host/files/posix_io.h"
+#include "host/com/session.h"
 
 namespace tw::cli {
 

@@ -5,8 +5,8 @@
 #include <filesystem>
 
 #include "cli/interrupt.h"
-#include "host/file_save.h"
-#include "host/mif_store.h"
+#include "host/files/file_save.h"
+#include "host/files/mif_store.h"
 
 namespace tw::cli {
 

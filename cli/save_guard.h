@@ -14,7 +14,7 @@
 
 #include "cli/changes.h"
 #include "cli/input_files.h"
-#include "host/store.h"
+#include "host/files/store.h"
 
 namespace tw::cli {
 

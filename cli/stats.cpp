@@ -14,8 +14,8 @@
 #include "cli/name_list.h"
 #include "cli/printer.h"
 #include "cli/reporter.h"
-#include "host/api.h"
-#include "host/mif_store.h"
+#include "host/com/host.h"
+#include "host/files/mif_store.h"
 
 namespace tw::cli {
 

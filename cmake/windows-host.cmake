@@ -36,7 +36,7 @@ file(MAKE_DIRECTORY ${install_dir} ${tests_dir})
 # boundary header asks for.
 set(windows_program_options -static -static-libgcc -static-libstdc++)
 
-file(GLOB host_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/host/*.cpp)
+file(GLOB_RECURSE host_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/host/*.cpp)
 add_library(tw_host STATIC ${host_sources})
 target_link_libraries(tw_host PUBLIC tw_windows_icu)
 tw_wine_path(wine_install_dir ${install_dir})

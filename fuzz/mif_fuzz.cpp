@@ -5,11 +5,11 @@
 #include <cstdlib>
 #include <string>
 
-#include "host/mif_book.h"
-#include "host/mif_document.h"
-#include "host/mif_store.h"
-#include "host/model.h"
-#include "host/properties.h"
+#include "host/mif/book.h"
+#include "host/mif/document.h"
+#include "host/files/mif_store.h"
+#include "host/model/model.h"
+#include "host/model/properties.h"
 
 using namespace tw::host;
 

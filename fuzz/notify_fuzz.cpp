@@ -8,8 +8,8 @@
 #include <cstring>
 #include <string>
 
-#include "host/builder.h"
-#include "host/session.h"
+#include "host/model/builder.h"
+#include "host/com/session.h"
 
 using namespace tw::host;
 

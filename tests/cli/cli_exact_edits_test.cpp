@@ -9,10 +9,10 @@
 #include <functional>
 #include <set>
 
-#include "host/builder.h"
-#include "host/mif_store.h"
-#include "host/mif_tree.h"
-#include "host/properties.h"
+#include "host/model/builder.h"
+#include "host/files/mif_store.h"
+#include "host/mif/tree.h"
+#include "host/model/properties.h"
 
 namespace tw::cli_test {
 namespace {

@@ -6,8 +6,8 @@
 #include "cli/outputs.h"
 #include "cli/printer.h"
 #include "cli/reporter.h"
-#include "host/builder.h"
-#include "host/mif_store.h"
+#include "host/model/builder.h"
+#include "host/files/mif_store.h"
 
 namespace tw::cli_test {
 namespace {

@@ -5,8 +5,8 @@
 #include "tests/cli/tool_fixture.h"
 #include "tests/small_mif.h"
 
-#include "host/builder.h"
-#include "host/mif_store.h"
+#include "host/model/builder.h"
+#include "host/files/mif_store.h"
 
 namespace tw::cli_test {
 namespace {

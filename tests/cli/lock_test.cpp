@@ -1,7 +1,7 @@
 // lock_test.cpp - a run that would change files another run is changing refuses (exit 2, the
 // file named, nothing changed); runs that only read are never blocked.
 #if defined(_WIN32)
-#include "host/file_lock.h"
+#include "host/files/file_lock.h"
 #else
 #include <fcntl.h>
 #include <sys/file.h>

@@ -4,8 +4,8 @@
 // (in memory and as MIF on disk).
 #include <filesystem>
 
-#include "host/mif_store.h"
-#include "host/properties.h"
+#include "host/files/mif_store.h"
+#include "host/model/properties.h"
 #include "plugin_fixture.h"
 
 namespace tw::e2e {

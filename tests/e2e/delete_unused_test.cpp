@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "host/mif_store.h"
+#include "host/files/mif_store.h"
 #include "plugin_fixture.h"
 
 namespace tw::e2e {

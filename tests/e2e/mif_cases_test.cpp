@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "host/mif_store.h"
+#include "host/files/mif_store.h"
 #include "plugin_fixture.h"
 #include "tests/small_mif.h"
 

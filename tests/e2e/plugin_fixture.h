@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "host/builder.h"
-#include "host/session.h"
+#include "host/model/builder.h"
+#include "host/com/session.h"
 
 namespace tw::e2e {
 

@@ -15,10 +15,10 @@
 #include <map>
 #include <sstream>
 
-#include "host/builder.h"
-#include "host/mif_store.h"
-#include "host/model.h"
-#include "host/session.h"
+#include "host/model/builder.h"
+#include "host/files/mif_store.h"
+#include "host/model/model.h"
+#include "host/com/session.h"
 
 using namespace tw::host;
 namespace fs = std::filesystem;

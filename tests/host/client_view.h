@@ -6,7 +6,7 @@
 #include <string>
 
 #include "bridge/boundary.h"
-#include "host/api.h"
+#include "host/com/host.h"
 
 namespace tw::host::testing {
 

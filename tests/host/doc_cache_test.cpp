@@ -5,9 +5,9 @@
 
 #include <filesystem>
 
-#include "host/api.h"
-#include "host/mif_store.h"
-#include "host/session.h"
+#include "host/com/host.h"
+#include "host/files/mif_store.h"
+#include "host/com/session.h"
 #include "mif_test_util.h"
 
 using namespace tw::host;

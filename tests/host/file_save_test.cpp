@@ -12,8 +12,8 @@
 
 #include <filesystem>
 
-#include "host/file_save.h"
-#include "host/mif_store.h"
+#include "host/files/file_save.h"
+#include "host/files/mif_store.h"
 #include "mif_test_util.h"
 
 using namespace tw::host;

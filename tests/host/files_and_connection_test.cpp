@@ -8,7 +8,7 @@
 
 #include "bridge/boundary.h"
 #include "client_view.h"
-#include "host/builder.h"
+#include "host/model/builder.h"
 
 namespace tw::host {
 namespace {

@@ -4,10 +4,10 @@
 // checks the reads), and what is written reads back the same.
 #include <gtest/gtest.h>
 
-#include "host/mif_book.h"
-#include "host/mif_document.h"
-#include "host/mif_store.h"
-#include "host/properties.h"
+#include "host/mif/book.h"
+#include "host/mif/document.h"
+#include "host/files/mif_store.h"
+#include "host/model/properties.h"
 #include "mif_test_util.h"
 
 using namespace tw::host;

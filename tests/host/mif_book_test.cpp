@@ -6,9 +6,9 @@
 #include <functional>
 
 #include "bridge/boundary.h"
-#include "host/api.h"
-#include "host/mif_book.h"
-#include "host/mif_store.h"
+#include "host/com/host.h"
+#include "host/mif/book.h"
+#include "host/files/mif_store.h"
 #include "mif_test_util.h"
 
 using namespace tw::host;

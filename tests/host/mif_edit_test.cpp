@@ -5,8 +5,8 @@
 
 #include <algorithm>
 
-#include "host/mif_store.h"
-#include "host/properties.h"
+#include "host/files/mif_store.h"
+#include "host/model/properties.h"
 #include "mif_test_util.h"
 
 using namespace tw::host;

@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <random>
 
-#include "host/api.h"
-#include "host/mif_store.h"
+#include "host/com/host.h"
+#include "host/files/mif_store.h"
 #include "mif_test_util.h"
 
 using namespace tw::host;

@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "host/mif_store.h"
-#include "host/mif_text.h"
-#include "host/mif_tree.h"
+#include "host/files/mif_store.h"
+#include "host/mif/text.h"
+#include "host/mif/tree.h"
 #include "mif_test_util.h"
 
 using namespace tw::host;

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "host/model.h"
+#include "host/model/model.h"
 
 // Skips the test, saying why, when the MIF samples beside the checkout are absent; the
 // project's own tests/data and example book cover the same kinds of content elsewhere.

@@ -5,8 +5,8 @@
 #include <filesystem>
 
 #include "bridge/boundary.h"
-#include "host/builder.h"
-#include "host/session.h"
+#include "host/model/builder.h"
+#include "host/com/session.h"
 
 namespace tw::host {
 namespace {

@@ -5,8 +5,8 @@
 
 #include "bridge/boundary.h"
 #include "client_view.h"
-#include "host/builder.h"
-#include "host/properties.h"
+#include "host/model/builder.h"
+#include "host/model/properties.h"
 
 namespace tw::host {
 namespace {

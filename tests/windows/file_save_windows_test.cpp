@@ -11,9 +11,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "host/file_save.h"
-#include "host/mif_store.h"
-#include "host/model.h"
+#include "host/files/file_save.h"
+#include "host/files/mif_store.h"
+#include "host/model/model.h"
 
 namespace {
 

@@ -1,0 +1,182 @@
+// doc_cache.cpp - the cache of documents closed unchanged: file identities, the memory estimate,
+// keeping, serving and evicting.
+#include "host/files/doc_cache.h"
+
+#include <sys/stat.h>
+
+#include "host/files/posix_io.h"
+
+#include <fstream>
+#include <iterator>
+
+#include "host/mif/tree.h"
+
+namespace tw::host {
+
+FileIdentity FileIdentity::Of(const std::string& path)
+{
+    struct stat st { };
+    FileIdentity id;
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return id;
+    id.valid = true;
+    id.device = st.st_dev;
+    id.inode = st.st_ino;
+    id.size = st.st_size;
+    id.mtimeNs = io::ModifiedNs(st);
+    return id;
+}
+
+size_t DocumentMemory(const Document& d)
+{
+    size_t n = sizeof(Document);
+    if (d.mif) {
+        for (const auto& t : d.mif->texts)
+            n += t->capacity();
+        n += d.mif->nodes.capacity() * sizeof(MifNode);
+        for (const MifNode& node : d.mif->nodes)
+            n += node.body.capacity() * sizeof(MifPiece);
+    }
+    constexpr size_t kMapNode = 48; // a map node's own overhead
+    for (const auto& [id, p] : d.paragraphs)
+        n += kMapNode + sizeof(Paragraph) + p.text.capacity() + p.items.capacity() * sizeof(InlineItem);
+    for (const auto& [id, f] : d.formats)
+        n += kMapNode + sizeof(PgfFormat) + f.props.size() * (kMapNode + sizeof(PropValue));
+    n += (d.flowObjs.size() + d.frames.size() + d.pages.size() + d.tableObjs.size() + d.rows.size() + d.cells.size() +
+          d.holders.size() + d.colorObjs.size()) *
+         (kMapNode + 96);
+    return n;
+}
+
+DocumentCache::DocumentCache() : budget_(kDefaultCacheMb << 20) { }
+
+void DocumentCache::setBudget(size_t bytes)
+{
+    budget_ = bytes;
+    evictTo(budget_);
+    if (budget_ == 0)
+        open_.clear();
+}
+
+void DocumentCache::opened(const Document& doc, const std::string& path, const FileIdentity& identity)
+{
+    if (budget_ == 0 || !identity.valid || !doc.mif)
+        return;
+    Opened o;
+    o.path = path;
+    o.identity = identity;
+    o.readAt = std::time(nullptr);
+    o.view = View{doc.selection,     doc.currentPage, doc.docMode, doc.displayUnits,
+                  doc.fontSizeUnits, doc.redisplays,  doc.visible};
+    open_[doc.id] = o;
+}
+
+void DocumentCache::forget(ObjectId doc) { open_.erase(doc); }
+
+void DocumentCache::fileWritten(const std::string& path)
+{
+    auto it = byPath_.find(path);
+    if (it != byPath_.end())
+        drop(it->second);
+    for (auto o = open_.begin(); o != open_.end();)
+        o = o->second.path == path ? open_.erase(o) : std::next(o);
+}
+
+void DocumentCache::closing(std::unique_ptr<Document>& doc)
+{
+    auto o = open_.find(doc->id);
+    if (o == open_.end())
+        return;
+    Opened opened = std::move(o->second);
+    open_.erase(o);
+    if (budget_ == 0 || doc->modified || doc->path != opened.path)
+        return;
+    if (!keeping_) {
+        closedOnce_.insert(opened.path);
+        return;
+    }
+    const size_t bytes = DocumentMemory(*doc);
+    if (bytes > budget_)
+        return;
+    if (auto old = byPath_.find(opened.path); old != byPath_.end())
+        drop(old->second);
+    // Back to how it was when opened, with no id of its own.
+    const View& v = opened.view;
+    doc->selection = v.selection;
+    doc->currentPage = v.currentPage;
+    doc->docMode = v.docMode;
+    doc->displayUnits = v.displayUnits;
+    doc->fontSizeUnits = v.fontSizeUnits;
+    doc->redisplays = v.redisplays;
+    doc->visible = v.visible;
+    doc->walkList_ = nullptr;
+    doc->walkIndex_ = 0;
+    doc->id = 0;
+    evictTo(budget_ - bytes);
+    std::string path = opened.path;
+    lru_.push_front(Entry{path, std::move(opened), std::move(doc), bytes});
+    byPath_[path] = lru_.begin();
+    bytes_ += bytes;
+}
+
+namespace {
+
+// Whether the file still holds exactly `bytes`.
+bool SameContents(const std::string& path, const std::string& bytes)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    std::string now((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return now == bytes;
+}
+
+} // namespace
+
+std::unique_ptr<Document> DocumentCache::take(const std::string& path)
+{
+    if (!keeping_ && closedOnce_.count(path)) { // this run comes back to its files
+        keeping_ = true;
+        closedOnce_.clear();
+    }
+    auto it = byPath_.find(path);
+    if (it == byPath_.end()) {
+        ++stats_.misses;
+        return nullptr;
+    }
+    Entry& e = *it->second;
+    FileIdentity now = FileIdentity::Of(path);
+    bool same = now == e.opened.identity;
+    // A file changed within the clock's resolution of when it was read can keep its identity
+    // (same size, same coarse time): then its bytes decide.
+    if (same && now.mtimeNs / 1000000000 + 2 >= static_cast<int64_t>(e.opened.readAt))
+        same = e.doc->mif && !e.doc->mif->texts.empty() && SameContents(path, *e.doc->mif->texts.front());
+    if (!same) {
+        ++stats_.stale;
+        ++stats_.misses;
+        drop(it->second);
+        return nullptr;
+    }
+    ++stats_.hits;
+    std::unique_ptr<Document> doc = std::move(e.doc);
+    Opened opened = std::move(e.opened);
+    drop(it->second);
+    return doc;
+}
+
+void DocumentCache::drop(std::list<Entry>::iterator it)
+{
+    bytes_ -= it->bytes;
+    byPath_.erase(it->path);
+    lru_.erase(it);
+}
+
+void DocumentCache::evictTo(size_t budget)
+{
+    while (!lru_.empty() && bytes_ > budget) {
+        drop(std::prev(lru_.end()));
+        ++stats_.evictions;
+    }
+}
+
+} // namespace tw::host
