@@ -112,6 +112,23 @@ bool IsNumeric(PropType t)
            t == PropType::FontIndex;
 }
 
+bool IsColor(PropType t) { return t == PropType::ColorName; }
+
+bool IsString(PropType t) { return t == PropType::String; }
+
+// The paragraph property `prop` of a paragraph or a format, where its type is one `fits`
+// takes: kStatusOk with the object's property set and the property's table entry; else the
+// status to answer: kBadPropNum where the object has no paragraph properties or the host does
+// not model `prop`, kBadPropType where the property is of another type.
+int32_t LookUpPgfProperty(Target& t, int32_t prop, bool (*fits)(PropType), PgfProps*& props, const PropertyInfo*& info)
+{
+    props = PropsOf(t);
+    info = props ? FindParagraphProperty(prop) : nullptr;
+    if (!info)
+        return kBadPropNum;
+    return fits(info->type) ? kStatusOk : kBadPropType;
+}
+
 // After a change to a paragraph's properties or tag: it is overridden when it differs from
 // the format of its tag.
 void Refresh(Target& t, bool propertyChanged = true)
@@ -170,20 +187,16 @@ int32_t GetNumber(Host& h, Target& t, int32_t prop, int32_t& out)
         break;
     default: break;
     }
-    if (PgfProps* props = PropsOf(t)) {
-        const PropertyInfo* info = FindParagraphProperty(prop);
-        if (!info)
-            return kBadPropNum;
-        if (!IsNumeric(info->type))
-            return kBadPropType;
-        PropValue v = ValueOf(*props, *info);
-        if (info->type == PropType::FontIndex)
-            out = FontIndex(m, info->fontList, std::holds_alternative<std::string>(v) ? std::get<std::string>(v) : "");
-        else
-            out = std::holds_alternative<int32_t>(v) ? std::get<int32_t>(v) : 0;
-        return kStatusOk;
-    }
-    return kBadPropNum;
+    PgfProps* props = nullptr;
+    const PropertyInfo* info = nullptr;
+    if (int32_t s = LookUpPgfProperty(t, prop, IsNumeric, props, info); s != kStatusOk)
+        return s;
+    PropValue v = ValueOf(*props, *info);
+    if (info->type == PropType::FontIndex)
+        out = FontIndex(m, info->fontList, std::holds_alternative<std::string>(v) ? std::get<std::string>(v) : "");
+    else
+        out = std::holds_alternative<int32_t>(v) ? std::get<int32_t>(v) : 0;
+    return kStatusOk;
 }
 
 int32_t SetNumber(Host& h, Target& t, int32_t prop, int32_t value)
@@ -223,178 +236,198 @@ int32_t SetNumber(Host& h, Target& t, int32_t prop, int32_t value)
         break;
     default: break;
     }
-    if (PgfProps* props = PropsOf(t)) {
-        const PropertyInfo* info = FindParagraphProperty(prop);
-        if (!info)
-            return kBadPropNum;
-        if (!IsNumeric(info->type))
-            return kBadPropType;
-        if (info->type == PropType::FontIndex) {
-            auto& names = FontList(m, info->fontList);
-            if (value < 0 || static_cast<size_t>(value) >= names.size())
-                return kBadParameter;
-            (*props)[prop] = names[static_cast<size_t>(value)];
-        } else {
-            (*props)[prop] = value;
-        }
-        Refresh(t);
-        return kStatusOk;
+    PgfProps* props = nullptr;
+    const PropertyInfo* info = nullptr;
+    if (int32_t s = LookUpPgfProperty(t, prop, IsNumeric, props, info); s != kStatusOk)
+        return s;
+    if (info->type == PropType::FontIndex) {
+        auto& names = FontList(m, info->fontList);
+        if (value < 0 || static_cast<size_t>(value) >= names.size())
+            return kBadParameter;
+        (*props)[prop] = names[static_cast<size_t>(value)];
+    } else {
+        (*props)[prop] = value;
     }
-    return kBadPropNum;
+    Refresh(t);
+    return kStatusOk;
 }
 
-int32_t GetId(Host& h, Target& t, int32_t prop, ObjectId& out)
+namespace {
+
+// The identifiers that lead through the application, its documents and books: what is open and
+// active, and a book's components. False for a property these objects do not link by.
+bool ContainerId(const Model& m, const Target& t, int32_t prop, ObjectId& out)
 {
-    Model& m = h.model();
     Document* d = t.doc;
-    out = 0;
     switch (t.kind) {
     case ObjKind::Application:
-        if (prop == PROP_ACTIVE_DOC)
-            return out = m.activeDoc, kStatusOk;
-        if (prop == PROP_ACTIVE_BOOK)
-            return out = m.activeBook, kStatusOk;
-        if (prop == PROP_FIRST_OPEN_DOC)
-            return out = FirstOf(m.openDocs), kStatusOk;
-        break;
+        switch (prop) {
+        case PROP_ACTIVE_DOC: return out = m.activeDoc, true;
+        case PROP_ACTIVE_BOOK: return out = m.activeBook, true;
+        case PROP_FIRST_OPEN_DOC: return out = FirstOf(m.openDocs), true;
+        }
+        return false;
     case ObjKind::Document:
         switch (prop) {
-        case PROP_NEXT_OPEN_DOC: return out = After(m.openDocs, d->id), kStatusOk;
-        case PROP_FIRST_TEXT_HOLDER: return out = FirstOf(d->textHolders), kStatusOk;
-        case PROP_FIRST_TABLE: return out = FirstOf(d->tables), kStatusOk;
-        case PROP_FIRST_FLOW: return out = FirstOf(d->flows), kStatusOk;
-        case PROP_FIRST_PGF_FORMAT: return out = FirstOf(d->catalogue), kStatusOk;
-        case PROP_SELECTED_TABLE: return out = d->tableOf(d->selection.begin.object), kStatusOk;
-        case PROP_CURRENT_PAGE: return out = d->currentPage, kStatusOk;
-        case PROP_FIRST_MASTER_PAGE: return out = FirstOf(d->masterPages), kStatusOk;
-        case PROP_FIRST_REFERENCE_PAGE: return out = FirstOf(d->referencePages), kStatusOk;
-        case PROP_MAIN_FLOW: return out = d->mainFlow, kStatusOk;
+        case PROP_NEXT_OPEN_DOC: return out = After(m.openDocs, d->id), true;
+        case PROP_FIRST_TEXT_HOLDER: return out = FirstOf(d->textHolders), true;
+        case PROP_FIRST_TABLE: return out = FirstOf(d->tables), true;
+        case PROP_FIRST_FLOW: return out = FirstOf(d->flows), true;
+        case PROP_FIRST_PGF_FORMAT: return out = FirstOf(d->catalogue), true;
+        case PROP_SELECTED_TABLE: return out = d->tableOf(d->selection.begin.object), true;
+        case PROP_CURRENT_PAGE: return out = d->currentPage, true;
+        case PROP_FIRST_MASTER_PAGE: return out = FirstOf(d->masterPages), true;
+        case PROP_FIRST_REFERENCE_PAGE: return out = FirstOf(d->referencePages), true;
+        case PROP_MAIN_FLOW: return out = d->mainFlow, true;
         }
-        break;
-    case ObjKind::Book:
-        if (prop == PROP_FIRST_COMPONENT)
-            return out = FirstOf(t.book->top), kStatusOk;
-        break;
+        return false;
+    case ObjKind::Book: return prop == PROP_FIRST_COMPONENT && (out = FirstOf(t.book->top), true);
     case ObjKind::BookComponent: {
         const BookComponent* c = t.book->component(t.id);
-        if (prop == PROP_NEXT_COMPONENT)
-            return out = t.book->nextComponent(t.id), kStatusOk;
-        if (prop == PROP_FIRST_CHILD_COMPONENT)
-            return out = FirstOf(c->children), kStatusOk;
-        if (prop == PROP_PARENT_COMPONENT)
-            return out = c->parent, kStatusOk;
-        break;
+        switch (prop) {
+        case PROP_NEXT_COMPONENT: return out = t.book->nextComponent(t.id), true;
+        case PROP_FIRST_CHILD_COMPONENT: return out = FirstOf(c->children), true;
+        case PROP_PARENT_COMPONENT: return out = c->parent, true;
+        }
+        return false;
     }
-    case ObjKind::PgfFormat:
-        if (prop == PROP_NEXT_PGF_FORMAT)
-            return out = After(d->catalogue, t.id), kStatusOk;
-        break;
+    default: return false;
+    }
+}
+
+// The identifiers that lead through a document's text: flows, their frames, text holders and
+// the paragraphs in them.
+bool TextId(const Target& t, int32_t prop, ObjectId& out)
+{
+    Document* d = t.doc;
+    switch (t.kind) {
     case ObjKind::Paragraph: {
         const Paragraph* p = d->paragraph(t.id);
-        if (prop == PROP_NEXT_PARAGRAPH)
-            return out = d->nextParagraph(t.id), kStatusOk;
-        if (prop == PROP_PARAGRAPH_CELL)
-            return out = p->home == PgfHome::Cell ? p->container : 0, kStatusOk;
-        if (prop == PROP_PARAGRAPH_FRAME)
-            return out = p->home == PgfHome::Frame ? p->container : 0, kStatusOk;
-        break;
+        switch (prop) {
+        case PROP_NEXT_PARAGRAPH: return out = d->nextParagraph(t.id), true;
+        case PROP_PARAGRAPH_CELL: return out = p->home == PgfHome::Cell ? p->container : 0, true;
+        case PROP_PARAGRAPH_FRAME: return out = p->home == PgfHome::Frame ? p->container : 0, true;
+        }
+        return false;
     }
     case ObjKind::Flow: {
         const Flow* f = d->flow(t.id);
-        if (prop == PROP_NEXT_FLOW)
-            return out = After(d->flows, t.id), kStatusOk;
-        if (prop == PROP_FIRST_FRAME)
-            return out = FirstOf(f->frames), kStatusOk;
-        if (prop == PROP_LAST_FRAME)
-            return out = LastOf(f->frames), kStatusOk;
-        break;
+        switch (prop) {
+        case PROP_NEXT_FLOW: return out = After(d->flows, t.id), true;
+        case PROP_FIRST_FRAME: return out = FirstOf(f->frames), true;
+        case PROP_LAST_FRAME: return out = LastOf(f->frames), true;
+        }
+        return false;
     }
     case ObjKind::TextFrame: {
         const TextFrame* fr = d->frame(t.id);
-        if (prop == PROP_FIRST_PARAGRAPH)
-            return out = FirstOf(fr->paragraphs), kStatusOk;
-        if (prop == PROP_LAST_PARAGRAPH)
-            return out = LastOf(fr->paragraphs), kStatusOk;
-        if (prop == PROP_NEXT_FRAME) {
+        switch (prop) {
+        case PROP_FIRST_PARAGRAPH: return out = FirstOf(fr->paragraphs), true;
+        case PROP_LAST_PARAGRAPH: return out = LastOf(fr->paragraphs), true;
+        case PROP_NEXT_FRAME: {
             const Flow* f = d->flow(fr->flow);
-            return out = f ? After(f->frames, t.id) : 0, kStatusOk;
+            return out = f ? After(f->frames, t.id) : 0, true;
         }
-        if (prop == PROP_FRAME_FLOW)
-            return out = fr->flow, kStatusOk;
-        break;
+        case PROP_FRAME_FLOW: return out = fr->flow, true;
+        }
+        return false;
     }
     case ObjKind::TextHolder: {
-        const TextHolder* h = d->holder(t.id);
-        if (prop == PROP_FIRST_PARAGRAPH)
-            return out = h->paragraphs.empty() ? h->entry : FirstOf(h->paragraphs), kStatusOk;
-        if (prop == PROP_NEXT_TEXT_HOLDER)
-            return out = After(d->textHolders, t.id), kStatusOk;
-        break;
+        const TextHolder* th = d->holder(t.id);
+        switch (prop) {
+        case PROP_FIRST_PARAGRAPH: return out = th->paragraphs.empty() ? th->entry : FirstOf(th->paragraphs), true;
+        case PROP_NEXT_TEXT_HOLDER: return out = After(d->textHolders, t.id), true;
+        }
+        return false;
     }
+    default: return false;
+    }
+}
+
+// The identifiers that lead through a document's tables, rows and cells.
+bool TableId(const Target& t, int32_t prop, ObjectId& out)
+{
+    Document* d = t.doc;
+    switch (t.kind) {
     case ObjKind::Cell: {
         const Cell* c = d->cell(t.id);
-        if (prop == PROP_FIRST_PARAGRAPH)
-            return out = FirstOf(c->paragraphs), kStatusOk;
-        if (prop == PROP_CELL_ROW)
-            return out = c->row, kStatusOk;
-        if (prop == PROP_NEXT_CELL) {
+        switch (prop) {
+        case PROP_FIRST_PARAGRAPH: return out = FirstOf(c->paragraphs), true;
+        case PROP_CELL_ROW: return out = c->row, true;
+        case PROP_NEXT_CELL: {
             const Row* r = d->row(c->row);
-            return out = r ? After(r->cells, t.id) : 0, kStatusOk;
+            return out = r ? After(r->cells, t.id) : 0, true;
         }
-        break;
+        }
+        return false;
     }
     case ObjKind::Row: {
         const Row* r = d->row(t.id);
-        if (prop == PROP_FIRST_CELL)
-            return out = FirstOf(r->cells), kStatusOk;
-        if (prop == PROP_NEXT_ROW) {
+        switch (prop) {
+        case PROP_FIRST_CELL: return out = FirstOf(r->cells), true;
+        case PROP_NEXT_ROW: {
             const Table* tb = d->table(r->table);
-            return out = tb ? After(tb->rows, t.id) : 0, kStatusOk;
+            return out = tb ? After(tb->rows, t.id) : 0, true;
         }
-        break;
+        }
+        return false;
     }
     case ObjKind::Table: {
         const Table* tb = d->table(t.id);
-        if (prop == PROP_FIRST_PARAGRAPH)
-            return out = FirstOf(tb->title), kStatusOk;
-        if (prop == PROP_NEXT_TABLE)
-            return out = After(d->tables, t.id), kStatusOk;
-        if (prop == PROP_FIRST_ROW)
-            return out = FirstOf(tb->rows), kStatusOk;
-        break;
-    }
-    case ObjKind::Page: {
-        const Page* pg = d->page(t.id);
-        if (prop == PROP_NEXT_PAGE) {
-            const auto& list = pg->kind == PageKind::Body     ? d->bodyPages
-                               : pg->kind == PageKind::Master ? d->masterPages
-                                                              : d->referencePages;
-            return out = After(list, t.id), kStatusOk;
+        switch (prop) {
+        case PROP_FIRST_PARAGRAPH: return out = FirstOf(tb->title), true;
+        case PROP_NEXT_TABLE: return out = After(d->tables, t.id), true;
+        case PROP_FIRST_ROW: return out = FirstOf(tb->rows), true;
         }
-        break;
+        return false;
+    }
+    default: return false;
+    }
+}
+
+// The identifiers of the lists that are not text: the catalogue's formats, pages, menus.
+bool ListId(const Model& m, const Target& t, int32_t prop, ObjectId& out)
+{
+    Document* d = t.doc;
+    switch (t.kind) {
+    case ObjKind::PgfFormat: return prop == PROP_NEXT_PGF_FORMAT && (out = After(d->catalogue, t.id), true);
+    case ObjKind::Page: {
+        if (prop != PROP_NEXT_PAGE)
+            return false;
+        const Page* pg = d->page(t.id);
+        const auto& list = pg->kind == PageKind::Body     ? d->bodyPages
+                           : pg->kind == PageKind::Master ? d->masterPages
+                                                          : d->referencePages;
+        return out = After(list, t.id), true;
     }
     case ObjKind::Menu:
     case ObjKind::Command:
     case ObjKind::Separator:
         if (prop == PROP_FIRST_MENU_ITEM && t.menu->kind == ObjKind::Menu)
-            return out = FirstOf(t.menu->items), kStatusOk;
+            return out = FirstOf(t.menu->items), true;
         if (prop == PROP_NEXT_MENU_ITEM)
-            return out = m.nextMenuItem(t.hint, t.id), kStatusOk;
-        break;
-    default: break;
+            return out = m.nextMenuItem(t.hint, t.id), true;
+        return false;
+    default: return false;
     }
-    if (PgfProps* props = PropsOf(t)) {
-        const PropertyInfo* info = FindParagraphProperty(prop);
-        if (!info)
-            return kBadPropNum;
-        if (info->type != PropType::ColorName)
-            return kBadPropType;
-        PropValue v = ValueOf(*props, *info);
-        if (Color* c = d->colorByName(std::holds_alternative<std::string>(v) ? std::get<std::string>(v) : ""))
-            out = c->id;
+}
+
+} // namespace
+
+int32_t GetId(Host& h, Target& t, int32_t prop, ObjectId& out)
+{
+    const Model& m = h.model();
+    out = 0;
+    if (ContainerId(m, t, prop, out) || TextId(t, prop, out) || TableId(t, prop, out) || ListId(m, t, prop, out))
         return kStatusOk;
-    }
-    return kBadPropNum;
+    PgfProps* props = nullptr;
+    const PropertyInfo* info = nullptr;
+    if (int32_t s = LookUpPgfProperty(t, prop, IsColor, props, info); s != kStatusOk)
+        return s;
+    PropValue v = ValueOf(*props, *info);
+    if (Color* c = t.doc->colorByName(std::holds_alternative<std::string>(v) ? std::get<std::string>(v) : ""))
+        out = c->id;
+    return kStatusOk;
 }
 
 int32_t SetId(Host& h, Target& t, int32_t prop, ObjectId value)
@@ -428,24 +461,20 @@ int32_t SetId(Host& h, Target& t, int32_t prop, ObjectId value)
         break;
     default: break;
     }
-    if (PgfProps* props = PropsOf(t)) {
-        const PropertyInfo* info = FindParagraphProperty(prop);
-        if (!info)
-            return kBadPropNum;
-        if (info->type != PropType::ColorName)
-            return kBadPropType;
-        std::string name;
-        if (value != 0) {
-            Color* c = t.doc->color(value);
-            if (!c)
-                return kBadParameter;
-            name = c->name;
-        }
-        (*props)[prop] = name;
-        Refresh(t);
-        return kStatusOk;
+    PgfProps* props = nullptr;
+    const PropertyInfo* info = nullptr;
+    if (int32_t s = LookUpPgfProperty(t, prop, IsColor, props, info); s != kStatusOk)
+        return s;
+    std::string name;
+    if (value != 0) {
+        Color* c = t.doc->color(value);
+        if (!c)
+            return kBadParameter;
+        name = c->name;
     }
-    return kBadPropNum;
+    (*props)[prop] = name;
+    Refresh(t);
+    return kStatusOk;
 }
 
 int32_t GetString(Host& h, Target& t, int32_t prop, std::string& out)
@@ -500,17 +529,13 @@ int32_t GetString(Host& h, Target& t, int32_t prop, std::string& out)
         break;
     default: break;
     }
-    if (PgfProps* props = PropsOf(t)) {
-        const PropertyInfo* info = FindParagraphProperty(prop);
-        if (!info)
-            return kBadPropNum;
-        if (info->type != PropType::String)
-            return kBadPropType;
-        PropValue v = ValueOf(*props, *info);
-        out = std::holds_alternative<std::string>(v) ? std::get<std::string>(v) : "";
-        return kStatusOk;
-    }
-    return kBadPropNum;
+    PgfProps* props = nullptr;
+    const PropertyInfo* info = nullptr;
+    if (int32_t s = LookUpPgfProperty(t, prop, IsString, props, info); s != kStatusOk)
+        return s;
+    PropValue v = ValueOf(*props, *info);
+    out = std::holds_alternative<std::string>(v) ? std::get<std::string>(v) : "";
+    return kStatusOk;
 }
 
 int32_t SetString(Host& h, Target& t, int32_t prop, const std::string& value)
@@ -548,17 +573,13 @@ int32_t SetString(Host& h, Target& t, int32_t prop, const std::string& value)
         break;
     default: break;
     }
-    if (PgfProps* props = PropsOf(t)) {
-        const PropertyInfo* info = FindParagraphProperty(prop);
-        if (!info)
-            return kBadPropNum;
-        if (info->type != PropType::String)
-            return kBadPropType;
-        (*props)[prop] = value;
-        Refresh(t);
-        return kStatusOk;
-    }
-    return kBadPropNum;
+    PgfProps* props = nullptr;
+    const PropertyInfo* info = nullptr;
+    if (int32_t s = LookUpPgfProperty(t, prop, IsString, props, info); s != kStatusOk)
+        return s;
+    (*props)[prop] = value;
+    Refresh(t);
+    return kStatusOk;
 }
 
 // ---- whole property lists ---------------------------------------------------------------------
