@@ -61,6 +61,152 @@ int32_t TopLevel(MifSource& src, const std::string& name, std::initializer_list<
     return added.empty() ? -1 : added[0];
 }
 
+constexpr const char* kTableSections[] = {"TblH", "TblBody", "TblF"};
+constexpr RowKind kSectionRows[] = {RowKind::Heading, RowKind::Body, RowKind::Footing};
+
+// The <Tbl> statement of a new table: its id, format and column widths, an empty title where
+// it has one, and its rows and cells, section by section, with the cells' contents still empty.
+std::string TblText(const MifSource& src, Document& d, const Table& t)
+{
+    std::string text = "<Tbl \n <TblID " + std::to_string(t.mifId) + ">\n <TblTag " +
+                       EncodeMifString(t.format, src.encoding) + ">\n <TblNumColumns " + std::to_string(t.columns) +
+                       ">\n";
+    for (int32_t w : t.columnWidths)
+        text += " <TblColumnWidth " + FormatMifMetric(w) + ">\n";
+    if (!t.title.empty())
+        text += " <TblTitle \n  <TblTitleContent \n  > # end of TblTitleContent\n > # end of TblTitle\n";
+    for (int s = 0; s < 3; ++s) {
+        std::string rows;
+        for (ObjectId r : t.rows) {
+            const Row& row = *d.row(r);
+            if (row.kind != kSectionRows[s])
+                continue;
+            rows += "  <Row \n";
+            for (size_t c = 0; c < row.cells.size(); ++c)
+                rows += "   <Cell \n    <CellContent \n    > # end of CellContent\n   > # end of Cell\n";
+            rows += "  > # end of Row\n";
+        }
+        if (!rows.empty())
+            text += std::string(" <") + kTableSections[s] + " \n" + rows + " > # end of " + kTableSections[s] + "\n";
+    }
+    return text + "> # end of Tbl";
+}
+
+// Maps a new table's rows and cells onto the statements TblText made for them, in order.
+void MapTableRows(const MifSource& src, Document& d, const Table& t)
+{
+    for (int s = 0; s < 3; ++s) {
+        int32_t sec = src.firstChild(t.mifNode, kTableSections[s]);
+        if (sec < 0)
+            continue;
+        auto rowNodes = src.children(sec, "Row");
+        size_t k = 0;
+        for (ObjectId r : t.rows) {
+            Row& row = *d.row(r);
+            if (row.kind != kSectionRows[s] || k >= rowNodes.size())
+                continue;
+            row.mifNode = rowNodes[k];
+            auto cellNodes = src.children(rowNodes[k++], "Cell");
+            for (size_t c = 0; c < row.cells.size() && c < cellNodes.size(); ++c)
+                d.cell(row.cells[c])->mifNode = cellNodes[c];
+        }
+    }
+}
+
+// Gives each new table a <Tbl> in <Tbls> (made where the file has none), numbered after the
+// highest table id in use.
+void PlaceNewTables(MifSource& src, Document& d)
+{
+    int32_t maxTblId = 0;
+    for (ObjectId t : d.tables)
+        maxTblId = std::max(maxTblId, d.table(t)->mifId);
+    for (ObjectId tid : d.tables) {
+        Table& t = *d.table(tid);
+        if (t.mifNode >= 0)
+            continue;
+        if (t.mifId == 0)
+            t.mifId = ++maxTblId;
+        int32_t tbls = TopLevel(src, "Tbls", {"Page", "TextFlow"});
+        auto added = src.insert(tbls, -1, TblText(src, d, t));
+        if (added.empty())
+            continue;
+        t.mifNode = added[0];
+        MapTableRows(src, d, t);
+    }
+}
+
+// Where the first <Para> of a paragraph list that has none in the file goes: the cell's or the
+// title's content, the text holder, or the flow (a new flow gets its <TextFlow>); -1 for none.
+int32_t EmptyListParent(MifSource& src, Document& d, const Paragraph& p)
+{
+    switch (p.home) {
+    case PgfHome::Cell:
+        if (Cell* c = d.cell(p.container); c && c->mifNode >= 0)
+            return src.firstChild(c->mifNode, "CellContent");
+        return -1;
+    case PgfHome::TableTitle:
+        if (Table* t = d.table(p.container); t && t->mifNode >= 0) {
+            int32_t title = src.firstChild(t->mifNode, "TblTitle");
+            return title < 0 ? -1 : src.firstChild(title, "TblTitleContent");
+        }
+        return -1;
+    case PgfHome::TextHolder:
+        if (TextHolder* h = d.holder(p.container))
+            return h->mifNode;
+        return -1;
+    case PgfHome::Frame: {
+        TextFrame* f = d.frame(p.container);
+        Flow* flow = f ? d.flow(f->flow) : nullptr;
+        if (!flow)
+            return -1;
+        if (flow->mifNode < 0) {
+            auto added =
+                src.insert(0, -1,
+                           "<TextFlow \n <TFTag " + EncodeMifString(flow->tag, src.encoding) + ">\n <TFAutoConnect " +
+                               (flow->autoConnect ? "Yes" : "No") + ">\n> # end of TextFlow");
+            if (!added.empty())
+                flow->mifNode = added[0];
+        }
+        return flow->mifNode;
+    }
+    default: return -1;
+    }
+}
+
+// Gives each new paragraph of a list its <Para>: after the nearest earlier paragraph that is in
+// the file, else before the next one, else where an empty list's first paragraph goes.
+void PlaceParagraphs(MifSource& src, Document& d, const std::vector<ObjectId>& list)
+{
+    for (size_t i = 0; i < list.size(); ++i) {
+        Paragraph* p = d.paragraph(list[i]);
+        if (!p || p->mifNode >= 0)
+            continue;
+        int32_t parent = -1, before = -1;
+        for (size_t j = i; j-- > 0;) {
+            const Paragraph* prev = d.paragraph(list[j]);
+            if (prev && prev->mifNode >= 0) {
+                parent = src.nodes[prev->mifNode].parent;
+                before = NextSibling(src, prev->mifNode);
+                break;
+            }
+        }
+        for (size_t j = i + 1; j < list.size() && parent < 0; ++j) {
+            const Paragraph* next = d.paragraph(list[j]);
+            if (next && next->mifNode >= 0) {
+                parent = src.nodes[next->mifNode].parent;
+                before = next->mifNode;
+            }
+        }
+        if (parent < 0)
+            parent = EmptyListParent(src, d, *p);
+        if (parent < 0)
+            continue;
+        auto added = src.insert(parent, before, ParaText(src, d, *p));
+        if (!added.empty())
+            p->mifNode = added[0];
+    }
+}
+
 } // namespace
 
 // Gives new tables their <Tbl> (rows and cells, cell contents still empty) and new paragraphs
@@ -75,144 +221,21 @@ void PlaceNewObjects(Document& d)
                      {"FontCatalog", "RulingCatalog", "TblCatalog", "Document", "AFrames", "Tbls", "Page", "TextFlow"});
             break;
         }
-    int32_t maxTblId = 0;
-    for (ObjectId t : d.tables)
-        maxTblId = std::max(maxTblId, d.table(t)->mifId);
-    for (ObjectId tid : d.tables) {
-        Table& t = *d.table(tid);
-        if (t.mifNode >= 0)
-            continue;
-        if (t.mifId == 0)
-            t.mifId = ++maxTblId;
-        std::string text = "<Tbl \n <TblID " + std::to_string(t.mifId) + ">\n <TblTag " +
-                           EncodeMifString(t.format, src.encoding) + ">\n <TblNumColumns " + std::to_string(t.columns) +
-                           ">\n";
-        for (int32_t w : t.columnWidths)
-            text += " <TblColumnWidth " + FormatMifMetric(w) + ">\n";
-        if (!t.title.empty())
-            text += " <TblTitle \n  <TblTitleContent \n  > # end of TblTitleContent\n > # end of TblTitle\n";
-        const char* sections[] = {"TblH", "TblBody", "TblF"};
-        const RowKind kinds[] = {RowKind::Heading, RowKind::Body, RowKind::Footing};
-        for (int s = 0; s < 3; ++s) {
-            std::string rows;
-            for (ObjectId r : t.rows) {
-                const Row& row = *d.row(r);
-                if (row.kind != kinds[s])
-                    continue;
-                rows += "  <Row \n";
-                for (size_t c = 0; c < row.cells.size(); ++c)
-                    rows += "   <Cell \n    <CellContent \n    > # end of CellContent\n   > # end of Cell\n";
-                rows += "  > # end of Row\n";
-            }
-            if (!rows.empty())
-                text += std::string(" <") + sections[s] + " \n" + rows + " > # end of " + sections[s] + "\n";
-        }
-        text += "> # end of Tbl";
-        int32_t tbls = TopLevel(src, "Tbls", {"Page", "TextFlow"});
-        auto added = src.insert(tbls, -1, text);
-        if (added.empty())
-            continue;
-        t.mifNode = added[0];
-        // Map rows and cells onto their new statements, in order.
-        for (int s = 0; s < 3; ++s) {
-            int32_t sec = src.firstChild(t.mifNode, sections[s]);
-            if (sec < 0)
-                continue;
-            auto rowNodes = src.children(sec, "Row");
-            size_t k = 0;
-            for (ObjectId r : t.rows) {
-                Row& row = *d.row(r);
-                if (row.kind != kinds[s] || k >= rowNodes.size())
-                    continue;
-                row.mifNode = rowNodes[k];
-                auto cellNodes = src.children(rowNodes[k++], "Cell");
-                for (size_t c = 0; c < row.cells.size() && c < cellNodes.size(); ++c)
-                    d.cell(row.cells[c])->mifNode = cellNodes[c];
-            }
-        }
-    }
-
-    // Where a paragraph list without any paragraph in the file puts its first <Para>.
-    auto emptyListParent = [&](const Paragraph& p) -> int32_t {
-        switch (p.home) {
-        case PgfHome::Cell:
-            if (Cell* c = d.cell(p.container); c && c->mifNode >= 0)
-                return src.firstChild(c->mifNode, "CellContent");
-            return -1;
-        case PgfHome::TableTitle:
-            if (Table* t = d.table(p.container); t && t->mifNode >= 0) {
-                int32_t title = src.firstChild(t->mifNode, "TblTitle");
-                return title < 0 ? -1 : src.firstChild(title, "TblTitleContent");
-            }
-            return -1;
-        case PgfHome::TextHolder:
-            if (TextHolder* h = d.holder(p.container))
-                return h->mifNode;
-            return -1;
-        case PgfHome::Frame: {
-            TextFrame* f = d.frame(p.container);
-            Flow* flow = f ? d.flow(f->flow) : nullptr;
-            if (!flow)
-                return -1;
-            if (flow->mifNode < 0) {
-                auto added = src.insert(0, -1,
-                                        "<TextFlow \n <TFTag " + EncodeMifString(flow->tag, src.encoding) +
-                                            ">\n <TFAutoConnect " + (flow->autoConnect ? "Yes" : "No") +
-                                            ">\n> # end of TextFlow");
-                if (!added.empty())
-                    flow->mifNode = added[0];
-            }
-            return flow->mifNode;
-        }
-        default: return -1;
-        }
-    };
-    auto placeList = [&](const std::vector<ObjectId>& list) {
-        for (size_t i = 0; i < list.size(); ++i) {
-            Paragraph* p = d.paragraph(list[i]);
-            if (!p || p->mifNode >= 0)
-                continue;
-            int32_t parent = -1, before = -1;
-            for (size_t j = i; j-- > 0;) { // after the nearest earlier paragraph in the file
-                const Paragraph* prev = d.paragraph(list[j]);
-                if (prev && prev->mifNode >= 0) {
-                    parent = src.nodes[prev->mifNode].parent;
-                    before = NextSibling(src, prev->mifNode);
-                    break;
-                }
-            }
-            if (parent < 0) {
-                for (size_t j = i + 1; j < list.size() && parent < 0; ++j) { // else before the next one
-                    const Paragraph* next = d.paragraph(list[j]);
-                    if (next && next->mifNode >= 0) {
-                        parent = src.nodes[next->mifNode].parent;
-                        before = next->mifNode;
-                    }
-                }
-            }
-            if (parent < 0)
-                parent = emptyListParent(*p);
-            if (parent < 0)
-                continue;
-            auto added = src.insert(parent, before, ParaText(src, d, *p));
-            if (!added.empty())
-                p->mifNode = added[0];
-        }
-    };
+    PlaceNewTables(src, d);
     for (ObjectId f : d.flows) {
         std::vector<ObjectId> flowList;
         for (ObjectId fr : d.flow(f)->frames)
             if (const TextFrame* frame = d.frame(fr))
                 flowList.insert(flowList.end(), frame->paragraphs.begin(), frame->paragraphs.end());
-        placeList(flowList);
+        PlaceParagraphs(src, d, flowList);
     }
     for (ObjectId h : d.textHolders)
-        placeList(d.holder(h)->paragraphs);
+        PlaceParagraphs(src, d, d.holder(h)->paragraphs);
     for (ObjectId t : d.tables) {
-        placeList(d.table(t)->title);
+        PlaceParagraphs(src, d, d.table(t)->title);
         for (ObjectId r : d.table(t)->rows)
             for (ObjectId c : d.row(r)->cells)
-                placeList(d.cell(c)->paragraphs);
+                PlaceParagraphs(src, d, d.cell(c)->paragraphs);
     }
 }
 
