@@ -430,47 +430,21 @@ bool RewriteInPlace(const std::string& path, const std::string& target, const st
 
 } // namespace
 
-bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string& error,
-                         const std::function<bool(SaveStage)>& fail)
+namespace {
+
+// Writes the new content to a temporary file beside the old one (with `old`'s owner, group,
+// attributes and mode where the file exists), flushes it and renames it over the old name.
+bool ReplaceWithNewFile(const std::string& path, const std::string& target, const std::string& bytes,
+                        const struct stat* old, std::string& error, const Stages& failed)
 {
-    auto failed = [&](SaveStage s) {
-        errno = EIO;
-        return fail && fail(s);
-    };
-    std::string target;
-    if (!FollowLinks(path, target, error))
-        return false;
-
-    struct stat old;
-    bool exists = ::stat(target.c_str(), &old) == 0;
-    mode_t mode = 0666; // a new file: as the user's umask makes it
-    if (exists) {
-        if (S_ISDIR(old.st_mode)) {
-            error = FolderRefusal(path);
-            return false;
-        }
-        if (S_ISCHR(old.st_mode) || S_ISFIFO(old.st_mode))
-            return WriteDirectly(path, target, bytes, error);
-        if (!S_ISREG(old.st_mode)) {
-            error = NotAFileRefusal(path);
-            return false;
-        }
-        if (IsReadOnly(old, target)) {
-            error = ReadOnlyRefusal(path);
-            return false;
-        }
-        if (old.st_nlink > 1)
-            return RewriteInPlace(path, target, bytes, error, failed);
-        mode = old.st_mode & 07777;
-    }
-
     const std::string temp = SavingTempPath(target);
     if (failed(SaveStage::Open)) {
         error = SaveError(path, "cannot create the new file");
         return false;
     }
-    InProgress writing(temp); // named before it exists: a signal can come right after
-    int fd = CreateTemp(temp, mode & 0777);
+    InProgress writing(temp);                       // named before it exists: a signal can come right after
+    mode_t mode = old ? old->st_mode & 0777 : 0666; // a new file: as the user's umask makes it
+    int fd = CreateTemp(temp, mode);
     if (fd < 0) {
         error = errno == EBUSY ? BusyRefusal(path) : SaveError(path, "cannot create the new file");
         return false;
@@ -483,12 +457,10 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, std:
         error = SaveError(path, what);
         return false;
     };
-    if (exists) {
-        // Owner and group first (changing them clears set-id bits), then the extended
-        // attributes, then the exact mode, which the umask may have narrowed.
-        if (!KeepOwnerAndMode(fd, old, target))
-            return abandon("setting its permissions");
-    }
+    // Owner and group first (changing them clears set-id bits), then the extended attributes,
+    // then the exact mode, which the umask may have narrowed.
+    if (old && !KeepOwnerAndMode(fd, *old, target))
+        return abandon("setting its permissions");
     if (failed(SaveStage::Write)) { // an interrupted write: part of the file is out
         (void)WriteAll(fd, bytes, bytes.size() / 2);
         errno = ENOSPC;
@@ -496,78 +468,127 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, std:
     }
     if (!WriteAll(fd, bytes, bytes.size()))
         return abandon("writing");
-    if (failed(SaveStage::Sync))
+    if (failed(SaveStage::Sync) || ::fsync(fd) != 0)
         return abandon("flushing to disk");
-    if (::fsync(fd) != 0)
-        return abandon("flushing to disk");
-    if (failed(SaveStage::Rename))
-        return abandon("replacing the old file");
-    if (::rename(temp.c_str(), target.c_str()) != 0)
+    if (failed(SaveStage::Rename) || ::rename(temp.c_str(), target.c_str()) != 0)
         return abandon("replacing the old file");
     ::close(fd);          // releases the lock only now that the name is free again
     SyncFolderOf(target); // makes the rename itself durable
     return true;
 }
 
-bool WriteBackupCopy(const std::string& file, const std::string& backup, std::string& error,
-                     const std::function<bool(SaveStage)>& fail)
+} // namespace
+
+// What is at the name decides the way: a folder, something that is not a file, or a read-only
+// file is refused; a device or a pipe is written directly; a file with other hard links is
+// rewritten in place; any other file, or none, is replaced by a new one.
+bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string& error,
+                         const std::function<bool(SaveStage)>& fail)
 {
-    auto failed = [&](SaveStage s) { return fail && fail(s); };
-    struct stat have;
-    if (::lstat(backup.c_str(), &have) == 0) { // what is at the backup's name now: never followed
-        if (S_ISDIR(have.st_mode)) {
-            error = FolderRefusal(backup);
-            return false;
-        }
-        if (S_ISREG(have.st_mode) && IsReadOnly(have, backup)) {
-            error = ReadOnlyRefusal(backup);
-            return false;
-        }
-    }
-    int in = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    struct stat old;
-    if (in < 0 || ::fstat(in, &old) != 0 || !S_ISREG(old.st_mode)) {
-        if (in >= 0 && S_ISDIR(old.st_mode))
-            errno = EISDIR;
-        else if (in >= 0 && !S_ISREG(old.st_mode))
-            errno = EINVAL;
-        error = file + ": could not be read to back it up (" + std::strerror(errno) + ")";
-        if (in >= 0)
-            ::close(in);
-        return false;
-    }
-    const std::string temp = SavingTempPath(backup);
-    int fd = failed(SaveStage::Open) ? (errno = EIO, -1) : CreateTemp(temp, old.st_mode & 0777);
-    if (fd < 0) {
-        error = errno == EBUSY ? BusyRefusal(backup) : SaveError(backup, "cannot create the new file");
-        ::close(in);
-        return false;
-    }
-    auto abandon = [&](const char* what) {
-        int saved = errno;
-        ::unlink(temp.c_str());
-        ::close(fd);
-        ::close(in);
-        errno = saved;
-        error = SaveError(backup, what);
-        return false;
+    auto failed = [&](SaveStage s) {
+        errno = EIO;
+        return fail && fail(s);
     };
-    if (!KeepOwnerAndMode(fd, old, file))
-        return abandon("setting its permissions");
+    std::string target;
+    if (!FollowLinks(path, target, error))
+        return false;
+    struct stat old;
+    if (::stat(target.c_str(), &old) != 0)
+        return ReplaceWithNewFile(path, target, bytes, nullptr, error, failed);
+    if (S_ISDIR(old.st_mode)) {
+        error = FolderRefusal(path);
+        return false;
+    }
+    if (S_ISCHR(old.st_mode) || S_ISFIFO(old.st_mode))
+        return WriteDirectly(path, target, bytes, error);
+    if (!S_ISREG(old.st_mode)) {
+        error = NotAFileRefusal(path);
+        return false;
+    }
+    if (IsReadOnly(old, target)) {
+        error = ReadOnlyRefusal(path);
+        return false;
+    }
+    if (old.st_nlink > 1)
+        return RewriteInPlace(path, target, bytes, error, failed);
+    return ReplaceWithNewFile(path, target, bytes, &old, error, failed);
+}
+
+namespace {
+
+// Whether a backup may be written at `backup`: not over a folder or a read-only file (what is
+// at the name is looked at, never followed; a symbolic link there is replaced).
+bool BackupNameFree(const std::string& backup, std::string& error)
+{
+    struct stat have;
+    if (::lstat(backup.c_str(), &have) != 0)
+        return true;
+    if (S_ISDIR(have.st_mode)) {
+        error = FolderRefusal(backup);
+        return false;
+    }
+    if (S_ISREG(have.st_mode) && IsReadOnly(have, backup)) {
+        error = ReadOnlyRefusal(backup);
+        return false;
+    }
+    return true;
+}
+
+// Copies what is left of `in` to `out`; on failure `what` says which side failed, with errno.
+bool CopyContent(int in, int out, const std::function<bool(SaveStage)>& failed, const char*& what)
+{
     std::string chunk(1 << 16, '\0');
     for (;;) {
         ssize_t n = ::read(in, chunk.data(), chunk.size());
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            return abandon("reading the file it keeps");
+            return what = "reading the file it keeps", false;
         if (n == 0)
-            break;
+            return true;
         if (failed(SaveStage::Write))
             errno = ENOSPC;
-        if (failed(SaveStage::Write) || !WriteAll(fd, chunk, static_cast<size_t>(n)))
-            return abandon("writing");
+        if (failed(SaveStage::Write) || !WriteAll(out, chunk, static_cast<size_t>(n)))
+            return what = "writing", false;
     }
+}
+
+} // namespace
+
+bool WriteBackupCopy(const std::string& file, const std::string& backup, std::string& error,
+                     const std::function<bool(SaveStage)>& fail)
+{
+    auto failed = [&](SaveStage s) { return fail && fail(s); };
+    if (!BackupNameFree(backup, error))
+        return false;
+    Fd in(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat old;
+    if (in.get() < 0 || ::fstat(in.get(), &old) != 0 || !S_ISREG(old.st_mode)) {
+        if (in.get() >= 0 && S_ISDIR(old.st_mode))
+            errno = EISDIR;
+        else if (in.get() >= 0 && !S_ISREG(old.st_mode))
+            errno = EINVAL;
+        error = file + ": could not be read to back it up (" + std::strerror(errno) + ")";
+        return false;
+    }
+    const std::string temp = SavingTempPath(backup);
+    int fd = failed(SaveStage::Open) ? (errno = EIO, -1) : CreateTemp(temp, old.st_mode & 0777);
+    if (fd < 0) {
+        error = errno == EBUSY ? BusyRefusal(backup) : SaveError(backup, "cannot create the new file");
+        return false;
+    }
+    auto abandon = [&](const char* what) {
+        int saved = errno;
+        ::unlink(temp.c_str());
+        ::close(fd);
+        errno = saved;
+        error = SaveError(backup, what);
+        return false;
+    };
+    if (!KeepOwnerAndMode(fd, old, file))
+        return abandon("setting its permissions");
+    if (const char* what = nullptr; !CopyContent(in.get(), fd, failed, what))
+        return abandon(what);
     const struct timespec times[2] = {old.st_atim, old.st_mtim};
     if (::futimens(fd, times) != 0)
         return abandon("setting its modification time");
@@ -581,7 +602,6 @@ bool WriteBackupCopy(const std::string& file, const std::string& backup, std::st
     if (failed(SaveStage::Rename) || ::rename(temp.c_str(), backup.c_str()) != 0)
         return abandon("replacing the old backup");
     ::close(fd);
-    ::close(in);
     SyncFolderOf(backup);
     return true;
 }

@@ -125,14 +125,106 @@ bool CheckReplaceable(const std::string& path, std::string& error)
     return true;
 }
 
+namespace {
+
+constexpr DWORD kKeptAttributes =
+    FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+// The last steps of a save through a temporary file: flushes and closes `h` (a file open
+// without delete sharing cannot be moved), gives it `attributes` and moves it over `target` in
+// one step; MoveFileEx replaces a link at the name itself, never the file it points to. `h` is
+// closed whatever happens; on failure errno is set and `what` names the step that failed.
+bool CommitTemp(HANDLE h, const std::string& temp, const std::string& target, DWORD attributes,
+                const std::function<bool(SaveStage)>& failed, const char* replacing, const char*& what)
+{
+    const bool syncFails = failed(SaveStage::Sync);
+    if (syncFails || !FlushFileBuffers(h)) {
+        if (syncFails)
+            errno = EIO;
+        else
+            SetErrnoFromWindows();
+        CloseHandle(h);
+        return what = "flushing to disk", false;
+    }
+    if (!CloseHandle(h)) {
+        SetErrnoFromWindows();
+        return what = "closing", false;
+    }
+    if (failed(SaveStage::Rename)) {
+        errno = EIO;
+        return what = replacing, false;
+    }
+    SetFileAttributesA(temp.c_str(), attributes);
+    if (!MoveFileExA(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        SetErrnoFromWindows();
+        return what = replacing, false;
+    }
+    return true;
+}
+
+// Whether a backup may be written at `backup`: not over a folder or a read-only file. What has
+// the name is looked at, never followed: a link there is replaced itself.
+bool BackupNameFree(const std::string& backup, std::string& error)
+{
+    const DWORD have = GetFileAttributesA(backup.c_str());
+    if (have == INVALID_FILE_ATTRIBUTES || (have & FILE_ATTRIBUTE_REPARSE_POINT) != 0)
+        return true;
+    if (have & FILE_ATTRIBUTE_DIRECTORY) {
+        error = FolderRefusal(backup);
+        return false;
+    }
+    if (have & FILE_ATTRIBUTE_READONLY) {
+        error = ReadOnlyRefusal(backup);
+        return false;
+    }
+    return true;
+}
+
+// Copies what is left of `in` to `out`; on failure errno is set and `what` says which side failed.
+bool CopyContent(HANDLE in, HANDLE out, const std::function<bool(SaveStage)>& failed, const char*& what)
+{
+    std::string chunk(1 << 16, '\0');
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(in, chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr)) {
+            SetErrnoFromWindows();
+            return what = "reading the file it keeps", false;
+        }
+        if (got == 0)
+            return true;
+        if (failed(SaveStage::Write))
+            errno = ENOSPC;
+        if (failed(SaveStage::Write) || !WriteAll(out, chunk, got))
+            return what = "writing", false;
+    }
+}
+
+// Closes a handle when it goes.
+class Handle {
+public:
+    explicit Handle(HANDLE h) : h_(h) { }
+    ~Handle()
+    {
+        if (h_ != INVALID_HANDLE_VALUE)
+            CloseHandle(h_);
+    }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    HANDLE get() const { return h_; }
+
+private:
+    HANDLE h_;
+};
+
+} // namespace
+
 bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string& error,
                          const std::function<bool(SaveStage)>& fail)
 {
     auto failed = [&](SaveStage s) { return fail && fail(s); };
     struct stat old;
-    bool exists = ::stat(path.c_str(), &old) == 0;
     DWORD attributes = FILE_ATTRIBUTE_NORMAL;
-    if (exists) {
+    if (::stat(path.c_str(), &old) == 0) {
         if (S_ISDIR(old.st_mode)) {
             error = FolderRefusal(path);
             return false;
@@ -149,8 +241,7 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, std:
         }
         DWORD had = GetFileAttributesA(path.c_str());
         if (had != INVALID_FILE_ATTRIBUTES)
-            attributes = had & (FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                                FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+            attributes = had & kKeptAttributes;
     }
 
     const std::string temp = SavingTempPath(path);
@@ -164,10 +255,9 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, std:
         error = errno == EBUSY ? BusyRefusal(path) : SaveError(path, "cannot create the new file");
         return false;
     }
-    bool open = true;
-    auto abandon = [&](const char* what) {
+    auto abandon = [&](const char* what, bool close) {
         int saved = errno;
-        if (open)
+        if (close)
             CloseHandle(h);
         DeleteFileA(temp.c_str());
         errno = saved;
@@ -177,33 +267,12 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, std:
     if (failed(SaveStage::Write)) { // an interrupted write: part of the file is out
         (void)WriteAll(h, bytes, bytes.size() / 2);
         errno = ENOSPC;
-        return abandon("writing");
+        return abandon("writing", true);
     }
     if (!WriteAll(h, bytes, bytes.size()))
-        return abandon("writing");
-    if (failed(SaveStage::Sync)) {
-        errno = EIO;
-        return abandon("flushing to disk");
-    }
-    if (!FlushFileBuffers(h)) {
-        SetErrnoFromWindows();
-        return abandon("flushing to disk");
-    }
-    // A file open without delete sharing cannot be moved: the handle goes first.
-    open = false;
-    if (!CloseHandle(h)) {
-        SetErrnoFromWindows();
-        return abandon("closing");
-    }
-    if (failed(SaveStage::Rename)) {
-        errno = EIO;
-        return abandon("replacing the old file");
-    }
-    SetFileAttributesA(temp.c_str(), attributes);
-    if (!MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        SetErrnoFromWindows();
-        return abandon("replacing the old file");
-    }
+        return abandon("writing", true);
+    if (const char* what = nullptr; !CommitTemp(h, temp, path, attributes, failed, "replacing the old file", what))
+        return abandon(what, false);
     return true;
 }
 
@@ -211,91 +280,42 @@ bool WriteBackupCopy(const std::string& file, const std::string& backup, std::st
                      const std::function<bool(SaveStage)>& fail)
 {
     auto failed = [&](SaveStage s) { return fail && fail(s); };
-    // What has the backup's name now, never followed: a link there is replaced itself.
-    const DWORD have = GetFileAttributesA(backup.c_str());
-    if (have != INVALID_FILE_ATTRIBUTES && (have & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
-        if (have & FILE_ATTRIBUTE_DIRECTORY) {
-            error = FolderRefusal(backup);
-            return false;
-        }
-        if (have & FILE_ATTRIBUTE_READONLY) {
-            error = ReadOnlyRefusal(backup);
-            return false;
-        }
-    }
-    HANDLE in = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (!BackupNameFree(backup, error))
+        return false;
+    Handle in(CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr));
     BY_HANDLE_FILE_INFORMATION info;
-    if (in == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(in, &info) ||
+    if (in.get() == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(in.get(), &info) ||
         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
         SetErrnoFromWindows();
         error = file + ": could not be read to back it up (" + std::strerror(errno) + ")";
-        if (in != INVALID_HANDLE_VALUE)
-            CloseHandle(in);
         return false;
     }
     const std::string temp = SavingTempPath(backup);
     HANDLE h = failed(SaveStage::Open) ? (errno = EIO, INVALID_HANDLE_VALUE) : CreateTemp(temp);
     if (h == INVALID_HANDLE_VALUE) {
         error = errno == EBUSY ? BusyRefusal(backup) : SaveError(backup, "cannot create the new file");
-        CloseHandle(in);
         return false;
     }
-    bool open = true;
-    auto abandon = [&](const char* what) {
+    auto abandon = [&](const char* what, bool close) {
         int saved = errno;
-        if (open)
+        if (close)
             CloseHandle(h);
-        CloseHandle(in);
         DeleteFileA(temp.c_str());
         errno = saved;
         error = SaveError(backup, what);
         return false;
     };
-    std::string chunk(1 << 16, '\0');
-    for (;;) {
-        DWORD got = 0;
-        if (!ReadFile(in, chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr)) {
-            SetErrnoFromWindows();
-            return abandon("reading the file it keeps");
-        }
-        if (got == 0)
-            break;
-        if (failed(SaveStage::Write))
-            errno = ENOSPC;
-        if (failed(SaveStage::Write) || !WriteAll(h, chunk, got))
-            return abandon("writing");
-    }
+    if (const char* what = nullptr; !CopyContent(in.get(), h, failed, what))
+        return abandon(what, true);
     // The time of the last write is the file's; set after the writes, which would change it.
     if (!SetFileTime(h, &info.ftCreationTime, &info.ftLastAccessTime, &info.ftLastWriteTime)) {
         SetErrnoFromWindows();
-        return abandon("setting its modification time");
+        return abandon("setting its modification time", true);
     }
-    if (failed(SaveStage::Sync))
-        errno = EIO;
-    if (failed(SaveStage::Sync) || !FlushFileBuffers(h)) {
-        if (!failed(SaveStage::Sync))
-            SetErrnoFromWindows();
-        return abandon("flushing to disk");
-    }
-    open = false;
-    if (!CloseHandle(h)) {
-        SetErrnoFromWindows();
-        return abandon("closing");
-    }
-    if (failed(SaveStage::Rename)) {
-        errno = EIO;
-        return abandon("replacing the old backup");
-    }
-    SetFileAttributesA(temp.c_str(),
-                       info.dwFileAttributes & (FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                                                FILE_ATTRIBUTE_NOT_CONTENT_INDEXED));
-    // MoveFileEx replaces a link at the name itself, never the file it points to.
-    if (!MoveFileExA(temp.c_str(), backup.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        SetErrnoFromWindows();
-        return abandon("replacing the old backup");
-    }
-    CloseHandle(in);
+    const DWORD attributes = info.dwFileAttributes & kKeptAttributes;
+    if (const char* what = nullptr; !CommitTemp(h, temp, backup, attributes, failed, "replacing the old backup", what))
+        return abandon(what, false);
     return true;
 }
 
