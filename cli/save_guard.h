@@ -5,6 +5,23 @@
 // warn about what a command deletes before anything is written. A file is known by its
 // identity, not its name: one that a book reaches by two paths is backed up, changed and saved
 // once.
+//
+// The way of one save, from the plug-in's "save" to the file on disk:
+//
+//   host: Save slot --> SaveGuard::save --> InterruptibleStore --> MifStore --> WriteFileAtomically
+//                         |                  (refuses once the      (refuses a file changed
+//                         |                   run is interrupted)    since the command read it)
+//                         +-- already saved in this run (same identity): done, nothing written
+//                         +-- dry run:  recorded in changes(), nothing written
+//                         +-- held:     recorded, the document copied; written by commit()
+//                         +-- else:     backed up (--backup), then written
+//
+// A save recorded or held has its FileChanges at once (failed when the file could not be
+// replaced anyway), so the plug-in's report and the tool's summary agree. commit() writes the
+// held saves in order, each backed up first; a failed backup leaves its file unsaved. Opens
+// go the other way: a document the plug-in closed unchanged is kept by the host's cache
+// (host/files/doc_cache.h), which answers a later open of the same unchanged file without a
+// load through this store; a document that was changed or saved is never kept.
 #pragma once
 
 #include <memory>
