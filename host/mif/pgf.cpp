@@ -48,11 +48,20 @@ std::string DecodeString(const MifSource& src, std::string_view token)
     return out;
 }
 
-std::string FormatNumber(double v)
+// `v` with as few decimals as read back as the same stored value, `v` times `scale` rounded
+// (three at the least, as the publishing program writes them, and trailing zeros dropped but
+// one): 8 cm is 226.7717 pt, where three decimals would read back 1/65536 pt off.
+std::string FormatNumber(double v, double scale)
 {
-    char buf[64];
-    snprintf(buf, sizeof buf, "%.3f", v);
-    std::string s = buf;
+    const long long want = std::llround(v * scale);
+    std::string s;
+    for (int places = 3; places <= 9; ++places) {
+        char buf[64];
+        snprintf(buf, sizeof buf, "%.*f", places, v);
+        s = buf;
+        if (std::llround(std::strtod(buf, nullptr) * scale) == want)
+            break;
+    }
     while (s.size() > 1 && s.back() == '0' && s[s.size() - 2] != '.')
         s.pop_back();
     return s;
@@ -143,7 +152,7 @@ std::string ValueText(const MifSource& src, const PropertyInfo& info, const Prop
         double pct = std::get<int32_t>(value) * 100.0 / 65536.0;
         if (info.unit == PropUnit::PercentInt)
             return std::to_string(static_cast<int>(std::lround(pct)));
-        return FormatNumber(pct) + "%";
+        return FormatNumber(pct, 65536.0 / 100.0) + "%";
     }
     case PropType::ColorName:
         if (std::get<std::string>(value) == kNoColor)
@@ -268,7 +277,10 @@ std::optional<int32_t> ParseMifMetric(const std::vector<std::string_view>& token
     return values[0];
 }
 
-std::string FormatMifMetric(int32_t metric) { return " " + FormatNumber(metric / kMetricPerPoint) + " pt"; }
+std::string FormatMifMetric(int32_t metric)
+{
+    return " " + FormatNumber(metric / kMetricPerPoint, kMetricPerPoint) + " pt";
+}
 
 void ReadPgfStatements(const MifReadContext& ctx, int32_t pgfNode, std::string* tag, PgfProps& props,
                        MifEncoding* encoding)

@@ -506,3 +506,41 @@ TEST(MifEdit, AParagraphAfterAChangedOneKeepsEveryStatementAndGainsOnlyWhatItNee
         EXPECT_NE(bytes.find("<FOutline Yes>"), std::string::npos);
     }
 }
+
+TEST(MifEdit, InheritedValuesInOtherUnitsAreWrittenSoThatTheyReadBackExactly)
+{
+    // A paragraph without a format of its own takes a heading's tabs, indent and baseline shift,
+    // given in centimetres and odd percentages; when the heading is retagged, the paragraph
+    // must say them itself, in values that read back to the same 1/65536 point.
+    const std::string mif = "<MIFFile 2019>\n<Units Ucm>\n<PgfCatalog \n"
+                            " <Pgf \n  <PgfTag `Body'>\n > # end of Pgf\n"
+                            " <Pgf \n  <PgfTag `Heading'>\n  <PgfLIndent  1.37 cm>\n  <PgfNumTabs 2>\n"
+                            "  <TabStop \n   <TSX  8.0 cm>\n   <TSType Center>\n  > # end of TabStop\n"
+                            "  <TabStop \n   <TSX  16.0 cm>\n   <TSType Right>\n  > # end of TabStop\n"
+                            "  <PgfFont \n   <FDY  33.3333%>\n  > # end of PgfFont\n > # end of Pgf\n"
+                            "> # end of PgfCatalog\n<TextFlow \n"
+                            " <Para \n  <PgfTag `Heading'>\n  <ParaLine \n   <String `Heading'>\n  >\n >\n"
+                            " <Para \n  <Pgf \n   <PgfTag `Loose'>\n  > # end of Pgf\n"
+                            "  <ParaLine \n   <String `Inherits'>\n  >\n >\n"
+                            "> # end of TextFlow\n";
+    TempDir tmp;
+    WriteBytes(tmp.file("cm.mif"), mif);
+    std::unique_ptr<Loaded> l;
+    ASSERT_NO_FATAL_FAILURE(LoadDoc(tmp.file("cm.mif"), l));
+    Document& d = *l->doc;
+    Paragraph* heading = FindParagraph(d, "Heading");
+    Paragraph* loose = FindParagraph(d, "Inherits");
+    ASSERT_TRUE(heading && loose);
+    const PgfProps wanted = loose->props;
+    heading->tag = "Body";
+    heading->props = d.formatByName("Body")->props;
+    std::string bytes;
+    std::unique_ptr<Loaded> back;
+    ASSERT_NO_FATAL_FAILURE(SaveAndReload(*l, tmp, back, &bytes));
+    Paragraph* again = FindParagraph(*back->doc, "Inherits");
+    ASSERT_TRUE(again);
+    for (const auto& [number, value] : wanted)
+        EXPECT_TRUE(again->props.count(number) && again->props.at(number) == value) << "property " << number;
+    // Only what it needs: the indent, the tabs and the shift, not a whole <Pgf>.
+    EXPECT_LT(ParaLinesOf(bytes, "Inherits").size(), 25u) << bytes;
+}
