@@ -9,18 +9,10 @@
 #include <string_view>
 
 #include "host/mif/text.h"
+#include "host/mif/values.h"
 
 namespace tw::host {
 namespace {
-
-std::string StringValue(const MifSource& src, int32_t node)
-{
-    if (node < 0)
-        return {};
-    std::string out, error;
-    DecodeMifString(src.firstToken(node), src.encoding, out, error);
-    return out;
-}
 
 // Whether a file exists and begins like a MIF file (a binary document of the same name does not).
 bool LooksLikeMif(const std::string& path)
@@ -101,13 +93,13 @@ void ReadComponents(Model& m, Book& book, const MifSource& src, int32_t node, Ob
         BookComponent comp;
         if (name == "BookComponent") {
             comp.kind = kComponentFile;
-            comp.path = ResolveComponent(book.path, StringValue(src, src.firstChild(c, "FileName")));
+            comp.path = ResolveComponent(book.path, MifStringValue(src, src.firstChild(c, "FileName")));
         } else if (name == "BookFolder") {
             comp.kind = kComponentFolder;
-            comp.path = StringValue(src, src.firstChild(c, "FolderName"));
+            comp.path = MifStringValue(src, src.firstChild(c, "FolderName"));
         } else if (name == "BookGroup") {
             comp.kind = kComponentGroup;
-            comp.path = StringValue(src, src.firstChild(c, "GroupName"));
+            comp.path = MifStringValue(src, src.firstChild(c, "GroupName"));
         } else {
             continue;
         }

@@ -9,27 +9,16 @@
 #include <functional>
 #include <map>
 
+#include "bridge/boundary.h"
 #include "host/mif/pgf.h"
 #include "host/mif/placement.h"
 #include "host/mif/text.h"
+#include "host/mif/unmodelled.h"
+#include "host/mif/values.h"
 #include "host/model/properties.h"
 
 namespace tw::host {
 namespace {
-
-int32_t IntValue(const MifSource& src, int32_t node)
-{
-    return node < 0 ? 0 : static_cast<int32_t>(std::strtol(std::string(src.firstToken(node)).c_str(), nullptr, 10));
-}
-
-std::string StringValue(const MifSource& src, int32_t node)
-{
-    if (node < 0)
-        return {};
-    std::string out, error;
-    DecodeMifString(src.firstToken(node), src.encoding, out, error);
-    return out;
-}
 
 // What a <Para> reads as: its tag, its properties and the encoding its text starts in.
 struct PgfState {
@@ -38,65 +27,17 @@ struct PgfState {
     MifEncoding encoding = MifEncoding::FrameRoman;
 };
 
-// The encoding of the text after a <Font> in a paragraph line: a legacy file's font names it
-// in <FEncoding>, and a font without one returns to the paragraph's own.
-MifEncoding FontEncoding(const MifSource& src, int32_t font, MifEncoding current, MifEncoding pgfEncoding)
-{
-    if (!src.legacy)
-        return current;
-    int32_t e = src.firstChild(font, "FEncoding");
-    return e >= 0 ? MifEncodingFromFont(StringValue(src, e)) : pgfEncoding;
-}
-
-} // namespace
-
-// The <ParaLine> of a paragraph written from the model: its text in <String> runs broken at
-// its inline items, each item as it was read (or an <ATbl> for a new table anchor). Each run
-// is written in the encoding its font gives it, starting from the paragraph's.
-std::string ParaLinesText(const MifSource& src, Document& d, const Paragraph& p, int32_t textRectId,
-                          MifEncoding encoding)
-{
-    const MifEncoding pgfEncoding = encoding;
-    std::string t = "<ParaLine \n";
-    if (textRectId >= 0)
-        t += " <TextRectID " + std::to_string(textRectId) + ">\n";
-    size_t done = 0;
-    auto text = [&](size_t upTo) {
-        if (upTo > done)
-            t += " <String " + EncodeMifString(p.text.substr(done, upTo - done), encoding) + ">\n";
-        done = std::max(done, upTo);
-    };
-    for (const InlineItem& item : p.items) {
-        text(ByteIndex(p.text, item.offset));
-        if (item.mifNode >= 0) {
-            if (item.kind == InlineItem::FontChange)
-                encoding = FontEncoding(src, item.mifNode, encoding, pgfEncoding);
-            // As read, with its inner lines re-indented from where it stood to its new place.
-            // Values that run over several lines are kept as they are.
-            std::string raw =
-                SerializeMifNodeReindented(src, item.mifNode, src.childIndent(src.nodes[item.mifNode].parent), " ") +
-                src.trailingComment(item.mifNode);
-            t += " " + raw + "\n";
-        } else if (item.kind == InlineItem::TableAnchor) {
-            if (const Table* table = d.table(item.object))
-                t += " <ATbl " + std::to_string(table->mifId) + ">\n";
-        }
-    }
-    text(p.text.size());
-    return t + "> # end of ParaLine";
-}
-
-namespace {
-
 class Walker {
 public:
     // Reading: objects are created in `d`. Writing (`write`): the tree is checked against `d`
     // and corrected where it would read differently.
-    Walker(Model* m, Document& d, MifSource& src, bool write) : m_(m), d_(d), src_(src), write_(write)
+    Walker(Model* m, Document& d, MifSource& src, bool write)
+        : m_(m), d_(d), src_(src), write_(write), unmodelled_(src, d)
     {
         ctx_.src = &src;
         base_.encoding = src.encoding;
         cur_ = base_;
+        asRead_ = base_;
         if (write_) {
             for (auto& [id, p] : d_.paragraphs)
                 if (p.mifNode >= 0)
@@ -162,7 +103,7 @@ private:
     void readColors(int32_t node)
     {
         for (int32_t c : src_.children(node, "Color")) {
-            ObjectId id = AddColor(*m_, d_, StringValue(src_, src_.firstChild(c, "ColorTag")));
+            ObjectId id = AddColor(*m_, d_, MifStringValue(src_, src_.firstChild(c, "ColorTag")));
             d_.colorObjs[id].mifNode = c;
         }
     }
@@ -170,6 +111,9 @@ private:
     void readCatalogue(int32_t node)
     {
         if (write_) {
+            // What each format gives a paragraph that the host does not model, as the file was
+            // read: the catalogue's changes never touch those statements.
+            unmodelled_.readCatalogue(node);
             writeCatalogue(node);
         } else {
             for (int32_t c : src_.children(node, "Pgf")) {
@@ -249,14 +193,25 @@ private:
         for (int32_t c : src_.children(node)) {
             std::string_view name = src_.nodes[c].name;
             if (name == "TblTitlePgf1")
-                applyPgf(c, cur_);
+                applyTableDefaults(c);
             if (name != "TblColumn")
                 continue;
             for (int32_t sec : src_.children(c))
                 if (src_.nodes[sec].name == "TblColumnH" || src_.nodes[sec].name == "TblColumnBody" ||
                     src_.nodes[sec].name == "TblColumnF")
-                    applyPgf(sec, cur_);
+                    applyTableDefaults(sec);
         }
+    }
+
+    // A table format's paragraph defaults change the running state, as the file has them and
+    // (writing) as it is being written alike: nothing changes them.
+    void applyTableDefaults(int32_t node)
+    {
+        applyPgf(node, cur_);
+        if (!write_)
+            return;
+        applyPgf(node, asRead_);
+        unmodelled_.applyDefaults(node);
     }
 
     MifEncoding encodingOf(const std::string& tag) const
@@ -277,7 +232,7 @@ private:
             kind = PageKind::Master;
         else if (type == "HiddenPage")
             kind = PageKind::Reference;
-        ObjectId page = AddPage(*m_, d_, kind, StringValue(src_, src_.firstChild(node, "PageTag")));
+        ObjectId page = AddPage(*m_, d_, kind, MifStringValue(src_, src_.firstChild(node, "PageTag")));
         d_.pages[page].mifNode = node;
         collectTextRects(node, page);
     }
@@ -295,7 +250,7 @@ private:
                 d_.frames[frame] = f;
                 if (page)
                     d_.pages[page].frames.push_back(frame);
-                frameById_[IntValue(src_, src_.firstChild(c, "ID"))] = frame;
+                frameById_[MifIntValue(src_, src_.firstChild(c, "ID"))] = frame;
             } else if (name == "Frame" || name == "Group") {
                 collectTextRects(c, page);
             }
@@ -315,12 +270,12 @@ private:
             Table t;
             t.id = tableId;
             t.mifNode = node;
-            t.mifId = IntValue(src_, src_.firstChild(node, "TblID"));
+            t.mifId = MifIntValue(src_, src_.firstChild(node, "TblID"));
             int32_t inlineFormat = src_.firstChild(node, "TblFormat");
-            t.format = StringValue(src_, src_.firstChild(node, "TblTag"));
+            t.format = MifStringValue(src_, src_.firstChild(node, "TblTag"));
             if (t.format.empty() && inlineFormat >= 0)
-                t.format = StringValue(src_, src_.firstChild(inlineFormat, "TblTag"));
-            t.columns = IntValue(src_, src_.firstChild(node, "TblNumColumns"));
+                t.format = MifStringValue(src_, src_.firstChild(inlineFormat, "TblTag"));
+            t.columns = MifIntValue(src_, src_.firstChild(node, "TblNumColumns"));
             for (int32_t w : src_.children(node, "TblColumnWidth"))
                 t.columnWidths.push_back(ParseMifMetric(src_.tokens(w), ctx_.unitPoints).value_or(0));
             d_.tableObjs[tableId] = t;
@@ -394,7 +349,7 @@ private:
                 h.mifNode = n;
                 d_.holders[holder] = h;
                 d_.textHolders.push_back(holder);
-                noteById_[IntValue(src_, src_.firstChild(n, "ID"))] = holder;
+                noteById_[MifIntValue(src_, src_.firstChild(n, "ID"))] = holder;
             }
             for (int32_t p : src_.children(n, "Para"))
                 readPara(p, PgfHome::TextHolder, holder);
@@ -408,7 +363,7 @@ private:
         if (!write_) {
             Flow f;
             f.id = m_->newId();
-            f.tag = StringValue(src_, src_.firstChild(node, "TFTag"));
+            f.tag = MifStringValue(src_, src_.firstChild(node, "TFTag"));
             int32_t ac = src_.firstChild(node, "TFAutoConnect");
             f.autoConnect = ac >= 0 && src_.firstToken(ac) == "Yes";
             f.mifNode = node;
@@ -456,19 +411,21 @@ private:
     // ---- paragraphs --------------------------------------------------------------------------
     // The tag, properties and encoding a <Para> reads as, given the current state. With `bare`,
     // that <Pgf> of the paragraph counts with its tag only, as if it said nothing else.
-    PgfState stateOf(int32_t para, int32_t bare = -1)
+    PgfState stateOf(int32_t para, int32_t bare = -1) { return stateFrom(cur_, para, bare); }
+
+    PgfState stateFrom(const PgfState& running, int32_t para, int32_t bare = -1)
     {
-        PgfState s = cur_;
+        PgfState s = running;
         for (int32_t c : src_.each(para)) {
             std::string_view name = src_.nodes[c].name;
             if (name == "PgfTag") {
-                s.tag = StringValue(src_, c);
+                s.tag = MifStringValue(src_, c);
                 if (const PgfFormat* fmt = d_.formatByName(s.tag))
                     s.props = fmt->props;
                 s.encoding = encodingOf(s.tag);
             } else if (name == "Pgf" && c == bare) {
                 for (int32_t t : src_.each(c, "PgfTag"))
-                    s.tag = StringValue(src_, t);
+                    s.tag = MifStringValue(src_, t);
             } else if (name == "Pgf") {
                 applyPgf(c, s);
             }
@@ -486,17 +443,49 @@ private:
         return false;
     }
 
+    // Writing: a paragraph the command left as it was (its tag and properties; a next tag that
+    // was renamed aside) keeps reading with the statements the host does not model that it
+    // read with, though the paragraph before it changed. One the command changed (retagged,
+    // or its overrides taken back) reads with what its new statements give it.
+    PgfState keepUnmodelled(int32_t node, const Paragraph& p, const PgfState& read, const UnmodelledState& wanted,
+                            const PgfState& now)
+    {
+        if (read.tag != p.tag || !SameButNextTag(read.props, p.props))
+            return now;
+        UnmodelledState have = unmodelled_.now(node);
+        if (have == wanted)
+            return now;
+        RestoreUnmodelled(src_, node, wanted, have);
+        return stateOf(node); // a font's encoding may have come back with it
+    }
+
+    static bool SameButNextTag(const PgfProps& a, const PgfProps& b)
+    {
+        if (a == b)
+            return true;
+        PgfProps renamed = a;
+        if (auto it = b.find(PROP_NEXT_TAG_NAME); it != b.end())
+            renamed[PROP_NEXT_TAG_NAME] = it->second;
+        return renamed == b;
+    }
+
     void readPara(int32_t node, PgfHome home, ObjectId container)
     {
         PgfState s = stateOf(node);
         if (write_) {
+            // As the paragraph read before anything was written, and what it read with then.
+            const PgfState asRead = stateFrom(asRead_, node);
+            UnmodelledState extrasAsRead = unmodelled_.asRead(node);
             auto it = paraByNode_.find(node);
             if (it != paraByNode_.end()) {
                 const Paragraph& p = *d_.paragraph(it->second);
                 s = correctPara(node, p, s);
+                s = keepUnmodelled(node, p, asRead, extrasAsRead, s);
                 correctText(node, p, s.encoding);
             }
             cur_ = s;
+            asRead_ = asRead;
+            unmodelled_.pass(node, std::move(extrasAsRead));
             return;
         }
         cur_ = s;
@@ -548,19 +537,19 @@ private:
             } else if (name == "Char") {
                 p.text += MifCharText(src_.firstToken(c));
             } else if (name == "TextRectID") {
-                int32_t id = IntValue(src_, c);
+                int32_t id = MifIntValue(src_, c);
                 if (firstRect < 0 && p.text.empty())
                     firstRect = id;
                 else if (flow_ && !write_)
                     useFrame(id); // the flow continues in another frame
             } else if (name == "Font") {
-                enc = FontEncoding(src_, c, enc, pgfEncoding);
+                enc = MifFontEncoding(src_, c, enc, pgfEncoding);
                 item(InlineItem::FontChange, 0);
             } else if (name == "ATbl") {
-                auto it = tableById_.find(IntValue(src_, c));
+                auto it = tableById_.find(MifIntValue(src_, c));
                 item(InlineItem::TableAnchor, it == tableById_.end() ? 0 : it->second);
             } else if (name == "FNote" && !(src_.each(c).begin() != src_.each(c).end())) {
-                auto it = noteById_.find(IntValue(src_, c));
+                auto it = noteById_.find(MifIntValue(src_, c));
                 item(InlineItem::FootnoteAnchor, it == noteById_.end() ? 0 : it->second);
             } else if (name == "AFrame") {
                 item(InlineItem::AnchoredFrame, 0);
@@ -748,6 +737,10 @@ private:
     bool write_;
     MifReadContext ctx_;
     PgfState base_, cur_;
+    // Writing only: the running state as the file was read (cur_ is as it is being written),
+    // and what the host does not model, as read and as written.
+    PgfState asRead_;
+    UnmodelledInheritance unmodelled_;
     std::map<std::string, MifEncoding> encodings_;
     std::map<int32_t, ObjectId> frameById_, tableById_, noteById_;
     std::map<int32_t, ObjectId> paraByNode_;

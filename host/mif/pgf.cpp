@@ -357,6 +357,18 @@ void ReadPgfStatements(const MifReadContext& ctx, int32_t pgfNode, std::string* 
         props[574] = tabs;
 }
 
+bool IsModelledPgfStatement(std::string_view parent, std::string_view name)
+{
+    if (parent == "PgfFont")
+        return FindParagraphPropertyByMif("PgfFont", name) != nullptr;
+    if (name == "PgfTag" || name == "PgfFont" || name == "PgfNumTabs" || name == "TabStop" || name == "PgfCellMargins")
+        return true;
+    for (const auto& m : kMarginFlags)
+        if (name == m.mif)
+            return true;
+    return FindParagraphPropertyByMif("", name) != nullptr;
+}
+
 void WritePgfStatements(MifSource& src, int32_t pgf, const PgfProps& want, const PgfProps& have, const PgfProps* base)
 {
     int32_t font = src.firstChild(pgf, "PgfFont");

@@ -35,6 +35,11 @@ struct MifReadContext {
 void ReadPgfStatements(const MifReadContext& ctx, int32_t pgfNode, std::string* tag, PgfProps& props,
                        MifEncoding* encoding);
 
+// Whether a statement inside a <Pgf> (`parent` empty) or inside its <PgfFont> (`parent`
+// "PgfFont") carries something the host models: a property of the table, the tag, the tabs or
+// the cell margins. ReadPgfStatements reads exactly these.
+bool IsModelledPgfStatement(std::string_view parent, std::string_view name);
+
 // Brings a <Pgf> node in line with `want`, where `have` is what the node currently reads as
 // (both full property sets): only differing statements are rewritten or added, everything
 // else in the node stays as it was. With `base`, what the holder of the node reads as without

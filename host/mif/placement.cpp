@@ -8,6 +8,7 @@
 
 #include "host/mif/pgf.h"
 #include "host/mif/text.h"
+#include "host/mif/values.h"
 #include "host/model/properties.h"
 
 namespace tw::host {
@@ -237,6 +238,42 @@ void PlaceNewObjects(Document& d)
             for (ObjectId c : d.row(r)->cells)
                 PlaceParagraphs(src, d, d.cell(c)->paragraphs);
     }
+}
+
+// The <ParaLine> of a paragraph written from the model: its text in <String> runs broken at
+// its inline items, each item as it was read (or an <ATbl> for a new table anchor). Each run
+// is written in the encoding its font gives it, starting from the paragraph's.
+std::string ParaLinesText(const MifSource& src, Document& d, const Paragraph& p, int32_t textRectId,
+                          MifEncoding encoding)
+{
+    const MifEncoding pgfEncoding = encoding;
+    std::string t = "<ParaLine \n";
+    if (textRectId >= 0)
+        t += " <TextRectID " + std::to_string(textRectId) + ">\n";
+    size_t done = 0;
+    auto text = [&](size_t upTo) {
+        if (upTo > done)
+            t += " <String " + EncodeMifString(p.text.substr(done, upTo - done), encoding) + ">\n";
+        done = std::max(done, upTo);
+    };
+    for (const InlineItem& item : p.items) {
+        text(ByteIndex(p.text, item.offset));
+        if (item.mifNode >= 0) {
+            if (item.kind == InlineItem::FontChange)
+                encoding = MifFontEncoding(src, item.mifNode, encoding, pgfEncoding);
+            // As read, with its inner lines re-indented from where it stood to its new place.
+            // Values that run over several lines are kept as they are.
+            std::string raw =
+                SerializeMifNodeReindented(src, item.mifNode, src.childIndent(src.nodes[item.mifNode].parent), " ") +
+                src.trailingComment(item.mifNode);
+            t += " " + raw + "\n";
+        } else if (item.kind == InlineItem::TableAnchor) {
+            if (const Table* table = d.table(item.object))
+                t += " <ATbl " + std::to_string(table->mifId) + ">\n";
+        }
+    }
+    text(p.text.size());
+    return t + "> # end of ParaLine";
 }
 
 } // namespace tw::host

@@ -87,6 +87,63 @@ std::vector<std::string> Rest(const MifSource& src, int32_t para)
     return out;
 }
 
+// What each <Para> of a file reads with that the host does not model, in file order, as MIF
+// passes it on: a paragraph that names a catalogue format at its own <PgfTag> starts from that
+// format's statements, any other from the paragraph before it's; its <Pgf>s, and the paragraph
+// defaults of the table formats met on the way, change them. Each statement by name
+// ("PgfFont/FLanguage" inside the font), with its bytes.
+using Inherited = std::map<std::string, std::string>;
+
+std::vector<Inherited> InheritedUnmodelled(const MifSource& src)
+{
+    auto apply = [&](int32_t pgf, Inherited& state) {
+        if (int32_t inner = src.firstChild(pgf, "Pgf"); inner >= 0)
+            pgf = inner;
+        for (int32_t c : src.children(pgf)) {
+            std::string_view name = src.nodes[c].name;
+            if (name == "PgfFont") {
+                for (int32_t f : src.children(c))
+                    if (!Modelled(src.nodes[f].name, "PgfFont"))
+                        state["PgfFont/" + std::string(src.nodes[f].name)] = Text(src, f);
+            } else if (!Modelled(name, "Pgf")) {
+                state[std::string(name)] = Text(src, c);
+            }
+        }
+    };
+    std::map<std::string, Inherited> formats;
+    for (int32_t cat : src.children(0, "PgfCatalog"))
+        for (int32_t pgf : src.children(cat, "Pgf")) {
+            std::string tag(src.firstToken(src.firstChild(pgf, "PgfTag")));
+            apply(pgf, formats[tag]);
+        }
+    std::vector<Inherited> out;
+    Inherited state;
+    std::function<void(int32_t)> walk = [&](int32_t node) {
+        for (int32_t c : src.children(node)) {
+            std::string_view name = src.nodes[c].name;
+            if (name == "PgfCatalog" || name == "TblCatalog")
+                continue;
+            if (name == "TblTitlePgf1" || name == "TblColumnH" || name == "TblColumnBody" || name == "TblColumnF") {
+                apply(c, state);
+            } else if (name == "Para") {
+                for (int32_t s : src.children(c)) {
+                    if (src.nodes[s].name == "PgfTag") {
+                        if (auto it = formats.find(std::string(src.firstToken(s))); it != formats.end())
+                            state = it->second;
+                    } else if (src.nodes[s].name == "Pgf") {
+                        apply(s, state);
+                    }
+                }
+                out.push_back(state);
+            } else {
+                walk(c);
+            }
+        }
+    };
+    walk(0);
+    return out;
+}
+
 // All statements of a paragraph's <Pgf>s and <PgfTag>s, as bytes (inside <PgfFont> too).
 std::multiset<std::string> PgfStatements(const MifSource& src, int32_t para)
 {
@@ -230,20 +287,45 @@ protected:
             size_t i = it->second;
             touched[i] = true;
             SCOPED_TRACE("paragraph at line " + std::to_string(a.nodes[na].line));
-            // The text and everything else of the paragraph stay, and so does each statement
-            // the host does not model, in its order.
+            // The text and everything else of the paragraph stay; a paragraph the command
+            // changed keeps each statement the host does not model, in its order.
             EXPECT_EQ(Rest(a, na), Rest(b, nb));
-            EXPECT_EQ(Unmodelled(a, na), Unmodelled(b, nb));
-            if (changed[i])
+            if (changed[i]) {
+                EXPECT_EQ(Unmodelled(a, na), Unmodelled(b, nb));
                 return;
+            }
             // A paragraph the command did not change, written because the one before it
-            // changed: it only gains statements.
+            // changed: it only gains statements (those it inherited and would have lost among
+            // them, which the check below sees).
             EXPECT_TRUE(i > 0 && (changed[i - 1] || touched[i - 1])) << "written though nothing before it changed";
             auto old = PgfStatements(a, na), now = PgfStatements(b, nb);
             for (const std::string& s : old)
                 EXPECT_TRUE(now.count(s) >= old.count(s)) << "lost " << s;
         };
         ASSERT_NO_FATAL_FAILURE(diff.compare(0, 0));
+        // Every paragraph the command did not change reads with the same statements the host
+        // does not model as before, its own and those it inherits.
+        const auto inherited0 = InheritedUnmodelled(a), inherited1 = InheritedUnmodelled(b);
+        ASSERT_EQ(inherited0.size(), inherited1.size());
+        std::vector<int32_t> paraNodes;
+        std::function<void(int32_t)> collect = [&](int32_t node) {
+            for (int32_t c : a.children(node)) {
+                std::string_view name = a.nodes[c].name;
+                if (name == "Para")
+                    paraNodes.push_back(c);
+                else if (name != "PgfCatalog" && name != "TblCatalog")
+                    collect(c);
+            }
+        };
+        collect(0);
+        ASSERT_EQ(paraNodes.size(), inherited0.size());
+        for (size_t k = 0; k < paraNodes.size(); ++k) {
+            auto it = index.find(paraNodes[k]);
+            if (it == index.end() || changed[it->second])
+                continue;
+            EXPECT_EQ(inherited0[k], inherited1[k]) << "paragraph at line " << a.nodes[paraNodes[k]].line
+                                                    << " reads with other statements the host does not model";
+        }
     }
 };
 
@@ -256,8 +338,9 @@ TEST_F(ExactEdits, ConvertChangesOnlyTheRetaggedParagraphs)
         const host::Document& d = *r.doc;
         if (d.catalogue.size() < 2)
             continue;
-        // Sources: the tags of the first footnote, table title and cell paragraphs and of the
-        // first and the last flow paragraph; destination: a catalogue format none of them is.
+        // Sources: the tags of the first footnote, table title and cell paragraphs, of the
+        // first and the last paragraph, and of one that another inherits from; destination: a
+        // catalogue format none of them is.
         std::vector<std::string> sources;
         auto add = [&](const std::vector<ObjectId>& ids) {
             if (!ids.empty())
@@ -277,6 +360,16 @@ TEST_F(ExactEdits, ConvertChangesOnlyTheRetaggedParagraphs)
             add({r.paras.front()->id});
             add({r.paras.back()->id});
         }
+        // And the first paragraph of another tag whose next takes its properties from it under
+        // another tag (it names no format of its own): retagging it changes what the next
+        // inherits.
+        for (size_t i = 0; i + 1 < r.paras.size(); ++i)
+            if (r.doc->mif->firstChild(r.paras[i + 1]->mifNode, "PgfTag") < 0 &&
+                r.paras[i + 1]->tag != r.paras[i]->tag &&
+                std::find(sources.begin(), sources.end(), r.paras[i]->tag) == sources.end()) {
+                add({r.paras[i]->id});
+                break;
+            }
         std::string destination;
         for (ObjectId f : d.catalogue)
             if (std::find(sources.begin(), sources.end(), r.doc->format(f)->name) == sources.end())
