@@ -14,10 +14,13 @@
 #include <sys/xattr.h>
 #endif
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <string_view>
 
 namespace tw::host {
 namespace {
@@ -285,6 +288,48 @@ void RemoveStaleSave(const std::string& path)
         RemoveUnlocked(SavingTempPath(target));
 }
 
+namespace {
+
+// A recovery copy holds the old content, then the new content the save was writing, then a
+// last line with both sizes, so that the next open can tell what the file holds now.
+constexpr std::string_view kRecoveryMark = "\n#tagwright-recovery-copy ";
+
+std::string RecoveryCopyBytes(const std::string& old, const std::string& now)
+{
+    return old + now + std::string(kRecoveryMark) + std::to_string(old.size()) + " " + std::to_string(now.size()) +
+           "\n";
+}
+
+// Splits a recovery copy into the old and the new content; false when it is not one.
+bool ReadRecoveryCopy(const std::string& copy, std::string& old, std::string& now)
+{
+    const size_t mark = copy.rfind(kRecoveryMark);
+    if (mark == std::string::npos || copy.empty() || copy.back() != '\n')
+        return false;
+    unsigned long long oldSize = 0, newSize = 0;
+    if (std::sscanf(copy.c_str() + mark + kRecoveryMark.size(), "%llu %llu", &oldSize, &newSize) != 2 ||
+        oldSize + newSize != mark)
+        return false;
+    old = copy.substr(0, oldSize);
+    now = copy.substr(oldSize, newSize);
+    return true;
+}
+
+// Whether `file` is what writing `now` over `old` in place (and `old` back over that) can leave
+// behind when it stops anywhere: no longer than the longer, no shorter than the shorter, and
+// each byte one of the two has there.
+bool LeftByRewrite(const std::string& file, const std::string& old, const std::string& now)
+{
+    if (file.size() > std::max(old.size(), now.size()) || file.size() < std::min(old.size(), now.size()))
+        return false;
+    for (size_t i = 0; i < file.size(); ++i)
+        if (!(i < old.size() && file[i] == old[i]) && !(i < now.size() && file[i] == now[i]))
+            return false;
+    return true;
+}
+
+} // namespace
+
 bool RestoreInterruptedSave(const std::string& path, std::string& note, std::string& error)
 {
     std::string target, ignored;
@@ -304,13 +349,27 @@ bool RestoreInterruptedSave(const std::string& path, std::string& note, std::str
                 recovery + " (" + what + ": " + std::strerror(errno) + "); that copy is kept";
         return false;
     };
-    std::string old;
-    if (!ReadAll(copy.get(), old))
+    std::string bytes, old, now, current;
+    if (!ReadAll(copy.get(), bytes))
         return failed("reading the copy");
     SignalsHeld held;
-    Fd file(::open(target.c_str(), O_WRONLY | O_CLOEXEC));
+    Fd file(::open(target.c_str(), O_RDWR | O_CLOEXEC));
     if (file.get() < 0)
         return failed("opening the file");
+    if (!ReadAll(file.get(), current))
+        return failed("reading the file");
+    const bool known = ReadRecoveryCopy(bytes, old, now);
+    if (known && (current == now || current == old)) { // the save had ended, or not yet begun
+        ::unlink(recovery.c_str());
+        SyncFolderOf(target);
+        return true;
+    }
+    if (!known || !LeftByRewrite(current, old, now)) {
+        // Changed since by someone else: that work stays, and so does the copy.
+        note = path + ": changed since a save of it was interrupted, so its earlier content in " + recovery +
+               " was not put back; remove that copy once the file is as it should be";
+        return true;
+    }
     if (!Overwrite(file.get(), old))
         return failed("writing the file");
     ::unlink(recovery.c_str());
@@ -366,8 +425,8 @@ bool RewriteInPlace(const std::string& path, const std::string& target, const st
     struct stat st;
     if (::lstat(recovery.c_str(), &st) == 0) {
         error = path + ": could not be saved (" + recovery +
-                " holds its content from an interrupted save; open the file again to put it back); the file on disk "
-                "is unchanged";
+                " holds its content from before an interrupted save: open the file again to put it back, or remove "
+                "the copy once the file is as it should be); the file on disk is unchanged";
         return false;
     }
     Fd file(::open(target.c_str(), O_RDWR | O_CLOEXEC));
@@ -398,7 +457,8 @@ bool RewriteInPlace(const std::string& path, const std::string& target, const st
         error = SaveError(path, what);
         return false;
     };
-    if (!WriteAll(copy.get(), old, old.size()) || ::fsync(copy.get()) != 0)
+    const std::string recoveryBytes = RecoveryCopyBytes(old, bytes);
+    if (!WriteAll(copy.get(), recoveryBytes, recoveryBytes.size()) || ::fsync(copy.get()) != 0)
         return abandon(temp, "keeping a copy of the old content");
     if (failed(SaveStage::Rename))
         return abandon(temp, "rewriting it in place"); // errno as the test left it

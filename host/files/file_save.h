@@ -48,10 +48,12 @@ bool CheckReplaceable(const std::string& path, std::string& error);
 void RemoveStaleSave(const std::string& path);
 
 // Puts back the old content of a file whose in-place rewrite was killed halfway, from the
-// recovery copy that save left (the copy is then removed). True when there was nothing to put
-// back or it was put back (`note` then says so); false with `error` naming the file when a
-// recovery copy is there but could not be put back. A save in progress elsewhere holds a lock
-// on its recovery copy and is left alone.
+// recovery copy that save left, which holds both the old and the new content. A file that holds
+// the one or the other only loses the copy; one half-written is put back (`note` says so); one
+// that holds something else was changed since by another program and is left as it is, with the
+// copy (`note` says that too). True but for a copy that could not be put back: false with
+// `error` naming the file. A save in progress elsewhere holds a lock on its recovery copy and is
+// left alone.
 bool RestoreInterruptedSave(const std::string& path, std::string& note, std::string& error);
 
 // The file a save in this process is writing and would leave behind if the process ended now

@@ -5,10 +5,13 @@
 
 #if !defined(_WIN32)
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <sys/xattr.h>
 
 #include <cerrno>
 #include <cstring>
+
+#include "host/files/file_save.h"
 
 namespace tw::cli_test {
 namespace {
@@ -56,17 +59,40 @@ TEST_F(Tool, EveryHardLinkShowsTheSavedContent)
         EXPECT_NE(entry.path().extension(), ".tw-recover") << entry.path();
 }
 
+// Leaves a file as a run killed halfway through rewriting it in place does: the recovery copy
+// beside it, and half of `now` written over its old content. The save runs in a child process
+// that ends there.
+void KillRewriteHalfway(const fs::path& path, const std::string& now)
+{
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::string error;
+        (void)host::WriteFileAtomically(path.string(), now, error, [&](host::SaveStage s) {
+            if (s == host::SaveStage::Write) {
+                std::fstream(path, std::ios::binary | std::ios::in | std::ios::out) << now.substr(0, now.size() / 2);
+                ::_exit(0);
+            }
+            return false;
+        });
+        ::_exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    ASSERT_TRUE(fs::exists(path.string() + ".tw-recover"));
+}
+
 // A run killed while it rewrote a linked file in place leaves the old content beside it; the
-// next run, even one that only reads, puts it back under every name and says so.
+// next run, even one that only reads, puts it back under every name and says so. Had another
+// program changed the file since, its work stays, and so does the copy, and the run says that.
 TEST_F(Tool, AnInterruptedInPlaceSaveIsPutBackByTheNextRun)
 {
     fs::create_hard_link(chapter("Intro.mif"), file("Intro-link.mif"));
     const std::string old = Slurp(chapter("Intro.mif"));
-    std::ofstream(chapter("Intro.mif.tw-recover"), std::ios::binary) << old;
-    {
-        std::ofstream half(chapter("Intro.mif"), std::ios::binary | std::ios::trunc);
-        half << old.substr(0, old.size() / 3);
-    }
+    // What the save was writing: the same chapter with another first line (still MIF).
+    const std::string now = "<MIFFile 2019> # saved again\n" + old.substr(old.find('\n') + 1);
+    ASSERT_NO_FATAL_FAILURE(KillRewriteHalfway(chapter("Intro.mif"), now));
     Result r = run({"usage", book().string()});
     EXPECT_EQ(r.exit, 0) << r.err;
     EXPECT_TRUE(Contains(r.err, "Intro.mif: a save that was interrupted had left it half-written; its earlier content "
@@ -75,6 +101,14 @@ TEST_F(Tool, AnInterruptedInPlaceSaveIsPutBackByTheNextRun)
     EXPECT_TRUE(Slurp(chapter("Intro.mif")) == old);
     EXPECT_TRUE(Slurp(file("Intro-link.mif")) == old);
     EXPECT_FALSE(fs::exists(chapter("Intro.mif.tw-recover")));
+
+    ASSERT_NO_FATAL_FAILURE(KillRewriteHalfway(chapter("Intro.mif"), now));
+    const std::string theirs = Slurp(chapter("Intro.mif")) + "# another program's line\n";
+    std::ofstream(chapter("Intro.mif"), std::ios::binary | std::ios::app) << "# another program's line\n";
+    r = run({"usage", book().string()});
+    EXPECT_TRUE(Contains(r.err, "Intro.mif: changed since a save of it was interrupted")) << r.err;
+    EXPECT_TRUE(Slurp(file("Intro-link.mif")) == theirs);
+    EXPECT_TRUE(fs::exists(chapter("Intro.mif.tw-recover")));
 }
 
 // Extended attributes survive the save that replaces the file: a user attribute, and an access

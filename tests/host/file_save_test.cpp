@@ -8,9 +8,11 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "host/files/file_save.h"
 #include "host/files/mif_store.h"
@@ -251,3 +253,77 @@ TEST(FileSave, AFailedInPlaceRewritePutsTheOldContentBack)
     EXPECT_EQ(ReadBytes(link), "new");
     EXPECT_EQ(StatOf(path).st_nlink, 2u);
 }
+
+namespace {
+
+// Where a run that rewrites a linked file in place is killed, and what happens to the file
+// before the next open: what that open must leave under both names, and what it says.
+struct KilledRewrite {
+    const char* name;
+    SaveStage killedAt;     // the process ends when the save reaches this stage
+    bool halfWritten;       // ... with half of the new content written over the old
+    bool changedAfterwards; // another program then changes the file
+    const char* leaves;     // "old", "new" or "changed"
+    const char* says;       // what the open's note holds ("" for nothing)
+    bool copyKept;
+};
+
+class InPlaceRewriteKilled : public ::testing::TestWithParam<KilledRewrite> { };
+
+TEST_P(InPlaceRewriteKilled, TheNextOpenKeepsEveryonesWork)
+{
+    const KilledRewrite& c = GetParam();
+    TempDir tmp;
+    const std::string path = tmp.file("Chapter.mif"), link = tmp.file("Link.mif");
+    const std::string old = "the old content of the chapter\n", now = "new, and longer than the old content was\n";
+    WriteBytes(path, old);
+    ASSERT_EQ(::link(path.c_str(), link.c_str()), 0);
+    // The save runs in a child process, which ends where the case says (as a kill would).
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::string error;
+        (void)WriteFileAtomically(path, now, error, [&](SaveStage s) {
+            if (s != c.killedAt)
+                return false;
+            if (c.halfWritten) {
+                int fd = ::open(path.c_str(), O_WRONLY);
+                (void)!::write(fd, now.data(), now.size() / 2);
+                ::close(fd);
+            }
+            ::_exit(0);
+        });
+        ::_exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the save did not reach its stage";
+    ASSERT_TRUE(fs::exists(RecoveryCopyPath(path))) << "a killed in-place save leaves its recovery copy";
+    std::string theirs = ReadBytes(path);
+    if (c.changedAfterwards) {
+        theirs += "# a line another program added\n";
+        std::ofstream(path, std::ios::binary | std::ios::app) << "# a line another program added\n";
+    }
+    std::string note, error;
+    ASSERT_TRUE(RestoreInterruptedSave(path, note, error)) << error;
+    const std::string want = std::string(c.leaves) == "old" ? old : std::string(c.leaves) == "new" ? now : theirs;
+    EXPECT_EQ(ReadBytes(path), want);
+    EXPECT_EQ(ReadBytes(link), want);
+    EXPECT_EQ(fs::exists(RecoveryCopyPath(path)), c.copyKept);
+    if (*c.says)
+        EXPECT_NE(note.find(c.says), std::string::npos) << note;
+    else
+        EXPECT_EQ(note, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FileSave, InPlaceRewriteKilled,
+    ::testing::Values(
+        KilledRewrite{"BeforeRewriting", SaveStage::Write, false, false, "old", "", false},
+        KilledRewrite{"Halfway", SaveStage::Write, true, false, "old", "had left it half-written", false},
+        KilledRewrite{"AfterRewriting", SaveStage::Sync, false, false, "new", "", false},
+        KilledRewrite{"HalfwayThenChanged", SaveStage::Write, true, true, "changed", "changed since a save", true},
+        KilledRewrite{"AfterRewritingThenChanged", SaveStage::Sync, false, true, "changed", "was not put back", true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
