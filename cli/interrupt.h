@@ -33,8 +33,9 @@ inline int InterruptedExit(int signal) { return 128 + signal; }
 const char* SignalName(int signal);
 
 // Tests of interruptions: with TAGWRIGHT_TEST_SAVE_PAUSE_MS=N in the environment, every save
-// waits N milliseconds once its new content is written and flushed, just before it replaces
-// the file (signals do not cut the wait short). Nothing else changes. Empty without it.
+// (and every backup) waits N milliseconds once its new content is written and flushed, just
+// before it replaces the file (signals do not cut the wait short). Nothing else changes. Empty
+// without it.
 std::function<bool(host::SaveStage)> SavePauseFromEnvironment();
 
 // The store beneath the tool's: once the run was asked to stop, it opens and saves no more

@@ -216,6 +216,7 @@ std::optional<int> Job::startHost()
         };
     }
     files_.failSave = SavePauseFromEnvironment();
+    guard_.failBackup = files_.failSave;
     files_.notice = [this](const std::string& text) { report_.warning(text); };
 
     guard_.dryRun = req_.dryRun;

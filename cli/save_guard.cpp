@@ -24,6 +24,12 @@ void SaveGuard::remember(const std::string& path)
         saved_.insert(*id);
 }
 
+host::LoadResult SaveGuard::load(host::Model& m, const std::string& path)
+{
+    host::RemoveStaleSave(NativePath(path) + ".bak");
+    return files_.load(m, path);
+}
+
 // Each file is saved once in a run, so its backup, made just before, holds it as it was
 // before the run.
 bool SaveGuard::backUp(const std::string& path, std::string& error)
@@ -44,7 +50,7 @@ bool SaveGuard::backUp(const std::string& path, std::string& error)
             return false;
         }
     std::string why;
-    if (!WriteBackupCopy(native, bak, why)) {
+    if (!WriteBackupCopy(native, bak, why, failBackup)) {
         error = "Could not back up " + native + ": " + why + "; " + native + " was not saved";
         return false;
     }

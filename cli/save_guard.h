@@ -24,6 +24,7 @@
 // load through this store; a document that was changed or saved is never kept.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -31,6 +32,7 @@
 
 #include "cli/changes.h"
 #include "cli/input_files.h"
+#include "host/files/file_save.h"
 #include "host/files/store.h"
 
 namespace tw::cli {
@@ -39,13 +41,15 @@ class SaveGuard : public host::DocumentStore {
 public:
     explicit SaveGuard(host::DocumentStore& files) : files_(files) { }
 
-    bool dryRun = false;                // record saves, write nothing
-    bool backup = false;                // copy FILE to FILE.bak before the first save over it
-    bool hold = false;                  // record saves and write them at commit()
-    bool trackChanges = false;          // compare each saved document with its file on disk
-    const InputFiles* inputs = nullptr; // files the run reads, which a backup never replaces
+    bool dryRun = false;                             // record saves, write nothing
+    bool backup = false;                             // copy FILE to FILE.bak before the first save over it
+    bool hold = false;                               // record saves and write them at commit()
+    bool trackChanges = false;                       // compare each saved document with its file on disk
+    const InputFiles* inputs = nullptr;              // files the run reads, which a backup never replaces
+    std::function<bool(host::SaveStage)> failBackup; // tests: consulted at each stage of a backup
 
-    host::LoadResult load(host::Model& m, const std::string& path) override { return files_.load(m, path); }
+    // Also removes the temporary file a killed backup of the file left (NAME.bak.tw-saving).
+    host::LoadResult load(host::Model& m, const std::string& path) override;
     bool save(const host::Model& m, const host::Document& doc, const std::string& path, std::string& error) override;
     bool save(const host::Model& m, const host::Book& book, const std::string& path, std::string& error) override;
 

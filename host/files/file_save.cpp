@@ -632,6 +632,7 @@ bool WriteBackupCopy(const std::string& file, const std::string& backup, std::st
         return false;
     }
     const std::string temp = SavingTempPath(backup);
+    InProgress writing(temp); // a second signal removes it before the process ends
     int fd = failed(SaveStage::Open) ? (errno = EIO, -1) : CreateTemp(temp, old.st_mode & 0777);
     if (fd < 0) {
         error = errno == EBUSY ? BusyRefusal(backup) : SaveError(backup, "cannot create the new file");

@@ -192,18 +192,36 @@ INSTANTIATE_TEST_SUITE_P(Signals, Interrupted,
                              return name + (info.param.signal == SIGINT ? "Sigint" : "Sigterm");
                          });
 
+// A second Ctrl-C while a file (or, with --backup, its backup) is being saved.
 TEST_F(Tool, ASecondCtrlCEndsAtOnceWithTheFileBeingSavedAsItWas)
 {
     const auto before = bookBytes();
-    TerminalRun tool({"--yes", "delete-unused", book().string()}, 60000);
-    ASSERT_FALSE(SaveUnderWay(dir_ / "book").empty());
-    tool.interrupt(SIGINT);
-    std::this_thread::sleep_for(100ms);
-    tool.interrupt(SIGINT);
-    EXPECT_EQ(tool.wait(), 130) << tool.text();
-    EXPECT_TRUE(Contains(tool.text(), "interrupted again")) << tool.text();
-    for (const auto& [path, bytes] : before)
-        EXPECT_TRUE(Slurp(path) == bytes) << path << " is as it was";
+    for (const bool backup : {false, true}) {
+        SCOPED_TRACE(backup ? "--backup" : "no backup");
+        std::vector<std::string> args{"--yes", "delete-unused", book().string()};
+        if (backup)
+            args.insert(args.begin(), "--backup");
+        TerminalRun tool(args, 60000);
+        const std::string saving = SaveUnderWay(dir_ / "book");
+        ASSERT_FALSE(saving.empty());
+        EXPECT_EQ(saving.ends_with(".bak"), backup) << saving;
+        tool.interrupt(SIGINT);
+        std::this_thread::sleep_for(100ms);
+        tool.interrupt(SIGINT);
+        EXPECT_EQ(tool.wait(), 130) << tool.text();
+        EXPECT_TRUE(Contains(tool.text(), "interrupted again")) << tool.text();
+        for (const auto& [path, bytes] : before)
+            EXPECT_TRUE(Slurp(path) == bytes) << path << " is as it was";
+        EXPECT_TRUE(LeftBehind(dir_ / "book").empty());
+    }
+}
+
+// What a backup killed halfway leaves (its temporary file) goes with the next run of any kind.
+TEST_F(Tool, ABackupKilledHalfwayLeavesNothingForTheNextRun)
+{
+    std::ofstream(chapter("Intro.mif.bak.tw-saving"), std::ios::binary) << "half a backup";
+    Result r = run({"usage", book().string()});
+    EXPECT_EQ(r.exit, 0) << r.err;
     EXPECT_TRUE(LeftBehind(dir_ / "book").empty());
 }
 
