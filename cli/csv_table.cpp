@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <string_view>
 #include <system_error>
 
 #include "host/model/builder.h"
@@ -29,14 +30,29 @@ bool StartsWith(const std::string& text, const std::string& prefix)
     return text.compare(0, prefix.size(), prefix) == 0;
 }
 
-std::string Field(const std::string& text, bool alone)
+// What makes a spreadsheet take a cell for a formula at its start, and the quote that stops it
+// (itself too, so that the one quote the reader takes away is always the one written).
+constexpr std::string_view kFormulaStarts = "=+-@\t\r'";
+
+std::string Field(const std::string& name, bool alone)
 {
+    std::string text = name;
+    if (!text.empty() && kFormulaStarts.find(text.front()) != std::string_view::npos)
+        text.insert(text.begin(), '\'');
     if (!(alone && text.empty()) && text.find_first_of(",\"\r\n") == std::string::npos)
         return text;
     std::string q = "\"";
     for (char c : text)
         q += c == '"' ? std::string("\"\"") : std::string(1, c);
     return q + "\"";
+}
+
+// A field as the name it stands for: the quote written before a formula's start goes.
+std::string Name(const std::string& field)
+{
+    if (field.size() > 1 && field.front() == '\'' && kFormulaStarts.find(field[1]) != std::string_view::npos)
+        return field.substr(1);
+    return field;
 }
 
 // Index of the first byte that does not continue valid UTF-8, or npos.
@@ -243,7 +259,9 @@ std::optional<TableRows> ParseTableCsv(const std::string& bytes, const std::stri
                                   : " (a tag name; quote a name that holds a comma)");
             return std::nullopt;
         }
-        rows.push_back(r.fields);
+        rows.emplace_back();
+        for (const std::string& field : r.fields)
+            rows.back().push_back(Name(field));
     }
     return rows;
 }

@@ -18,7 +18,9 @@ using TableRows = std::vector<std::vector<std::string>>; // heading row first, c
 bool IsCsvPath(const std::string& path);
 
 // The CSV text of a table: CRLF line ends, a field quoted when it holds a comma, a quote, a
-// line break or is empty in a one-column row (so that the row is not a blank line).
+// line break or is empty in a one-column row (so that the row is not a blank line). A name
+// that begins with =, +, -, @, a tab, a carriage return or ' gets a leading ', so that no
+// spreadsheet opens it as a formula; ParseTableCsv takes that quote away again.
 std::string TableCsv(const TableRows& rows);
 
 // Parses a list table (header "Tags to Keep") or a conversion table (header "Source Tag",

@@ -80,6 +80,31 @@ TEST_F(Tool, AConversionTableFilledInAsCsvConvertsAsTheSameTableInMif)
     EXPECT_EQ(results["filled.csv"], results["filled.mif"]);
 }
 
+// Tags that a spreadsheet would take for formulas (=, +, -, @ at their start) are written with
+// a leading quote, and so is a tag that begins with a quote; reading the table takes the quote
+// away again, so each converts as itself.
+TEST_F(Tool, TagsThatLookLikeFormulasAreWrittenSafelyAndReadBackAsThemselves)
+{
+    const fs::path doc = file("formulas.mif");
+    std::ofstream(doc, std::ios::binary)
+        << "<MIFFile 2019>\n<PgfCatalog\n <Pgf <PgfTag `Body'>>\n <Pgf <PgfTag `-Draft'>>\n"
+           " <Pgf <PgfTag `=Total'>>\n <Pgf <PgfTag `\\qQuoted'>>\n>\n<TextFlow <TFTag `A'>\n"
+           " <Para <PgfTag `-Draft'> <ParaLine <String `a'>>>\n <Para <PgfTag `=Total'> <ParaLine <String `b'>>>\n"
+           " <Para <PgfTag `\\qQuoted'> <ParaLine <String `c'>>>\n>\n";
+    Result made = run({"make-conversion", "--choice", "all", doc.string(), "-o", file("t.csv").string()});
+    ASSERT_EQ(made.exit, 0) << made.err;
+    std::string csv = Slurp(file("t.csv"));
+    for (const std::string row : {"\r\n'-Draft,\r\n", "\r\n'=Total,\r\n", "\r\n''Quoted,\r\n"})
+        EXPECT_TRUE(Contains(csv, row)) << csv;
+    csv.replace(csv.find("'-Draft,"), 8, "'-Draft,Body");
+    csv.replace(csv.find("''Quoted,"), 9, "''Quoted,'=Total");
+    std::ofstream(file("t.csv"), std::ios::binary) << csv;
+    Result dry = run({"--dry-run", "convert", doc.string(), "--table", file("t.csv").string()});
+    EXPECT_EQ(dry.exit, 0) << dry.err;
+    EXPECT_TRUE(Contains(dry.out, "retagged -Draft -> Body: 1\n")) << dry.out;
+    EXPECT_TRUE(Contains(dry.out, "retagged 'Quoted -> =Total: 1\n")) << dry.out;
+}
+
 TEST_F(Tool, AListTableAsCsvKeepsWhatTheSameListInMifKeeps)
 {
     const std::string intro = chapter("Intro.mif").string();
