@@ -28,9 +28,14 @@ public:
     bool trackChanges = false;          // compare each saved document with its file on disk
     const InputFiles* inputs = nullptr; // files the run reads, which a backup never replaces
 
-    host::LoadResult load(host::Model& m, const std::string& path) override { return files_.load(m, path); }
-    bool save(const host::Model& m, const host::Document& doc, const std::string& path, std::string& error) override;
-    bool save(const host::Model& m, const host::Book& book, const std::string& path, std::string& error) override;
+    [[nodiscard]] host::LoadResult load(host::Model& m, const std::string& path) override
+    {
+        return files_.load(m, path);
+    }
+    [[nodiscard]] bool save(const host::Model& m, const host::Document& doc, const std::string& path,
+                            std::string& error) override;
+    [[nodiscard]] bool save(const host::Model& m, const host::Book& book, const std::string& path,
+                            std::string& error) override;
 
     // Writes the saves held back, in the order they were made. Failures are added to
     // `errors` (each names its file); the others are still written.
@@ -42,9 +47,10 @@ public:
 
 private:
     using Identity = std::pair<uint64_t, uint64_t>;
-    bool backUp(const std::string& path, std::string& error);
+    [[nodiscard]] bool backUp(const std::string& path, std::string& error);
     // Backs up (where asked) and writes one document, then knows the file under its new identity.
-    bool write(const host::Model& m, const host::Document& doc, const std::string& path, std::string& error);
+    [[nodiscard]] bool write(const host::Model& m, const host::Document& doc, const std::string& path,
+                             std::string& error);
     bool seen(const std::string& path) const;
     void remember(const std::string& path);
 
