@@ -567,6 +567,8 @@ enum { OPEN_PARAM_AS_NEW_DOCUMENT = 29, RETURN_ENTRY_FILE_NAME = 1, RETURN_ENTRY
 
 #define TW_COMMAND_NEEDS_DOCUMENT 1 /* without an active document: "Please open a document first." */
 #define TW_COMMAND_ON_BOOK 2        /* works on the active book rather than the active document */
+/* Needs an active document as well, but without one the command ends without a word. */
+#define TW_COMMAND_QUIET_WITHOUT_DOCUMENT 4
 
 #define TW_COMMANDS(X)                                                                                                 \
     X(TW_CMD_LIST_USAGE, 1, ListParagraphUsage, "List Paragraph Usage", "ListParagraphUsage", "",                      \
@@ -576,7 +578,7 @@ enum { OPEN_PARAM_AS_NEW_DOCUMENT = 29, RETURN_ENTRY_FILE_NAME = 1, RETURN_ENTRY
     X(TW_CMD_CREATE_LIST, 3, CreateParagraphList, "Create Paragraph Tag List", "CreateParagraphList", "",              \
       TW_COMMAND_NEEDS_DOCUMENT)                                                                                       \
     X(TW_CMD_REMOVE_NONLIST, 4, RemoveNonlistParagraphs, "Remove Non-list Paragraph Tags", "RemoveNonlistParagraphs",  \
-      "", 0)                                                                                                           \
+      "", TW_COMMAND_NEEDS_DOCUMENT)                                                                                   \
     X(TW_CMD_CREATE_CONVERSION, 5, CreateConversionDocument, "Create Conversion Document", "CreateConversionDocument", \
       "", TW_COMMAND_NEEDS_DOCUMENT)                                                                                   \
     X(TW_CMD_CONVERT, 6, ConvertParagraphsInDoc, "Convert Paragraphs", "ConvertParagraphsDoc", "",                     \
@@ -599,9 +601,10 @@ enum { OPEN_PARAM_AS_NEW_DOCUMENT = 29, RETURN_ENTRY_FILE_NAME = 1, RETURN_ENTRY
       TW_COMMAND_ON_BOOK)                                                                                              \
     X(TW_CMD_REMOVE_OVERRIDES_BOOK, 15, RemoveOverridesBook, "Remove Overrides", "RemoveOverridesBook", "",            \
       TW_COMMAND_ON_BOOK)                                                                                              \
-    X(TW_CMD_TAG_REPORT, 16, GenerateParagraphTagReport, "All Tags", "GenerateParagraphTagReport", "", 0)              \
+    X(TW_CMD_TAG_REPORT, 16, GenerateParagraphTagReport, "All Tags", "GenerateParagraphTagReport", "",                 \
+      TW_COMMAND_QUIET_WITHOUT_DOCUMENT)                                                                               \
     X(TW_CMD_TAG_REPORT_SINGLE, 17, GenerateParagraphTagReportSingle, "Selected Tag...",                               \
-      "GenerateParagraphTagReportSingle", "", 0)                                                                       \
+      "GenerateParagraphTagReportSingle", "", TW_COMMAND_QUIET_WITHOUT_DOCUMENT)                                       \
     X(TW_CMD_LIST_USAGE_BOOK_FILES, 18, ListParagraphUsageBookIndFiles, "List Paragraph Usage - Individual",           \
       "ListParagraphUsageBookIndvidual", "", TW_COMMAND_ON_BOOK)                                                       \
     X(TW_CMD_LIST_USAGE_BOOK_BY_TAG, 19, ParagraphUsageBookByFormat, "List Paragraph Usage - By Tag",                  \
@@ -620,7 +623,7 @@ typedef struct TwCommandInfo {
     const char* label;    /* menu label */
     const char* message;  /* text of notification 13 that runs it (several differ from the name) */
     const char* shortcut; /* keyboard shortcut, or "" */
-    int32_t flags;        /* TW_COMMAND_NEEDS_DOCUMENT, TW_COMMAND_ON_BOOK */
+    int32_t flags;        /* TW_COMMAND_NEEDS_DOCUMENT, TW_COMMAND_ON_BOOK, TW_COMMAND_QUIET_WITHOUT_DOCUMENT */
 } TwCommandInfo;
 
 static const TwCommandInfo TwCommandInfos[] = {

@@ -37,6 +37,6 @@ ObjectId OpenCsvTable(host::Session& s, const std::string& path, const std::stri
 
 // Writes the table of output document `doc` as CSV to `path` (atomically); false with
 // `error` naming the file.
-bool WriteTableCsv(host::Session& s, ObjectId doc, const std::string& path, std::string& error);
+[[nodiscard]] bool WriteTableCsv(host::Session& s, ObjectId doc, const std::string& path, std::string& error);
 
 } // namespace tw::cli

@@ -44,9 +44,11 @@ class InterruptibleStore : public host::DocumentStore {
 public:
     explicit InterruptibleStore(host::DocumentStore& files) : files_(files) { }
 
-    host::LoadResult load(host::Model& m, const std::string& path) override;
-    bool save(const host::Model& m, const host::Document& doc, const std::string& path, std::string& error) override;
-    bool save(const host::Model& m, const host::Book& book, const std::string& path, std::string& error) override;
+    [[nodiscard]] host::LoadResult load(host::Model& m, const std::string& path) override;
+    [[nodiscard]] bool save(const host::Model& m, const host::Document& doc, const std::string& path,
+                            std::string& error) override;
+    [[nodiscard]] bool save(const host::Model& m, const host::Book& book, const std::string& path,
+                            std::string& error) override;
 
 private:
     host::DocumentStore& files_;

@@ -49,9 +49,11 @@ public:
     std::function<bool(host::SaveStage)> failBackup; // tests: consulted at each stage of a backup
 
     // Also removes the temporary file a killed backup of the file left (NAME.bak.tw-saving).
-    host::LoadResult load(host::Model& m, const std::string& path) override;
-    bool save(const host::Model& m, const host::Document& doc, const std::string& path, std::string& error) override;
-    bool save(const host::Model& m, const host::Book& book, const std::string& path, std::string& error) override;
+    [[nodiscard]] host::LoadResult load(host::Model& m, const std::string& path) override;
+    [[nodiscard]] bool save(const host::Model& m, const host::Document& doc, const std::string& path,
+                            std::string& error) override;
+    [[nodiscard]] bool save(const host::Model& m, const host::Book& book, const std::string& path,
+                            std::string& error) override;
 
     // Writes the saves held back, in the order they were made. Failures are added to
     // `errors` (each names its file); the others are still written.
@@ -63,9 +65,10 @@ public:
 
 private:
     using Identity = std::pair<uint64_t, uint64_t>;
-    bool backUp(const std::string& path, std::string& error);
+    [[nodiscard]] bool backUp(const std::string& path, std::string& error);
     // Backs up (where asked) and writes one document, then knows the file under its new identity.
-    bool write(const host::Model& m, const host::Document& doc, const std::string& path, std::string& error);
+    [[nodiscard]] bool write(const host::Model& m, const host::Document& doc, const std::string& path,
+                             std::string& error);
     bool seen(const std::string& path) const;
     void remember(const std::string& path);
 

@@ -7,7 +7,8 @@
 #include "bridge/boundary.h"
 
 /* A command's handler: given the active document, or the active book for a command with
- * TW_COMMAND_ON_BOOK; returns the command's result. */
+ * TW_COMMAND_ON_BOOK; returns the command's result. A command whose row says it needs a
+ * document is never given 0: the dispatcher stops it first. */
 typedef int32_t (*CommandHandler)(ObjectId target);
 
 /* The handler of the command of that number; null when the client has no such command. */

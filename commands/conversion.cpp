@@ -3,6 +3,8 @@
  * next-tag references in the catalogue and in paragraphs are converted the same way. */
 #include "commands/conversion.h"
 
+#include <assert.h>
+
 #include "bridge/host_ops.h"
 #include "commands/book_walk.h"
 #include "commands/confirm.h"
@@ -132,6 +134,7 @@ static void ConvertFormat(ObjectId target, ObjectId format, const char* name, vo
 
 void ConvertTags(ObjectId target, ObjectId tableDoc, ObjectId table)
 {
+    assert(table != 0);
     ConversionTable conversion;
     conversion.doc = tableDoc;
     conversion.table = table;
@@ -159,8 +162,7 @@ static int32_t FindConversionTable(ConversionTable* conversion)
 
 int32_t ConvertParagraphsInDoc(ObjectId doc)
 {
-    if (doc == 0)
-        return ShowAlert("Please open a document first.", ALERT_NOTE);
+    assert(doc != 0);
     ConversionTable conversion;
     int32_t result = FindConversionTable(&conversion);
     if (conversion.table == 0)

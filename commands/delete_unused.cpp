@@ -3,6 +3,8 @@
  * asking the user once. */
 #include "commands/delete_unused.h"
 
+#include <assert.h>
+
 #include "bridge/host_ops.h"
 #include "commands/book_walk.h"
 #include "commands/confirm.h"
@@ -43,6 +45,7 @@ typedef struct BookDeletion {
 
 int32_t DeleteUnusedParagraphs(ObjectId doc)
 {
+    assert(doc != 0);
     UsageLists lists;
     if (!CreateUsageLists(&lists))
         return 0;

@@ -3,6 +3,8 @@
  * runs a command by number with the active document and book. */
 #include "commands/dispatch.h"
 
+#include <assert.h>
+
 #include "bridge/host_ops.h"
 #include "commands/command_table.h"
 #include "support/encoding.h"
@@ -196,14 +198,21 @@ int32_t HandleNotification(int32_t notification, ObjectId doc, const char* text,
     return 0;
 }
 
+#define DOCUMENT_FLAGS (TW_COMMAND_NEEDS_DOCUMENT | TW_COMMAND_QUIET_WITHOUT_DOCUMENT)
+
+/* The one place that stops a command for want of a document: the handlers of such commands
+ * rely on being given one. */
 static int32_t Dispatch(int32_t command, ObjectId doc, ObjectId book)
 {
     const TwCommandInfo* info = TwCommandByNumber(command);
     CommandHandler handler = CommandHandlerFor(command);
     if (!info || !handler)
         return 0; /* not one of ours */
-    if ((info->flags & TW_COMMAND_NEEDS_DOCUMENT) && doc == 0) {
-        ShowAlert("Please open a document first.", ALERT_NOTE);
+    /* A book command is handed the book, so a document check would guard nothing. */
+    assert(!((info->flags & TW_COMMAND_ON_BOOK) && (info->flags & DOCUMENT_FLAGS)));
+    if ((info->flags & DOCUMENT_FLAGS) && doc == 0) {
+        if (info->flags & TW_COMMAND_NEEDS_DOCUMENT)
+            ShowAlert("Please open a document first.", ALERT_NOTE);
         return 0;
     }
     return handler((info->flags & TW_COMMAND_ON_BOOK) ? book : doc);

@@ -3,6 +3,8 @@
  * insertion point to the next paragraph that carries an override. */
 #include "commands/overrides.h"
 
+#include <assert.h>
+
 #include "bridge/host_ops.h"
 #include "commands/book_walk.h"
 #include "commands/confirm.h"
@@ -61,8 +63,7 @@ void RemoveOverridesInDocument(ObjectId doc)
 
 int32_t RemoveOverrides(ObjectId doc)
 {
-    if (doc == 0)
-        return 0; /* the dispatcher has told the user already */
+    assert(doc != 0);
     if (ConfirmWithUser("Are you sure you want to remove paragraph overrides?"))
         RemoveOverridesInDocument(doc);
     return 0;
@@ -250,8 +251,7 @@ static void FindInTable(ObjectId doc, ObjectId table, ObjectId start)
 
 int32_t FindNextOverride(ObjectId doc)
 {
-    if (doc == 0)
-        return 0; /* the dispatcher has told the user already */
+    assert(doc != 0);
     ObjectId table = GetIdProperty(0, doc, PROP_SELECTED_TABLE);
     TextRange selection = GetTextRangeProperty(0, doc, PROP_SELECTION);
     ObjectId start = selection.begin.object;

@@ -1,6 +1,8 @@
 /* paragraph_walk.cpp - walking a document's paragraphs place by place, and its catalogue. */
 #include "commands/paragraph_walk.h"
 
+#include <assert.h>
+
 #include "bridge/host_ops.h"
 #include "support/memory.h"
 
@@ -60,6 +62,9 @@ static uint32_t SlotOf(ObjectId id, uint32_t capacity) { return (id * 2654435761
 
 static void PutVisited(ObjectId* slots, uint32_t capacity, ObjectId id)
 {
+    /* SlotOf's mask needs a power of two; 0 would read as a free slot. */
+    assert(capacity != 0 && (capacity & (capacity - 1)) == 0);
+    assert(id != 0);
     uint32_t i = SlotOf(id, capacity);
     while (slots[i] != 0 && slots[i] != id)
         i = (i + 1) & (capacity - 1);
@@ -91,6 +96,8 @@ static int RecordVisited(VisitedParagraphs* visited, ObjectId id)
         visited->slots = slots;
         visited->capacity = capacity;
     }
+    /* At most half full: the probes of PutVisited and WasVisited end at a free slot. */
+    assert((visited->count + 1) * 2 <= visited->capacity);
     PutVisited(visited->slots, visited->capacity, id);
     visited->count++;
     return 1;

@@ -3,6 +3,8 @@
  * or tab stop, in a fixed order with fixed labels and number formats. */
 #include "commands/report.h"
 
+#include <assert.h>
+
 #include "bridge/host_ops.h"
 #include "bridge/records.h"
 #include "commands/output_document.h"
@@ -470,8 +472,7 @@ static StringList* SortedFormatNames(ObjectId doc)
 
 int32_t GenerateParagraphTagReport(ObjectId doc)
 {
-    if (doc == 0)
-        return 0;
+    assert(doc != 0);
     StringList* names = SortedFormatNames(doc);
     if (!names)
         return 0;
@@ -491,8 +492,7 @@ int32_t GenerateParagraphTagReport(ObjectId doc)
 
 int32_t GenerateParagraphTagReportSingle(ObjectId doc)
 {
-    if (doc == 0)
-        return 0;
+    assert(doc != 0);
     StringList* names = SortedFormatNames(doc);
     if (!names)
         return 0;

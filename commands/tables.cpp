@@ -4,6 +4,8 @@
  * deleting every paragraph format it does not name. */
 #include "commands/tables.h"
 
+#include <assert.h>
+
 #include "bridge/host_ops.h"
 #include "bridge/records.h"
 #include "commands/confirm.h"
@@ -16,7 +18,6 @@
 #include "support/string_list.h"
 #include "support/strings.h"
 
-static const char kNoDocument[] = "Please open a document first.";
 static const char kNoListTable[] = "The list of paragraph tags to keep could not be found.";
 static const char kKeepQuestion[] = "Are you sure you want to keep only the paragraph tags listed?";
 
@@ -143,6 +144,7 @@ static void DeleteIfNotListed(ObjectId target, ObjectId format, const char* name
 
 void KeepListedTags(ObjectId target, ObjectId tableDoc, ObjectId table)
 {
+    assert(table != 0);
     /* A table that was found always had its heading row. Reading no rows now means it is
      * gone (its document was closed), and an unreadable list must not read as an empty
      * one: that would delete the whole catalogue. */
@@ -166,8 +168,7 @@ static ObjectId FindListTable(ObjectId* tableDoc)
 
 int32_t RemoveNonlistParagraphs(ObjectId doc)
 {
-    if (doc == 0)
-        return ShowAlert(kNoDocument, ALERT_NOTE);
+    assert(doc != 0);
     ObjectId tableDoc = 0;
     ObjectId table = FindListTable(&tableDoc);
     if (table == 0)
@@ -314,9 +315,17 @@ static int32_t BuildTable(ObjectId doc, ObjectId book, int fromBook, const char*
     return 0;
 }
 
-int32_t CreateParagraphList(ObjectId doc) { return BuildTable(doc, 0, 0, kListHeadings, 1); }
+int32_t CreateParagraphList(ObjectId doc)
+{
+    assert(doc != 0);
+    return BuildTable(doc, 0, 0, kListHeadings, 1);
+}
 
-int32_t CreateConversionDocument(ObjectId doc) { return BuildTable(doc, 0, 0, kConversionHeadings, 2); }
+int32_t CreateConversionDocument(ObjectId doc)
+{
+    assert(doc != 0);
+    return BuildTable(doc, 0, 0, kConversionHeadings, 2);
+}
 
 int32_t CreateParagraphListBook(ObjectId book) { return BuildTable(0, book, 1, kListHeadings, 1); }
 

@@ -32,8 +32,9 @@ ObjectId FindTableInDocument(ObjectId doc, const char* heading);
 char* GetParagraphText(ObjectId doc, ObjectId paragraph);
 
 /* Deletes from target every paragraph format whose name is not exactly the first-cell text of
- * some row of the list table (heading row included). Paragraphs keep their tags. A table
- * that can no longer be read (its document was closed) deletes nothing. */
+ * some row of the list table (heading row included). Paragraphs keep their tags. table is
+ * one that was found, never 0; a table that can no longer be read (its document was closed)
+ * deletes nothing. */
 void KeepListedTags(ObjectId target, ObjectId tableDoc, ObjectId table);
 
 #endif

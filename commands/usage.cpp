@@ -3,6 +3,8 @@
  * book file, and each tag across a book. */
 #include "commands/usage.h"
 
+#include <assert.h>
+
 #include "bridge/host_ops.h"
 #include "commands/book_walk.h"
 #include "commands/paragraph_walk.h"
@@ -173,6 +175,7 @@ void ScanBookFileUsage(BookFile* file, void* context)
 
 int32_t ListParagraphUsage(ObjectId doc)
 {
+    assert(doc != 0);
     UsageLists lists;
     if (!CreateUsageLists(&lists))
         return 0;

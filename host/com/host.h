@@ -90,8 +90,8 @@ public:
     ObjectId openFile(const std::string& path, bool untitledCopy, int32_t& status, std::string* error = nullptr);
     // Saves under `path` (the document takes that name); a failed save leaves a console line
     // naming the file. Every save is recorded (saves()).
-    int32_t saveFile(ObjectId docOrBook, const std::string& path); // status
-    int32_t closeFile(ObjectId docOrBook, bool evenIfModified);    // status
+    [[nodiscard]] int32_t saveFile(ObjectId docOrBook, const std::string& path); // status
+    int32_t closeFile(ObjectId docOrBook, bool evenIfModified);                  // status
     // Documents closed unchanged, answered from memory when their file is opened again unchanged.
     DocumentCache& cache() { return cache_; }
 

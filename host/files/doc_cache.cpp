@@ -6,6 +6,7 @@
 
 #include "host/files/posix_io.h"
 
+#include <cassert>
 #include <fstream>
 #include <iterator>
 
@@ -117,6 +118,7 @@ void DocumentCache::closing(std::unique_ptr<Document>& doc)
     lru_.push_front(Entry{path, std::move(opened), std::move(doc), bytes});
     byPath_[path] = lru_.begin();
     bytes_ += bytes;
+    assert(bytes_ <= budget_);
 }
 
 namespace {
@@ -166,6 +168,7 @@ std::unique_ptr<Document> DocumentCache::take(const std::string& path)
 
 void DocumentCache::drop(std::list<Entry>::iterator it)
 {
+    assert(bytes_ >= it->bytes && "bytes_ is the sum of the kept entries");
     bytes_ -= it->bytes;
     byPath_.erase(it->path);
     lru_.erase(it);

@@ -18,7 +18,7 @@ public:
     // Locks `path` (the file a symbolic link names) until this object goes. A file that does
     // not exist or cannot be opened is passed over (its own open or save reports it). False,
     // with `error` naming the file, when another process holds the lock.
-    bool lock(const std::string& path, std::string& error);
+    [[nodiscard]] bool lock(const std::string& path, std::string& error);
 
 private:
 #if defined(_WIN32)

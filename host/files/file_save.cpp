@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cassert>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -34,7 +35,11 @@ static_assert(std::atomic<const char*>::is_always_lock_free);
 // Names the file a save is writing for as long as it lives.
 class InProgress {
 public:
-    explicit InProgress(std::string path) : path_(std::move(path)) { g_inProgress.store(path_.c_str()); }
+    explicit InProgress(std::string path) : path_(std::move(path))
+    {
+        assert(!g_inProgress.load() && "one save at a time: the signal handler names one file");
+        g_inProgress.store(path_.c_str());
+    }
     ~InProgress() { g_inProgress.store(nullptr); }
     InProgress(const InProgress&) = delete;
     InProgress& operator=(const InProgress&) = delete;

@@ -27,8 +27,8 @@ std::string RecoveryCopyPath(const std::string& path);
 // a file without write permission is refused; a device (for example /dev/stdout) is written
 // directly. `fail` (tests) is asked at each stage and makes the save fail there when it answers
 // true. False with `error` naming the file on failure; the file on disk is then untouched.
-bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string& error,
-                         const std::function<bool(SaveStage)>& fail = {});
+[[nodiscard]] bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string& error,
+                                       const std::function<bool(SaveStage)>& fail = {});
 
 // Copies the regular file `file` (links followed) to `backup` the way a save writes: beside
 // the name, flushed, renamed over it. The copy has the file's bytes, permission bits and
@@ -36,12 +36,12 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, std:
 // has the name `backup` is replaced itself: a symbolic link there is never followed (its
 // target stays as it is). A folder or a read-only file at `backup` is refused. False with
 // `error` naming the file on failure; `backup` is then as it was.
-bool WriteBackupCopy(const std::string& file, const std::string& backup, std::string& error,
-                     const std::function<bool(SaveStage)>& fail = {});
+[[nodiscard]] bool WriteBackupCopy(const std::string& file, const std::string& backup, std::string& error,
+                                   const std::function<bool(SaveStage)>& fail = {});
 
 // What WriteFileAtomically would refuse before writing anything: a folder, or a file without
 // write permission. True where a save may go ahead; false with `error` naming the file.
-bool CheckReplaceable(const std::string& path, std::string& error);
+[[nodiscard]] bool CheckReplaceable(const std::string& path, std::string& error);
 
 // Removes the temporary file that a save of `path` killed halfway left beside it. A save in
 // progress in another process holds a lock on its temporary file and is left alone.
@@ -54,7 +54,7 @@ void RemoveStaleSave(const std::string& path);
 // copy (`note` says that too). True but for a copy that could not be put back: false with
 // `error` naming the file. A save in progress elsewhere holds a lock on its recovery copy and is
 // left alone.
-bool RestoreInterruptedSave(const std::string& path, std::string& note, std::string& error);
+[[nodiscard]] bool RestoreInterruptedSave(const std::string& path, std::string& note, std::string& error);
 
 // The file a save in this process is writing and would leave behind if the process ended now
 // (its temporary file), or null. Safe to call from a signal handler, which removes it before it

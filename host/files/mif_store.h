@@ -15,7 +15,7 @@
 namespace tw::host {
 
 // Reads a MIF document or book. On failure `error` names the file and, where one applies, the line.
-LoadResult LoadMifFile(Model& m, const std::string& path);
+[[nodiscard]] LoadResult LoadMifFile(Model& m, const std::string& path);
 
 // The bytes a document or book is saved as: its statement tree brought in line with the model
 // (documents), or built from nothing when it was not read from MIF.
@@ -27,9 +27,9 @@ std::string MifBookBytes(const Book& book);
 // store remembers what each file was when it first read it, or when it last saved it.
 class MifStore : public DocumentStore {
 public:
-    LoadResult load(Model& m, const std::string& path) override;
-    bool save(const Model& m, const Document& doc, const std::string& path, std::string& error) override;
-    bool save(const Model& m, const Book& book, const std::string& path, std::string& error) override;
+    [[nodiscard]] LoadResult load(Model& m, const std::string& path) override;
+    [[nodiscard]] bool save(const Model& m, const Document& doc, const std::string& path, std::string& error) override;
+    [[nodiscard]] bool save(const Model& m, const Book& book, const std::string& path, std::string& error) override;
 
     // Tests: consulted at each stage of every save.
     std::function<bool(SaveStage)> failSave;
@@ -46,7 +46,7 @@ public:
     };
 
 private:
-    bool save(const std::string& path, const std::string& bytes, std::string& error);
+    [[nodiscard]] bool save(const std::string& path, const std::string& bytes, std::string& error);
     std::map<std::string, Stamp> stamps_; // by the path the file was read from
 };
 

@@ -24,11 +24,12 @@ public:
     virtual ~DocumentStore() = default;
     // Reads `path` (native form) into objects whose ids come from `m` (m.newId()). Documents
     // and books are returned unadopted, with id 0; the host adopts them.
-    virtual LoadResult load(Model& m, const std::string& path) = 0;
+    [[nodiscard]] virtual LoadResult load(Model& m, const std::string& path) = 0;
     // Writes the document or book to `path`; false with `error` set on failure, leaving any
     // existing file as it was.
-    virtual bool save(const Model& m, const Document& doc, const std::string& path, std::string& error) = 0;
-    virtual bool save(const Model& m, const Book& book, const std::string& path, std::string& error) = 0;
+    [[nodiscard]] virtual bool save(const Model& m, const Document& doc, const std::string& path,
+                                    std::string& error) = 0;
+    [[nodiscard]] virtual bool save(const Model& m, const Book& book, const std::string& path, std::string& error) = 0;
 };
 
 // Paths arrive in Windows form (C:\dir\file.fm) or native form; the host accepts both
@@ -45,9 +46,9 @@ public:
     const Book* book(const std::string& path) const;
     int saves(const std::string& path) const;
 
-    LoadResult load(Model& m, const std::string& path) override;
-    bool save(const Model& m, const Document& doc, const std::string& path, std::string& error) override;
-    bool save(const Model& m, const Book& book, const std::string& path, std::string& error) override;
+    [[nodiscard]] LoadResult load(Model& m, const std::string& path) override;
+    [[nodiscard]] bool save(const Model& m, const Document& doc, const std::string& path, std::string& error) override;
+    [[nodiscard]] bool save(const Model& m, const Book& book, const std::string& path, std::string& error) override;
 
 private:
     std::map<std::string, std::unique_ptr<Document>> docs_;

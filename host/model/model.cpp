@@ -3,6 +3,7 @@
 #include "host/model/model.h"
 
 #include <algorithm>
+#include <cassert>
 
 #include "host/model/properties.h"
 
@@ -310,6 +311,7 @@ Document& Model::adoptDocument(std::unique_ptr<Document> doc)
     if (doc->id == 0)
         doc->id = newId();
     ObjectId id = doc->id;
+    assert(!documents.count(id) && "adopting never replaces an open document");
     if (doc->selection.begin.object == 0 && doc->mainFlow) {
         ObjectId first = doc->firstParagraphOfFlow(doc->mainFlow);
         doc->selection = TextRange{{first, 0}, {first, 0}};
