@@ -105,7 +105,7 @@ int32_t ConnectClient(void* module, TwComObject* host, TwComObject* retained, Pr
 
     Connection.sharedMemory = 0;
     if (TwComObject* first = Connection.connections[0])
-        if (ComSlot<HostConnection1Fn>(first, HOST_CONNECTION_SLOT)(first, 1) == TW_S_OK)
+        if (HostConnectionSlot1(first)(first, 1) == TW_S_OK)
             Connection.sharedMemory = 1;
 
     FrameMakerNotificationsC* sink = SinkCreate();
@@ -125,7 +125,7 @@ int32_t ConnectClient(void* module, TwComObject* host, TwComObject* retained, Pr
     RegisterClient(SinkPrimary(sink), used);
 
     if (TwComObject* second = Connection.connections[1])
-        ComSlot<HostConnection2Fn>(second, HOST_CONNECTION_SLOT)(second, module);
+        HostConnectionSlot2(second)(second, module);
 
     FreePropertyList(&local);
 
