@@ -13,7 +13,7 @@
 #include "bridge/transport.h"
 #include "platform/win32.h"
 #include "support/encoding.h"
-#include "support/format.h"
+#include "support/console.h"
 
 HostConnection Connection;
 

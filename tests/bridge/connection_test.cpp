@@ -10,7 +10,7 @@
 #include <unicode/putil.h>
 
 #include "bridge/sink.h"
-#include "support/format.h"
+#include "support/console.h"
 #include "tests/bridge/bridge_fixture.h"
 
 namespace {
