@@ -172,7 +172,7 @@ TwResult Session::notify(int32_t notification, ObjectId doc, const std::string& 
     return r;
 }
 
-TwResult Session::message(const std::string& text) { return notify(13, 0, text, 0); }
+TwResult Session::message(const std::string& text) { return notify(NOTIFY_MESSAGE, 0, text, 0); }
 
 std::vector<ParagraphText> Session::paragraphs(ObjectId docId)
 {

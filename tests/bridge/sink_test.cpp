@@ -116,7 +116,7 @@ TEST_F(SinkTest, EventsReachTheCommandHandlersAndReportSuccess)
     EXPECT_EQ(NotifySlotQuit(Com(notify))(Com(notify)), 0);
     EXPECT_EQ(NotifySlotMessage(Com(notify))(Com(notify), 1, 2, 3), 0);
     EXPECT_EQ(NotifySlotDialogEvent(Com(notify))(Com(notify), 1, 2, 3), 0);
-    EXPECT_EQ(Notify(13, "SetDocId 12"), 0);
+    EXPECT_EQ(Notify(NOTIFY_MESSAGE, "SetDocId 12"), 0);
     EXPECT_EQ(Handlers.events,
               (std::vector<std::string>{"Initialize 1", "Command 7", "Notify 13 doc=5 value=0 text=\"SetDocId 12\""}));
 
