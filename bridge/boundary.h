@@ -671,27 +671,12 @@ static const TwCommandInfo TwCommandInfos[] = {
 };
 enum { TW_COMMAND_COUNT = sizeof(TwCommandInfos) / sizeof(TwCommandInfos[0]) };
 
-/* The command of that number or that name; null for none. */
+/* The command of that number; null for none. */
 static inline const TwCommandInfo* TwCommandByNumber(int32_t number)
 {
     for (size_t i = 0; i < TW_COMMAND_COUNT; i++)
         if (TwCommandInfos[i].number == number)
             return &TwCommandInfos[i];
-    return NULL;
-}
-
-static inline const TwCommandInfo* TwCommandByName(const char* name)
-{
-    for (size_t i = 0; i < TW_COMMAND_COUNT; i++) {
-        const char* a = TwCommandInfos[i].name;
-        const char* b = name;
-        while (*a && *a == *b) {
-            a++;
-            b++;
-        }
-        if (*a == *b)
-            return &TwCommandInfos[i];
-    }
     return NULL;
 }
 
