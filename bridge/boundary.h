@@ -6,6 +6,9 @@
 
 #include <stddef.h>
 #include <stdint.h>
+#if !defined(__cplusplus)
+#include <assert.h> /* static_assert before C23 */
+#endif
 
 #if defined(_WIN32)
 #define TW_STDCALL __stdcall
@@ -52,11 +55,26 @@ typedef struct TwComObject {
     void* const* vtbl;
 } TwComObject;
 
+/* Typed slots. Every interface's slots are declared once, in a table below; each slot gets
+ * an accessor, Accessor(object): the function in that slot of the object's table, as the
+ * slot's type, and an installer, Installer(table, fn): puts a function of exactly that type
+ * into the slot of a table being built. These two are the only code that indexes a table, so
+ * a call with the wrong arguments, or an implementation of another signature, does not
+ * compile on either side of the boundary. */
+#define TW_SLOT_ACCESS(Fn, slot, Accessor, Installer)                                                                  \
+    static inline Fn Accessor(const TwComObject* object) { return (Fn)object->vtbl[slot]; }                            \
+    static inline void Installer(void** table, Fn fn) { table[slot] = (void*)fn; }
+
+/* IUnknown: the first three slots of every interface. */
 typedef TwResult(TW_STDCALL* TwQueryInterfaceFn)(TwComObject* self, const TwGuid* iid, void** out);
 typedef uint32_t(TW_STDCALL* TwAddRefFn)(TwComObject* self);
 typedef uint32_t(TW_STDCALL* TwReleaseFn)(TwComObject* self);
 
-enum { TW_SLOT_QUERY_INTERFACE = 0, TW_SLOT_ADDREF = 1, TW_SLOT_RELEASE = 2 };
+enum { TW_SLOT_QUERY_INTERFACE = 0, TW_SLOT_ADDREF = 1, TW_SLOT_RELEASE = 2, TW_UNKNOWN_SLOT_COUNT = 3 };
+
+TW_SLOT_ACCESS(TwQueryInterfaceFn, TW_SLOT_QUERY_INTERFACE, TwSlotQueryInterface, TwInstallQueryInterface)
+TW_SLOT_ACCESS(TwAddRefFn, TW_SLOT_ADDREF, TwSlotAddRef, TwInstallAddRef)
+TW_SLOT_ACCESS(TwReleaseFn, TW_SLOT_RELEASE, TwSlotRelease, TwInstallRelease)
 
 /* Interface identifiers. */
 #define TW_GUID(a, b, c, d0, d1, d2, d3, d4, d5, d6, d7)                                                               \
@@ -324,147 +342,169 @@ static_assert(sizeof(CmsResult) == 32 && offsetof(CmsResult, values) == 16, "CMS
 static_assert(sizeof(ResourceBuffer) == 16, "GetResource out record");
 #endif
 
-/* ---- the host API interface: slot numbers and signatures ----------------------------- */
-/* Every method takes the interface first; "status" out-parameters are int32 (0 = success). */
-
-enum HostSlot {
-    HOST_SLOT_REGISTER_CLIENT = 3,
-    HOST_SLOT_RUN_COMMAND_CODES = 7,
-    HOST_SLOT_REQUEST_NOTIFICATION = 8,
-    HOST_SLOT_DEFINE_MENU = 13,
-    HOST_SLOT_ADD_COMMAND_TO_MENU = 14,
-    HOST_SLOT_ADD_MENU_TO_MENU = 15,
-    HOST_SLOT_DEFINE_AND_ADD_MENU = 16,
-    HOST_SLOT_SHOW_ALERT = 20,
-    HOST_SLOT_PRINT_TO_CONSOLE = 24,
-    HOST_SLOT_CHOOSE_FROM_LIST = 26,
-    HOST_SLOT_OPEN_DOCUMENT = 32,
-    HOST_SLOT_SAVE_DOCUMENT = 33,
-    HOST_SLOT_NEW_CUSTOM_DOCUMENT = 34,
-    HOST_SLOT_CLOSE_DOCUMENT = 35,
-    HOST_SLOT_REDISPLAY_DOCUMENT = 66,
-    HOST_SLOT_DELETE_OBJECT = 67,
-    HOST_SLOT_GET_NAMED_OBJECT = 68,
-    HOST_SLOT_ADD_TEXT = 73,
-    HOST_SLOT_GET_PROPERTY_LIST = 83,
-    HOST_SLOT_SET_PROPERTY_LIST = 84,
-    HOST_SLOT_GET_INT_PROPERTY = 85,
-    HOST_SLOT_SET_INT_PROPERTY = 86,
-    HOST_SLOT_GET_ID_PROPERTY = 89,
-    HOST_SLOT_SET_ID_PROPERTY = 90,
-    HOST_SLOT_GET_METRIC_PROPERTY = 91,
-    HOST_SLOT_GET_TEXT_RANGE_PROPERTY = 95,
-    HOST_SLOT_SET_TEXT_RANGE_PROPERTY = 96,
-    HOST_SLOT_GET_STRING_PROPERTY = 97,
-    HOST_SLOT_SET_STRING_PROPERTY = 98,
-    HOST_SLOT_GET_STRING_ARRAY_PROPERTY = 99,
-    HOST_SLOT_GET_INT_LIST_PROPERTY = 101,
-    HOST_SLOT_SET_INT_LIST_PROPERTY = 102,
-    HOST_SLOT_GET_TAB_LIST_PROPERTY = 105,
-    HOST_SLOT_GET_TEXT_FOR_RANGE = 110,
-    HOST_SLOT_NEW_TABLE = 140,
-    HOST_SLOT_DEFINE_AND_ADD_COMMAND = 164,
-    HOST_SLOT_COUNT = 165
-};
+/* ---- the host API interface ----------------------------------------------------------
+ * One row per slot the plug-in calls: X(ID, number, Name, parameters after the interface).
+ * Each row gives HOST_SLOT_<ID> = number, the function type Host<Name>Fn (the interface
+ * first), the accessor HostSlot<Name>(api) and the installer HostInstall<Name>(table, fn).
+ * "status" out-parameters are int32 (0 = success). */
 
 typedef TwComObject HostApi;
 
-typedef TwResult(TW_STDCALL* HostRegisterClientFn)(HostApi*, TwComObject* sink, uint32_t version,
-                                                   PropertyList* description);
-typedef TwResult(TW_STDCALL* HostRunCommandCodesFn)(HostApi*, IntList* codes, int32_t* status);
-typedef TwResult(TW_STDCALL* HostRequestNotificationFn)(HostApi*, int32_t notification, int32_t on, int32_t* status);
-typedef TwResult(TW_STDCALL* HostDefineMenuFn)(HostApi*, const char* tag, const char* label, int32_t* status,
-                                               ObjectId* menu);
-typedef TwResult(TW_STDCALL* HostAddCommandToMenuFn)(HostApi*, ObjectId menu, ObjectId item, int32_t* status);
-typedef TwResult(TW_STDCALL* HostAddMenuToMenuFn)(HostApi*, ObjectId menuOrBar, ObjectId menu, int32_t* status);
-typedef TwResult(TW_STDCALL* HostDefineAndAddMenuFn)(HostApi*, ObjectId menuOrBar, const char* tag, const char* label,
-                                                     int32_t* status, ObjectId* menu);
-typedef TwResult(TW_STDCALL* HostShowAlertFn)(HostApi*, const char* message, int32_t kind, int32_t* answer);
-typedef TwResult(TW_STDCALL* HostPrintToConsoleFn)(HostApi*, const char* text, int32_t* status);
-typedef TwResult(TW_STDCALL* HostChooseFromListFn)(HostApi*, int32_t* status, int32_t* chosen, const char* title,
-                                                   StringArray* items, int32_t defaultIndex);
-typedef TwResult(TW_STDCALL* HostOpenDocumentFn)(HostApi*, const char* fileName, PropertyList* params, int32_t* status,
-                                                 ObjectId* doc, PropertyList* returned);
-typedef TwResult(TW_STDCALL* HostSaveDocumentFn)(HostApi*, ObjectId doc, const char* fileName, PropertyList* params,
-                                                 int32_t* status, ObjectId* saved, PropertyList* returned);
-typedef TwResult(TW_STDCALL* HostNewCustomDocumentFn)(HostApi*, int32_t width, int32_t height, int32_t columns,
-                                                      int32_t columnGap, int32_t top, int32_t bottom, int32_t inside,
-                                                      int32_t outside, int32_t sidedness, int32_t makeVisible,
-                                                      int32_t* status, ObjectId* doc);
-typedef TwResult(TW_STDCALL* HostCloseDocumentFn)(HostApi*, ObjectId doc, int32_t flags, int32_t* status);
-typedef TwResult(TW_STDCALL* HostRedisplayDocumentFn)(HostApi*, ObjectId doc, int32_t* status);
-typedef TwResult(TW_STDCALL* HostDeleteObjectFn)(HostApi*, ObjectId doc, ObjectId object, int32_t* status);
-typedef TwResult(TW_STDCALL* HostGetNamedObjectFn)(HostApi*, ObjectId doc, int32_t objectType, const char* name,
-                                                   int32_t* status, ObjectId* object);
-typedef TwResult(TW_STDCALL* HostAddTextFn)(HostApi*, ObjectId doc, TextLoc* at, const char* text, int32_t* status,
-                                            TextLoc* after);
-typedef TwResult(TW_STDCALL* HostGetPropertyListFn)(HostApi*, ObjectId doc, ObjectId object, int32_t* status,
-                                                    PropertyList* out);
-typedef TwResult(TW_STDCALL* HostSetPropertyListFn)(HostApi*, ObjectId doc, ObjectId object, PropertyList* list,
-                                                    int32_t* status);
-typedef TwResult(TW_STDCALL* HostGetIntPropertyFn)(HostApi*, ObjectId doc, ObjectId object, PropertyIdent* ident,
-                                                   int32_t* status, int32_t* value);
-typedef TwResult(TW_STDCALL* HostSetIntPropertyFn)(HostApi*, ObjectId doc, ObjectId object, PropertyIdent* ident,
-                                                   int32_t value, int32_t* status);
-typedef TwResult(TW_STDCALL* HostGetIdPropertyFn)(HostApi*, ObjectId doc, ObjectId object, PropertyIdent* ident,
-                                                  int32_t* status, ObjectId* value);
-typedef TwResult(TW_STDCALL* HostSetIdPropertyFn)(HostApi*, ObjectId doc, ObjectId object, PropertyIdent* ident,
-                                                  ObjectId value, int32_t* status);
-typedef TwResult(TW_STDCALL* HostGetMetricPropertyFn)(HostApi*, ObjectId doc, ObjectId object, PropertyIdent* ident,
-                                                      int32_t* status, int32_t* value);
-typedef TwResult(TW_STDCALL* HostGetTextRangePropertyFn)(HostApi*, ObjectId doc, ObjectId object, PropertyIdent* ident,
-                                                         int32_t* status, TextRange* value);
-typedef TwResult(TW_STDCALL* HostSetTextRangePropertyFn)(HostApi*, ObjectId doc, ObjectId object, PropertyIdent* ident,
-                                                         TextRange* value, int32_t* status);
-typedef TwResult(TW_STDCALL* HostGetStringPropertyFn)(HostApi*, ObjectId doc, ObjectId object, PropertyIdent* ident,
-                                                      int32_t* status, char** value);
-typedef TwResult(TW_STDCALL* HostSetStringPropertyFn)(HostApi*, ObjectId doc, ObjectId object, PropertyIdent* ident,
-                                                      const char* value, int32_t* status);
-typedef TwResult(TW_STDCALL* HostGetStringArrayPropertyFn)(HostApi*, ObjectId doc, ObjectId object,
-                                                           PropertyIdent* ident, int32_t* status, StringArray* value);
-typedef TwResult(TW_STDCALL* HostGetIntListPropertyFn)(HostApi*, ObjectId doc, ObjectId object, PropertyIdent* ident,
-                                                       int32_t* status, IntList* value);
-typedef TwResult(TW_STDCALL* HostSetIntListPropertyFn)(HostApi*, ObjectId doc, ObjectId object, PropertyIdent* ident,
-                                                       IntList* value, int32_t* status);
-typedef TwResult(TW_STDCALL* HostGetTabListPropertyFn)(HostApi*, ObjectId doc, ObjectId object, PropertyIdent* ident,
-                                                       int32_t* status, TabList* value);
-typedef TwResult(TW_STDCALL* HostGetTextForRangeFn)(HostApi*, ObjectId doc, TextRange* range, int32_t flags,
-                                                    int32_t* status, TextItemList* items);
-typedef TwResult(TW_STDCALL* HostNewTableFn)(HostApi*, ObjectId doc, const char* format, int32_t columns,
-                                             int32_t bodyRows, int32_t headingRows, int32_t footingRows, TextLoc* at,
-                                             int32_t* status, ObjectId* table);
-typedef TwResult(TW_STDCALL* HostDefineAndAddCommandFn)(HostApi*, int32_t command, ObjectId menu, const char* tag,
-                                                        const char* label, const char* shortcut, int32_t* status,
-                                                        ObjectId* commandId);
+#define TW_HOST_SLOTS(X)                                                                                               \
+    X(REGISTER_CLIENT, 3, RegisterClient, TwComObject* sink, uint32_t version, PropertyList* description)              \
+    X(RUN_COMMAND_CODES, 7, RunCommandCodes, IntList* codes, int32_t* status)                                          \
+    X(REQUEST_NOTIFICATION, 8, RequestNotification, int32_t notification, int32_t on, int32_t* status)                 \
+    X(DEFINE_MENU, 13, DefineMenu, const char* tag, const char* label, int32_t* status, ObjectId* menu)                \
+    X(ADD_COMMAND_TO_MENU, 14, AddCommandToMenu, ObjectId menu, ObjectId item, int32_t* status)                        \
+    X(ADD_MENU_TO_MENU, 15, AddMenuToMenu, ObjectId menuOrBar, ObjectId menu, int32_t* status)                         \
+    X(DEFINE_AND_ADD_MENU, 16, DefineAndAddMenu, ObjectId menuOrBar, const char* tag, const char* label,               \
+      int32_t* status, ObjectId* menu)                                                                                 \
+    X(SHOW_ALERT, 20, ShowAlert, const char* message, int32_t kind, int32_t* answer)                                   \
+    X(PRINT_TO_CONSOLE, 24, PrintToConsole, const char* text, int32_t* status)                                         \
+    X(CHOOSE_FROM_LIST, 26, ChooseFromList, int32_t* status, int32_t* chosen, const char* title, StringArray* items,   \
+      int32_t defaultIndex)                                                                                            \
+    X(OPEN_DOCUMENT, 32, OpenDocument, const char* fileName, PropertyList* params, int32_t* status, ObjectId* doc,     \
+      PropertyList* returned)                                                                                          \
+    X(SAVE_DOCUMENT, 33, SaveDocument, ObjectId doc, const char* fileName, PropertyList* params, int32_t* status,      \
+      ObjectId* saved, PropertyList* returned)                                                                         \
+    X(NEW_CUSTOM_DOCUMENT, 34, NewCustomDocument, int32_t width, int32_t height, int32_t columns, int32_t columnGap,   \
+      int32_t top, int32_t bottom, int32_t inside, int32_t outside, int32_t sidedness, int32_t makeVisible,            \
+      int32_t* status, ObjectId* doc)                                                                                  \
+    X(CLOSE_DOCUMENT, 35, CloseDocument, ObjectId doc, int32_t flags, int32_t* status)                                 \
+    X(REDISPLAY_DOCUMENT, 66, RedisplayDocument, ObjectId doc, int32_t* status)                                        \
+    X(DELETE_OBJECT, 67, DeleteObject, ObjectId doc, ObjectId object, int32_t* status)                                 \
+    X(GET_NAMED_OBJECT, 68, GetNamedObject, ObjectId doc, int32_t objectType, const char* name, int32_t* status,       \
+      ObjectId* object)                                                                                                \
+    X(ADD_TEXT, 73, AddText, ObjectId doc, TextLoc* at, const char* text, int32_t* status, TextLoc* after)             \
+    X(GET_PROPERTY_LIST, 83, GetPropertyList, ObjectId doc, ObjectId object, int32_t* status, PropertyList* out)       \
+    X(SET_PROPERTY_LIST, 84, SetPropertyList, ObjectId doc, ObjectId object, PropertyList* list, int32_t* status)      \
+    X(GET_INT_PROPERTY, 85, GetIntProperty, ObjectId doc, ObjectId object, PropertyIdent* ident, int32_t* status,      \
+      int32_t* value)                                                                                                  \
+    X(SET_INT_PROPERTY, 86, SetIntProperty, ObjectId doc, ObjectId object, PropertyIdent* ident, int32_t value,        \
+      int32_t* status)                                                                                                 \
+    X(GET_ID_PROPERTY, 89, GetIdProperty, ObjectId doc, ObjectId object, PropertyIdent* ident, int32_t* status,        \
+      ObjectId* value)                                                                                                 \
+    X(SET_ID_PROPERTY, 90, SetIdProperty, ObjectId doc, ObjectId object, PropertyIdent* ident, ObjectId value,         \
+      int32_t* status)                                                                                                 \
+    X(GET_METRIC_PROPERTY, 91, GetMetricProperty, ObjectId doc, ObjectId object, PropertyIdent* ident,                 \
+      int32_t* status, int32_t* value)                                                                                 \
+    X(GET_TEXT_RANGE_PROPERTY, 95, GetTextRangeProperty, ObjectId doc, ObjectId object, PropertyIdent* ident,          \
+      int32_t* status, TextRange* value)                                                                               \
+    X(SET_TEXT_RANGE_PROPERTY, 96, SetTextRangeProperty, ObjectId doc, ObjectId object, PropertyIdent* ident,          \
+      TextRange* value, int32_t* status)                                                                               \
+    X(GET_STRING_PROPERTY, 97, GetStringProperty, ObjectId doc, ObjectId object, PropertyIdent* ident,                 \
+      int32_t* status, char** value)                                                                                   \
+    X(SET_STRING_PROPERTY, 98, SetStringProperty, ObjectId doc, ObjectId object, PropertyIdent* ident,                 \
+      const char* value, int32_t* status)                                                                              \
+    X(GET_STRING_ARRAY_PROPERTY, 99, GetStringArrayProperty, ObjectId doc, ObjectId object, PropertyIdent* ident,      \
+      int32_t* status, StringArray* value)                                                                             \
+    X(GET_INT_LIST_PROPERTY, 101, GetIntListProperty, ObjectId doc, ObjectId object, PropertyIdent* ident,             \
+      int32_t* status, IntList* value)                                                                                 \
+    X(SET_INT_LIST_PROPERTY, 102, SetIntListProperty, ObjectId doc, ObjectId object, PropertyIdent* ident,             \
+      IntList* value, int32_t* status)                                                                                 \
+    X(GET_TAB_LIST_PROPERTY, 105, GetTabListProperty, ObjectId doc, ObjectId object, PropertyIdent* ident,             \
+      int32_t* status, TabList* value)                                                                                 \
+    X(GET_TEXT_FOR_RANGE, 110, GetTextForRange, ObjectId doc, TextRange* range, int32_t flags, int32_t* status,        \
+      TextItemList* items)                                                                                             \
+    X(NEW_TABLE, 140, NewTable, ObjectId doc, const char* format, int32_t columns, int32_t bodyRows,                   \
+      int32_t headingRows, int32_t footingRows, TextLoc* at, int32_t* status, ObjectId* table)                         \
+    X(DEFINE_AND_ADD_COMMAND, 164, DefineAndAddCommand, int32_t command, ObjectId menu, const char* tag,               \
+      const char* label, const char* shortcut, int32_t* status, ObjectId* commandId)
 
-/* Connection interfaces: the method after the IUnknown three (slot 3). The first takes the
- * value 1 and answers 0 when host and client share memory; the second takes the module handle. */
-typedef TwResult(TW_STDCALL* HostConnection1Fn)(TwComObject*, int32_t value);
-typedef TwResult(TW_STDCALL* HostConnection2Fn)(TwComObject*, void* module);
-enum { HOST_CONNECTION_SLOT = 3 };
-
-/* ---- the client's notification interfaces, as the host calls them --------------------- */
-
-enum NotificationSlot {
-    NOTIFY_SLOT_INITIALIZE = 3,
-    NOTIFY_SLOT_QUIT = 4,
-    NOTIFY_SLOT_COMMAND = 5,
-    NOTIFY_SLOT_MESSAGE = 6,
-    NOTIFY_SLOT_DIALOG_EVENT = 7,
-    NOTIFY_SLOT_NOTIFY = 8,
-    NOTIFY_SLOT_GET_RESOURCE = 9,
-    CMS_SLOT_COMMAND = 3
+enum HostSlot {
+#define TW_HOST_SLOT_NUMBER(id, number, name, ...) HOST_SLOT_##id = number,
+    TW_HOST_SLOTS(TW_HOST_SLOT_NUMBER)
+#undef TW_HOST_SLOT_NUMBER
+        HOST_SLOT_COUNT = 165 /* the size of the interface's table */
 };
 
-typedef TwResult(TW_STDCALL* NotifyInitializeFn)(TwComObject*, int32_t initType);
-typedef TwResult(TW_STDCALL* NotifyQuitFn)(TwComObject*);
-typedef TwResult(TW_STDCALL* NotifyCommandFn)(TwComObject*, int32_t command);
-typedef TwResult(TW_STDCALL* NotifyMessageFn)(TwComObject*, int32_t, int32_t, int32_t);
-typedef TwResult(TW_STDCALL* NotifyDialogEventFn)(TwComObject*, int32_t, int32_t, int32_t);
-typedef TwResult(TW_STDCALL* NotifyNotifyFn)(TwComObject*, int32_t notification, ObjectId doc, const char* text,
-                                             int32_t value);
-typedef TwResult(TW_STDCALL* NotifyGetResourceFn)(TwComObject*, int32_t type, const char* name, ResourceBuffer* out);
-typedef TwResult(TW_STDCALL* CmsCommandFn)(TwComObject*, int32_t, int32_t, int32_t, int32_t, CmsResult* out);
+#define TW_HOST_SLOT_TYPE(id, number, name, ...)                                                                       \
+    typedef TwResult(TW_STDCALL* Host##name##Fn)(HostApi * self, __VA_ARGS__);
+TW_HOST_SLOTS(TW_HOST_SLOT_TYPE)
+#undef TW_HOST_SLOT_TYPE
+
+#define TW_HOST_SLOT_ACCESS(id, number, name, ...)                                                                     \
+    static_assert(HOST_SLOT_##id < HOST_SLOT_COUNT, "host slot " #name " lies inside the table");                      \
+    TW_SLOT_ACCESS(Host##name##Fn, HOST_SLOT_##id, HostSlot##name, HostInstall##name)
+TW_HOST_SLOTS(TW_HOST_SLOT_ACCESS)
+#undef TW_HOST_SLOT_ACCESS
+
+/* Connection interfaces: one method each after the IUnknown three (slot 3), X(n, parameters
+ * after the interface) for the n-th. The first takes the value 1 and answers 0 when host and
+ * client share memory; the second takes the module handle; the plug-in asks for the third
+ * but never calls it. Each gives HostConnection<n>Fn, HostConnectionSlot<n>(object) and
+ * HostConnectionInstall<n>(table, fn). */
+enum { HOST_CONNECTION_SLOT = 3, HOST_CONNECTION_SLOT_COUNT = 4 };
+
+#define TW_HOST_CONNECTION_SLOTS(X)                                                                                    \
+    X(1, int32_t value)                                                                                                \
+    X(2, void* module)                                                                                                 \
+    X(3, int32_t value)
+
+#define TW_HOST_CONNECTION_SLOT(n, ...)                                                                                \
+    typedef TwResult(TW_STDCALL* HostConnection##n##Fn)(TwComObject * self, __VA_ARGS__);                              \
+    TW_SLOT_ACCESS(HostConnection##n##Fn, HOST_CONNECTION_SLOT, HostConnectionSlot##n, HostConnectionInstall##n)
+TW_HOST_CONNECTION_SLOTS(TW_HOST_CONNECTION_SLOT)
+#undef TW_HOST_CONNECTION_SLOT
+
+/* ---- the client's notification interfaces, as the host calls them ---------------------
+ * One row per method after the IUnknown three, in slot order: X(ID, number, Name, parameters
+ * after the interface). The notification interface's rows give NOTIFY_SLOT_<ID>, the
+ * function type Notify<Name>Fn and the accessor NotifySlot<Name>(object); the CMS
+ * interface's give CMS_SLOT_<ID>, Cms<Name>Fn and CmsSlot<Name>(object). The plug-in's sink
+ * declares its methods from the same rows (bridge/sink.h), the CMS ones as CMS<Name>. */
+
+#define TW_NOTIFY_SLOTS(X)                                                                                             \
+    X(INITIALIZE, 3, Initialize, int32_t initType)                                                                     \
+    X(QUIT, 4, Quit)                                                                                                   \
+    X(COMMAND, 5, Command, int32_t command)                                                                            \
+    X(MESSAGE, 6, Message, int32_t a, int32_t b, int32_t c)                                                            \
+    X(DIALOG_EVENT, 7, DialogEvent, int32_t a, int32_t b, int32_t c)                                                   \
+    X(NOTIFY, 8, Notify, int32_t notification, ObjectId doc, const char* text, int32_t value)                          \
+    X(GET_RESOURCE, 9, GetResource, int32_t type, const char* name, ResourceBuffer* out)
+
+#define TW_CMS_SLOTS(X) X(COMMAND, 3, Command, int32_t a, int32_t b, int32_t c, int32_t d, CmsResult* out)
+
+enum NotificationSlot {
+#define TW_NOTIFY_SLOT_NUMBER(id, number, name, ...) NOTIFY_SLOT_##id = number,
+    TW_NOTIFY_SLOTS(TW_NOTIFY_SLOT_NUMBER)
+#undef TW_NOTIFY_SLOT_NUMBER
+};
+
+enum CmsNotificationSlot {
+#define TW_CMS_SLOT_NUMBER(id, number, name, ...) CMS_SLOT_##id = number,
+    TW_CMS_SLOTS(TW_CMS_SLOT_NUMBER)
+#undef TW_CMS_SLOT_NUMBER
+};
+
+/* The sink's methods take their slots in the order they are declared: the rows must be in
+ * slot order, straight after IUnknown's. */
+enum NotificationSlotOrder {
+    NOTIFY_ORDER_START = TW_UNKNOWN_SLOT_COUNT - 1,
+#define TW_NOTIFY_SLOT_ORDER(id, number, name, ...) NOTIFY_ORDER_##id,
+    TW_NOTIFY_SLOTS(TW_NOTIFY_SLOT_ORDER)
+#undef TW_NOTIFY_SLOT_ORDER
+};
+enum CmsNotificationSlotOrder {
+    CMS_ORDER_START = TW_UNKNOWN_SLOT_COUNT - 1,
+#define TW_CMS_SLOT_ORDER(id, number, name, ...) CMS_ORDER_##id,
+    TW_CMS_SLOTS(TW_CMS_SLOT_ORDER)
+#undef TW_CMS_SLOT_ORDER
+};
+
+#define TW_NOTIFY_SLOT_ACCESS(id, number, name, ...)                                                                   \
+    static_assert((int)NOTIFY_ORDER_##id == (int)NOTIFY_SLOT_##id, "notification rows in slot order: " #name);         \
+    typedef TwResult(TW_STDCALL* Notify##name##Fn)(TwComObject * self __VA_OPT__(, ) __VA_ARGS__);                     \
+    TW_SLOT_ACCESS(Notify##name##Fn, NOTIFY_SLOT_##id, NotifySlot##name, NotifyInstall##name)
+TW_NOTIFY_SLOTS(TW_NOTIFY_SLOT_ACCESS)
+#undef TW_NOTIFY_SLOT_ACCESS
+
+#define TW_CMS_SLOT_ACCESS(id, number, name, ...)                                                                      \
+    static_assert((int)CMS_ORDER_##id == (int)CMS_SLOT_##id, "CMS rows in slot order: " #name);                        \
+    typedef TwResult(TW_STDCALL* Cms##name##Fn)(TwComObject * self __VA_OPT__(, ) __VA_ARGS__);                        \
+    TW_SLOT_ACCESS(Cms##name##Fn, CMS_SLOT_##id, CmsSlot##name, CmsInstall##name)
+TW_CMS_SLOTS(TW_CMS_SLOT_ACCESS)
+#undef TW_CMS_SLOT_ACCESS
 
 /* ---- the one exported entry point ---------------------------------------------------- */
 
@@ -634,27 +674,12 @@ static const TwCommandInfo TwCommandInfos[] = {
 };
 enum { TW_COMMAND_COUNT = sizeof(TwCommandInfos) / sizeof(TwCommandInfos[0]) };
 
-/* The command of that number or that name; null for none. */
+/* The command of that number; null for none. */
 static inline const TwCommandInfo* TwCommandByNumber(int32_t number)
 {
     for (size_t i = 0; i < TW_COMMAND_COUNT; i++)
         if (TwCommandInfos[i].number == number)
             return &TwCommandInfos[i];
-    return NULL;
-}
-
-static inline const TwCommandInfo* TwCommandByName(const char* name)
-{
-    for (size_t i = 0; i < TW_COMMAND_COUNT; i++) {
-        const char* a = TwCommandInfos[i].name;
-        const char* b = name;
-        while (*a && *a == *b) {
-            a++;
-            b++;
-        }
-        if (*a == *b)
-            return &TwCommandInfos[i];
-    }
     return NULL;
 }
 

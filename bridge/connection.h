@@ -1,5 +1,5 @@
 /* connection.h - the plug-in's one connection to its host: the interfaces obtained at entry,
- * the memory mode, the sink, and the shutdown that ends it all. */
+ * the memory mode, the sink, and the shutdown that ends it all. Connecting is connect.h's. */
 #ifndef TAGWRIGHT_BRIDGE_CONNECTION_H
 #define TAGWRIGHT_BRIDGE_CONNECTION_H
 
@@ -31,18 +31,11 @@ extern const TwGuid* const ConnectionInterfaceIds[CONNECTION_INTERFACE_COUNT];
 /* The host API interface, or null when not connected. */
 HostApi* ConnectionHostApi(void);
 
+/* Releases and clears every interface and the retained object. */
+void ConnectionReleaseInterfaces(void);
+
 /* Ends the connection when the sink is destroyed: forgets the sink if it is the stored one,
  * then releases and clears every interface and the retained object. */
 void ConnectionShutdown(FrameMakerNotificationsC* sink);
-
-/* Builds the client description from the library's version resource into list (which the
- * caller releases with FreePropertyList); leaves it empty when there is none. */
-void BuildClientDescription(void* module, PropertyList* list);
-
-/* The work of the entry point: obtains the host's interfaces, creates and registers the sink
- * with the client description (the version resource's when none is given), starts the text
- * encodings and fills the console slot. 0 when connected, -1 when not. The sink's handlers
- * and the encoding layer's host directory are the caller's to set first. */
-int32_t ConnectClient(void* module, TwComObject* host, TwComObject* retained, PropertyList* description);
 
 #endif

@@ -34,20 +34,20 @@ public:
     virtual uint32_t TW_STDCALL Release() = 0;
 };
 
+/* Their methods come from the boundary's rows, in slot order, so that a method the host calls
+ * through a slot has that slot's signature. */
 class IFrameMakerCMSNotifications0 : public IUnknownC {
 public:
-    virtual TwResult TW_STDCALL CMSCommand(int32_t a, int32_t b, int32_t c, int32_t d, CmsResult* out) = 0;
+#define TW_CMS_METHOD(id, number, name, ...) virtual TwResult TW_STDCALL CMS##name(__VA_ARGS__) = 0;
+    TW_CMS_SLOTS(TW_CMS_METHOD)
+#undef TW_CMS_METHOD
 };
 
 class IFrameMakerNotifications0 : public IUnknownC {
 public:
-    virtual TwResult TW_STDCALL Initialize(int32_t initType) = 0;
-    virtual TwResult TW_STDCALL Quit() = 0;
-    virtual TwResult TW_STDCALL Command(int32_t command) = 0;
-    virtual TwResult TW_STDCALL Message(int32_t a, int32_t b, int32_t c) = 0;
-    virtual TwResult TW_STDCALL DialogEvent(int32_t a, int32_t b, int32_t c) = 0;
-    virtual TwResult TW_STDCALL Notify(int32_t notification, ObjectId doc, const char* text, int32_t value) = 0;
-    virtual TwResult TW_STDCALL GetResource(int32_t type, const char* name, ResourceBuffer* out) = 0;
+#define TW_NOTIFY_METHOD(id, number, name, ...) virtual TwResult TW_STDCALL name(__VA_ARGS__) = 0;
+    TW_NOTIFY_SLOTS(TW_NOTIFY_METHOD)
+#undef TW_NOTIFY_METHOD
 };
 
 /* The object layout: primary table, count, CMS table, notification table. The IUnknown

@@ -6,7 +6,6 @@
 
 #include <string.h>
 
-#include "bridge/com.h"
 #include "bridge/connection.h"
 #include "bridge/host_ops.h"
 #include "bridge/records.h"
@@ -36,8 +35,6 @@ HostApi* Host()
         HostErrorNumber = HOST_ERROR_NOT_CONNECTED;
     return api;
 }
-
-template <typename Fn> Fn Method(HostApi* api, HostSlot slot) { return ComSlot<Fn>(api, slot); }
 
 /* A negative result code: the call did not happen as asked. */
 bool CallFailed(TwResult result)
@@ -129,7 +126,7 @@ void RegisterClient(TwComObject* sink, PropertyList* description)
     HostApi* api = ConnectionHostApi();
     if (!api)
         return;
-    Method<HostRegisterClientFn>(api, HOST_SLOT_REGISTER_CLIENT)(api, sink, TW_INTERFACE_VERSION, description);
+    HostSlotRegisterClient(api)(api, sink, TW_INTERFACE_VERSION, description);
 }
 
 /* ---- single values --------------------------------------------------------------------- */
@@ -142,8 +139,7 @@ ObjectId GetIdProperty(ObjectId doc, ObjectId object, int32_t property)
     PropertyIdent ident = {property, NULL};
     int32_t status = -1;
     ObjectId value = 0;
-    TwResult result =
-        Method<HostGetIdPropertyFn>(api, HOST_SLOT_GET_ID_PROPERTY)(api, doc, object, &ident, &status, &value);
+    TwResult result = HostSlotGetIdProperty(api)(api, doc, object, &ident, &status, &value);
     return Failed(result, status) ? 0 : value;
 }
 
@@ -155,8 +151,7 @@ int32_t GetIntProperty(ObjectId doc, ObjectId object, int32_t property)
     PropertyIdent ident = {property, NULL};
     int32_t status = -1;
     int32_t value = 0;
-    TwResult result =
-        Method<HostGetIntPropertyFn>(api, HOST_SLOT_GET_INT_PROPERTY)(api, doc, object, &ident, &status, &value);
+    TwResult result = HostSlotGetIntProperty(api)(api, doc, object, &ident, &status, &value);
     return Failed(result, status) ? 0 : value;
 }
 
@@ -168,8 +163,7 @@ int32_t GetMetricProperty(ObjectId doc, ObjectId object, int32_t property)
     PropertyIdent ident = {property, NULL};
     int32_t status = -1;
     int32_t value = 0;
-    TwResult result =
-        Method<HostGetMetricPropertyFn>(api, HOST_SLOT_GET_METRIC_PROPERTY)(api, doc, object, &ident, &status, &value);
+    TwResult result = HostSlotGetMetricProperty(api)(api, doc, object, &ident, &status, &value);
     return Failed(result, status) ? 0 : value;
 }
 
@@ -181,8 +175,7 @@ char* GetStringProperty(ObjectId doc, ObjectId object, int32_t property)
     PropertyIdent ident = {property, NULL};
     int32_t status = -1;
     char* value = NULL;
-    TwResult result =
-        Method<HostGetStringPropertyFn>(api, HOST_SLOT_GET_STRING_PROPERTY)(api, doc, object, &ident, &status, &value);
+    TwResult result = HostSlotGetStringProperty(api)(api, doc, object, &ident, &status, &value);
     return TakeList<char*>(
         result, status, &value,
         [](char** d, char* const* s, RecordAllocFn alloc) { return DeepCopyString(d, *s, alloc); }, ReleaseHostString);
@@ -195,8 +188,7 @@ void SetIdProperty(ObjectId doc, ObjectId object, int32_t property, ObjectId val
         return;
     PropertyIdent ident = {property, NULL};
     int32_t status = -1;
-    TwResult result =
-        Method<HostSetIdPropertyFn>(api, HOST_SLOT_SET_ID_PROPERTY)(api, doc, object, &ident, value, &status);
+    TwResult result = HostSlotSetIdProperty(api)(api, doc, object, &ident, value, &status);
     Failed(result, status);
 }
 
@@ -215,8 +207,7 @@ int32_t SetIntProperty(ObjectId doc, ObjectId object, int32_t property, int32_t 
         return HOST_ERROR_NOT_CONNECTED;
     PropertyIdent ident = {property, NULL};
     int32_t status = -1;
-    TwResult result =
-        Method<HostSetIntPropertyFn>(api, HOST_SLOT_SET_INT_PROPERTY)(api, doc, object, &ident, value, &status);
+    TwResult result = HostSlotSetIntProperty(api)(api, doc, object, &ident, value, &status);
     return SetStatus(result, status);
 }
 
@@ -227,8 +218,7 @@ int32_t SetStringProperty(ObjectId doc, ObjectId object, int32_t property, const
         return HOST_ERROR_NOT_CONNECTED;
     PropertyIdent ident = {property, NULL};
     int32_t status = -1;
-    TwResult result =
-        Method<HostSetStringPropertyFn>(api, HOST_SLOT_SET_STRING_PROPERTY)(api, doc, object, &ident, value, &status);
+    TwResult result = HostSlotSetStringProperty(api)(api, doc, object, &ident, value, &status);
     return SetStatus(result, status);
 }
 
@@ -244,8 +234,7 @@ ObjectId GetNamedObject(ObjectId doc, int32_t objectType, const char* name)
         return 0;
     int32_t status = -1;
     ObjectId object = 0;
-    TwResult result =
-        Method<HostGetNamedObjectFn>(api, HOST_SLOT_GET_NAMED_OBJECT)(api, doc, objectType, name, &status, &object);
+    TwResult result = HostSlotGetNamedObject(api)(api, doc, objectType, name, &status, &object);
     return Failed(result, status) ? 0 : object;
 }
 
@@ -255,7 +244,7 @@ int32_t DeleteObject(ObjectId doc, ObjectId object)
     if (!api)
         return HOST_ERROR_NOT_CONNECTED;
     int32_t status = -1;
-    TwResult result = Method<HostDeleteObjectFn>(api, HOST_SLOT_DELETE_OBJECT)(api, doc, object, &status);
+    TwResult result = HostSlotDeleteObject(api)(api, doc, object, &status);
     return StatusResult(result, status);
 }
 
@@ -265,7 +254,7 @@ int32_t ShowAlert(const char* message, int32_t kind)
     if (!api)
         return 0;
     int32_t answer = -1;
-    TwResult result = Method<HostShowAlertFn>(api, HOST_SLOT_SHOW_ALERT)(api, message, kind, &answer);
+    TwResult result = HostSlotShowAlert(api)(api, message, kind, &answer);
     return CallFailed(result) ? 0 : answer;
 }
 
@@ -276,7 +265,7 @@ ObjectId DefineMenu(const char* tag, const char* label)
         return 0;
     int32_t status = -1;
     ObjectId menu = 0;
-    TwResult result = Method<HostDefineMenuFn>(api, HOST_SLOT_DEFINE_MENU)(api, tag, label, &status, &menu);
+    TwResult result = HostSlotDefineMenu(api)(api, tag, label, &status, &menu);
     return Failed(result, status) ? 0 : menu;
 }
 
@@ -287,8 +276,7 @@ ObjectId DefineAndAddMenu(ObjectId menuOrBar, const char* tag, const char* label
         return 0;
     int32_t status = -1;
     ObjectId menu = 0;
-    TwResult result =
-        Method<HostDefineAndAddMenuFn>(api, HOST_SLOT_DEFINE_AND_ADD_MENU)(api, menuOrBar, tag, label, &status, &menu);
+    TwResult result = HostSlotDefineAndAddMenu(api)(api, menuOrBar, tag, label, &status, &menu);
     return Failed(result, status) ? 0 : menu;
 }
 
@@ -299,8 +287,7 @@ ObjectId DefineAndAddCommand(int32_t command, ObjectId menu, const char* tag, co
         return 0;
     int32_t status = -1;
     ObjectId commandId = 0;
-    TwResult result = Method<HostDefineAndAddCommandFn>(api, HOST_SLOT_DEFINE_AND_ADD_COMMAND)(
-        api, command, menu, tag, label, shortcut, &status, &commandId);
+    TwResult result = HostSlotDefineAndAddCommand(api)(api, command, menu, tag, label, shortcut, &status, &commandId);
     return Failed(result, status) ? 0 : commandId;
 }
 
@@ -310,7 +297,7 @@ int32_t AddCommandToMenu(ObjectId menu, ObjectId item)
     if (!api)
         return HOST_ERROR_NOT_CONNECTED;
     int32_t status = -1;
-    TwResult result = Method<HostAddCommandToMenuFn>(api, HOST_SLOT_ADD_COMMAND_TO_MENU)(api, menu, item, &status);
+    TwResult result = HostSlotAddCommandToMenu(api)(api, menu, item, &status);
     return StatusResult(result, status);
 }
 
@@ -320,7 +307,7 @@ int32_t AddMenuToMenu(ObjectId menuOrBar, ObjectId menu)
     if (!api)
         return HOST_ERROR_NOT_CONNECTED;
     int32_t status = -1;
-    TwResult result = Method<HostAddMenuToMenuFn>(api, HOST_SLOT_ADD_MENU_TO_MENU)(api, menuOrBar, menu, &status);
+    TwResult result = HostSlotAddMenuToMenu(api)(api, menuOrBar, menu, &status);
     return StatusResult(result, status);
 }
 
@@ -330,8 +317,7 @@ int32_t RequestNotification(int32_t notification, int32_t on)
     if (!api)
         return HOST_ERROR_NOT_CONNECTED;
     int32_t status = -1;
-    TwResult result =
-        Method<HostRequestNotificationFn>(api, HOST_SLOT_REQUEST_NOTIFICATION)(api, notification, on, &status);
+    TwResult result = HostSlotRequestNotification(api)(api, notification, on, &status);
     return StatusResult(result, status);
 }
 
@@ -341,7 +327,7 @@ int32_t PrintToConsole(const char* text)
     if (!api)
         return HOST_ERROR_NOT_CONNECTED;
     int32_t status = -1;
-    TwResult result = Method<HostPrintToConsoleFn>(api, HOST_SLOT_PRINT_TO_CONSOLE)(api, text, &status);
+    TwResult result = HostSlotPrintToConsole(api)(api, text, &status);
     return StatusResult(result, status);
 }
 
@@ -355,8 +341,7 @@ IntList GetIntListProperty(ObjectId doc, ObjectId object, int32_t property)
         return value;
     PropertyIdent ident = {property, NULL};
     int32_t status = -1;
-    TwResult result = Method<HostGetIntListPropertyFn>(api, HOST_SLOT_GET_INT_LIST_PROPERTY)(api, doc, object, &ident,
-                                                                                             &status, &value);
+    TwResult result = HostSlotGetIntListProperty(api)(api, doc, object, &ident, &status, &value);
     return TakeList(result, status, &value, DeepCopyIntList, DeepReleaseIntList);
 }
 
@@ -368,8 +353,7 @@ StringArray GetStringArrayProperty(ObjectId doc, ObjectId object, int32_t proper
         return value;
     PropertyIdent ident = {property, NULL};
     int32_t status = -1;
-    TwResult result = Method<HostGetStringArrayPropertyFn>(api, HOST_SLOT_GET_STRING_ARRAY_PROPERTY)(
-        api, doc, object, &ident, &status, &value);
+    TwResult result = HostSlotGetStringArrayProperty(api)(api, doc, object, &ident, &status, &value);
     return TakeList(result, status, &value, DeepCopyStringArray, DeepReleaseStringArray);
 }
 
@@ -381,8 +365,7 @@ TabList GetTabListProperty(ObjectId doc, ObjectId object, int32_t property)
         return value;
     PropertyIdent ident = {property, NULL};
     int32_t status = -1;
-    TwResult result = Method<HostGetTabListPropertyFn>(api, HOST_SLOT_GET_TAB_LIST_PROPERTY)(api, doc, object, &ident,
-                                                                                             &status, &value);
+    TwResult result = HostSlotGetTabListProperty(api)(api, doc, object, &ident, &status, &value);
     return TakeList(result, status, &value, DeepCopyTabList, DeepReleaseTabList);
 }
 
@@ -395,8 +378,7 @@ TextRange GetTextRangeProperty(ObjectId doc, ObjectId object, int32_t property)
         return value;
     PropertyIdent ident = {property, NULL};
     int32_t status = -1;
-    TwResult result = Method<HostGetTextRangePropertyFn>(api, HOST_SLOT_GET_TEXT_RANGE_PROPERTY)(
-        api, doc, object, &ident, &status, &value);
+    TwResult result = HostSlotGetTextRangeProperty(api)(api, doc, object, &ident, &status, &value);
     if (Failed(result, status))
         memset(&value, 0, sizeof value);
     return value;
@@ -409,8 +391,7 @@ void SetIntListProperty(ObjectId doc, ObjectId object, int32_t property, IntList
         return;
     PropertyIdent ident = {property, NULL};
     int32_t status = -1;
-    TwResult result = Method<HostSetIntListPropertyFn>(api, HOST_SLOT_SET_INT_LIST_PROPERTY)(api, doc, object, &ident,
-                                                                                             value, &status);
+    TwResult result = HostSlotSetIntListProperty(api)(api, doc, object, &ident, value, &status);
     Failed(result, status);
 }
 
@@ -421,8 +402,7 @@ int32_t SetTextRangeProperty(ObjectId doc, ObjectId object, int32_t property, Te
         return HOST_ERROR_NOT_CONNECTED;
     PropertyIdent ident = {property, NULL};
     int32_t status = -1;
-    TwResult result = Method<HostSetTextRangePropertyFn>(api, HOST_SLOT_SET_TEXT_RANGE_PROPERTY)(
-        api, doc, object, &ident, value, &status);
+    TwResult result = HostSlotSetTextRangeProperty(api)(api, doc, object, &ident, value, &status);
     return SetStatus(result, status);
 }
 
@@ -433,8 +413,7 @@ PropertyList GetPropertyList(ObjectId doc, ObjectId object)
     if (!api)
         return value;
     int32_t status = -1;
-    TwResult result =
-        Method<HostGetPropertyListFn>(api, HOST_SLOT_GET_PROPERTY_LIST)(api, doc, object, &status, &value);
+    TwResult result = HostSlotGetPropertyList(api)(api, doc, object, &status, &value);
     return TakeList(result, status, &value, DeepCopyPropertyList, DeepReleasePropertyList);
 }
 
@@ -444,7 +423,7 @@ void SetPropertyList(ObjectId doc, ObjectId object, PropertyList* list)
     if (!api)
         return;
     int32_t status = -1;
-    TwResult result = Method<HostSetPropertyListFn>(api, HOST_SLOT_SET_PROPERTY_LIST)(api, doc, object, list, &status);
+    TwResult result = HostSlotSetPropertyList(api)(api, doc, object, list, &status);
     Failed(result, status);
 }
 
@@ -458,8 +437,8 @@ ObjectId NewTable(ObjectId doc, const char* format, int32_t columns, int32_t bod
         return 0;
     int32_t status = -1;
     ObjectId table = 0;
-    TwResult result = Method<HostNewTableFn>(api, HOST_SLOT_NEW_TABLE)(api, doc, format, columns, bodyRows, headingRows,
-                                                                       footingRows, &at, &status, &table);
+    TwResult result =
+        HostSlotNewTable(api)(api, doc, format, columns, bodyRows, headingRows, footingRows, &at, &status, &table);
     return Failed(result, status) ? 0 : table;
 }
 
@@ -471,8 +450,8 @@ ObjectId NewCustomDocument(int32_t width, int32_t height, int32_t columns, int32
         return 0;
     int32_t status = -1;
     ObjectId doc = 0;
-    TwResult result = Method<HostNewCustomDocumentFn>(api, HOST_SLOT_NEW_CUSTOM_DOCUMENT)(
-        api, width, height, columns, columnGap, top, bottom, inside, outside, sidedness, makeVisible, &status, &doc);
+    TwResult result = HostSlotNewCustomDocument(api)(api, width, height, columns, columnGap, top, bottom, inside,
+                                                     outside, sidedness, makeVisible, &status, &doc);
     return Failed(result, status) ? 0 : doc;
 }
 
@@ -483,7 +462,7 @@ TextLoc AddText(ObjectId doc, TextLoc* at, const char* text)
     if (!api)
         return after;
     int32_t status = -1;
-    TwResult result = Method<HostAddTextFn>(api, HOST_SLOT_ADD_TEXT)(api, doc, at, text, &status, &after);
+    TwResult result = HostSlotAddText(api)(api, doc, at, text, &status, &after);
     if (Failed(result, status)) {
         after.object = 0;
         after.offset = 0;
@@ -498,8 +477,7 @@ TextItemList GetTextForRange(ObjectId doc, TextRange* range, int32_t flags)
     if (!api)
         return value;
     int32_t status = -1;
-    TwResult result =
-        Method<HostGetTextForRangeFn>(api, HOST_SLOT_GET_TEXT_FOR_RANGE)(api, doc, range, flags, &status, &value);
+    TwResult result = HostSlotGetTextForRange(api)(api, doc, range, flags, &status, &value);
     return TakeList(result, status, &value, DeepCopyTextItemList, DeepReleaseTextItemList);
 }
 
@@ -511,8 +489,7 @@ ObjectId OpenDocument(const char* fileName, PropertyList* params, PropertyList**
     int32_t status = -1;
     ObjectId doc = 0;
     PropertyList host = {0, NULL};
-    TwResult result =
-        Method<HostOpenDocumentFn>(api, HOST_SLOT_OPEN_DOCUMENT)(api, fileName, params, &status, &doc, &host);
+    TwResult result = HostSlotOpenDocument(api)(api, fileName, params, &status, &doc, &host);
     return TakeReturnList(result, status, doc, &host, &OpenReturnList, returned);
 }
 
@@ -524,8 +501,7 @@ ObjectId SaveDocument(ObjectId doc, const char* fileName, PropertyList* params, 
     int32_t status = -1;
     ObjectId saved = 0;
     PropertyList host = {0, NULL};
-    TwResult result =
-        Method<HostSaveDocumentFn>(api, HOST_SLOT_SAVE_DOCUMENT)(api, doc, fileName, params, &status, &saved, &host);
+    TwResult result = HostSlotSaveDocument(api)(api, doc, fileName, params, &status, &saved, &host);
     return TakeReturnList(result, status, saved, &host, &SaveReturnList, returned);
 }
 
@@ -614,7 +590,7 @@ int32_t CloseDocument(ObjectId doc, int32_t flags)
     if (!api)
         return HOST_ERROR_NOT_CONNECTED;
     int32_t status = -1;
-    TwResult result = Method<HostCloseDocumentFn>(api, HOST_SLOT_CLOSE_DOCUMENT)(api, doc, flags, &status);
+    TwResult result = HostSlotCloseDocument(api)(api, doc, flags, &status);
     return StatusResult(result, status);
 }
 
@@ -624,7 +600,7 @@ int32_t RedisplayDocument(ObjectId doc)
     if (!api)
         return HOST_ERROR_NOT_CONNECTED;
     int32_t status = -1;
-    TwResult result = Method<HostRedisplayDocumentFn>(api, HOST_SLOT_REDISPLAY_DOCUMENT)(api, doc, &status);
+    TwResult result = HostSlotRedisplayDocument(api)(api, doc, &status);
     return StatusResult(result, status);
 }
 
@@ -635,7 +611,7 @@ int32_t RunCommandCodes(int32_t count, int32_t* codes)
         return HOST_ERROR_NOT_CONNECTED;
     IntList list = {(uint32_t)count, codes};
     int32_t status = -1;
-    TwResult result = Method<HostRunCommandCodesFn>(api, HOST_SLOT_RUN_COMMAND_CODES)(api, &list, &status);
+    TwResult result = HostSlotRunCommandCodes(api)(api, &list, &status);
     return StatusResult(result, status);
 }
 
@@ -647,8 +623,7 @@ int32_t ChooseFromList(int32_t* chosen, const char* title, StringArray* items, i
     int32_t ignored = 0;
     /* The host always writes the status of the dialog. */
     int32_t status = 0;
-    TwResult result = Method<HostChooseFromListFn>(api, HOST_SLOT_CHOOSE_FROM_LIST)(
-        api, &status, chosen ? chosen : &ignored, title, items, defaultIndex);
+    TwResult result = HostSlotChooseFromList(api)(api, &status, chosen ? chosen : &ignored, title, items, defaultIndex);
     if (CallFailed(result))
         return -1;
     /* A nonzero status is the user cancelling, not a host error. */

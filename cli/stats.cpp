@@ -8,6 +8,7 @@
 #include <map>
 #include <set>
 
+#include "bridge/boundary.h"
 #include "cli/changes.h"
 #include "cli/html_report.h"
 #include "cli/input_files.h"
@@ -22,8 +23,6 @@ namespace tw::cli {
 using namespace tw::host;
 
 namespace {
-
-constexpr int32_t kPropNextTag = 552;
 
 // What one document holds, before the book-wide numbers are known.
 struct DocumentTally {
@@ -45,7 +44,7 @@ DocumentTally Tally(const Document& d)
         if (!f)
             continue;
         std::string next;
-        auto it = f->props.find(kPropNextTag);
+        auto it = f->props.find(PROP_NEXT_TAG_NAME);
         if (it != f->props.end())
             if (const auto* s = std::get_if<std::string>(&it->second))
                 next = *s;

@@ -1,25 +1,13 @@
 /* command_table.cpp - the handler column of the command table, in the table's own order. */
 #include "commands/command_table.h"
 
-#include "bridge/host_ops.h"
+#include "commands/about.h"
 #include "commands/conversion.h"
 #include "commands/delete_unused.h"
 #include "commands/overrides.h"
 #include "commands/report.h"
 #include "commands/tables.h"
 #include "commands/usage.h"
-
-static const char kAboutText[] = "Tagwright \n"
-                                 "Version 2.1 Build 104 \n"
-                                 "Published by the Tagwright project\n"
-                                 "Paragraph format tools for documents and books";
-
-int32_t TagwrightAbout(ObjectId doc)
-{
-    (void)doc;
-    ShowAlert(kAboutText, ALERT_NOTE);
-    return 0;
-}
 
 static const CommandHandler kHandlers[] = {
 #define COMMAND_HANDLER(id, number, name, label, message, shortcut, flags) name,

@@ -14,7 +14,4 @@ typedef int32_t (*CommandHandler)(ObjectId target);
 /* The handler of the command of that number; null when the client has no such command. */
 CommandHandler CommandHandlerFor(int32_t number);
 
-/* Command 1000: the note about the client. */
-int32_t TagwrightAbout(ObjectId doc);
-
 #endif

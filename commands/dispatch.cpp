@@ -63,8 +63,6 @@ static const MenuEntry kBookEntries[] = {
     {ENTRY_SHARED_ABOUT, TW_CMD_ABOUT, 0},
 };
 
-#define COUNT_OF(a) (sizeof(a) / sizeof((a)[0]))
-
 static const char kSubmenuLabel[] = "Paragraphs";
 static const char kToolsLabel[] = "Tools";
 static const char kQuickMenuBar[] = "!QuickMakerMainMenu";

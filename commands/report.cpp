@@ -17,8 +17,6 @@
 
 static const char kNoMemory[] = "Couldn't allocate string list memory\n";
 
-#define COUNT_OF(a) (sizeof(a) / sizeof((a)[0]))
-
 /* ---- units and names ------------------------------------------------------------------ */
 
 typedef struct NamedValue {

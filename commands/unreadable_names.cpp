@@ -2,7 +2,7 @@
  * lines about what was left alone because of them. */
 #include "commands/unreadable_names.h"
 
-#include "commands/usage.h"
+#include "commands/titles.h"
 #include "support/encoding.h"
 #include "support/format.h"
 #include "support/memory.h"

@@ -7,12 +7,12 @@
 
 #include "bridge/host_ops.h"
 #include "commands/book_walk.h"
-#include "commands/paragraph_walk.h"
-#include "commands/unreadable_names.h"
 #include "commands/output_document.h"
+#include "commands/paragraph_walk.h"
+#include "commands/titles.h"
+#include "commands/unreadable_names.h"
 #include "support/format.h"
 #include "support/memory.h"
-#include "support/path.h"
 #include "support/strings.h"
 
 static const char kNoMemory[] = "Couldn't allocate string list memory\n";
@@ -99,26 +99,6 @@ int32_t ScanParagraphUsageAs(ObjectId doc, StringList* used, StringList* unused,
     RedisplayDocument(doc);
     return scanFailures;
 }
-
-/* File name of a path read from the host, or null when the path gives none. */
-static char* FileNameOf(char* hostPath)
-{
-    PathRecord* record = PathFromText(hostPath, 0, 0);
-    BridgeFree(hostPath);
-    if (!record)
-        return 0;
-    char* name = PathFileName(record);
-    PathRecordFree(record);
-    return name;
-}
-
-char* DocumentTitle(ObjectId doc)
-{
-    char* name = FileNameOf(GetStringProperty(doc, doc, PROP_NAME));
-    return name ? name : StrDuplicate("Untitled");
-}
-
-char* BookTitle(ObjectId book) { return FileNameOf(GetStringProperty(0, book, PROP_NAME)); }
 
 /* ---- listings ------------------------------------------------------------------------- */
 

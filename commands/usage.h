@@ -38,11 +38,6 @@ void FreeUsageLists(UsageLists* lists);
 /* Per-file work of the book scans: the opened file into the UsageLists given as context. */
 void ScanBookFileUsage(BookFile* file, void* context);
 
-/* Heading texts: the file name of the document's path, or "Untitled" when it has none; the
- * file name of the book's path, or null when it has none. New strings, MemFree. */
-char* DocumentTitle(ObjectId doc);
-char* BookTitle(ObjectId book);
-
 /* Command entry points (1, 9, 18, 19). */
 int32_t ListParagraphUsage(ObjectId doc);
 int32_t ListParagraphUsageBook(ObjectId book);

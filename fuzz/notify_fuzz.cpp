@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     // Byte 0 picks the notification: even bytes send message 13 (what clients send), odd
     // ones the number in bytes 1-4. Bytes 5-8 are the value; the rest is the text.
-    int32_t notification = (data[0] & 1) ? static_cast<int32_t>(Word(data + 1)) : 13;
+    int32_t notification = (data[0] & 1) ? static_cast<int32_t>(Word(data + 1)) : NOTIFY_MESSAGE;
     int32_t value = static_cast<int32_t>(Word(data + 5));
     std::string text(reinterpret_cast<const char*>(data + 9), size - 9);
     text = text.substr(0, text.find('\0'));

@@ -8,7 +8,7 @@
 #include <string.h>
 
 #include "platform/icu_library.h"
-#include "support/format.h"
+#include "support/console.h"
 #include "support/memory.h"
 #include "support/strings.h"
 

@@ -4,11 +4,10 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "support/console.h"
 #include "support/encoding.h"
 #include "support/memory.h"
 #include "support/strings.h"
-
-int32_t (*ConsoleWriteSlot)(const char* text) = NULL;
 
 enum { SPEC_SIZE = 64, OUTPUT_SIZE = 256, CONSOLE_PIECE = 255 };
 

@@ -1,6 +1,6 @@
 /* format.h - the plug-in's printf-style formatter: it splits a format into literal stretches
  * and conversions and hands each piece to a sink; sinks for a caller's buffer and for the
- * host console (reached through the console-write slot filled at start-up). */
+ * host console (reached through the write slot of support/console.h). */
 #ifndef TAGWRIGHT_SUPPORT_FORMAT_H
 #define TAGWRIGHT_SUPPORT_FORMAT_H
 
@@ -22,11 +22,8 @@ int32_t FormatToBuffer(char* buffer, const char* format, ...);
 /* Formats and writes to the host console piece by piece; returns the sum of byte counts. */
 int32_t ConsoleReport(const char* format, ...);
 
-/* Writes one text to the host console, converted to UTF-8 unless UTF-8 is current. */
+/* Writes one text to the host console (support/console.h), converted to UTF-8 unless UTF-8
+ * is current. */
 void ConsolePrint(const char* text);
-
-/* The console write, filled by the client entry at start-up (with PrintToConsole); while it
- * is empty nothing is printed. */
-extern int32_t (*ConsoleWriteSlot)(const char* text);
 
 #endif

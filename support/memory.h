@@ -7,6 +7,9 @@
 #include <stddef.h>
 #include <stdint.h>
 
+/* The number of elements of an array (never of a pointer). */
+#define COUNT_OF(a) (sizeof(a) / sizeof((a)[0]))
+
 /* Allocation flags: with MEM_FATAL_ON_FAILURE set a failed allocation ends in FatalError. */
 enum { MEM_FATAL_ON_FAILURE = 1 };
 

@@ -14,12 +14,6 @@
 
 namespace tw::host {
 
-namespace {
-
-template <class F> void* Fn(F f) { return reinterpret_cast<void*>(f); }
-
-} // namespace
-
 std::string DefaultInstallDir()
 {
 #ifdef TAGWRIGHT_INSTALLED_HOST_DIR
@@ -93,19 +87,27 @@ static TwResult TW_STDCALL Connection3(TwComObject*, int32_t) { return TW_S_OK; 
 static TwResult TW_STDCALL NotImplemented(HostApi*) { return TW_E_NOTIMPL; }
 // ---- Host::Impl -------------------------------------------------------------------------------
 
+// Every interface of the host starts with the same IUnknown three.
+static void InstallUnknown(void** table)
+{
+    TwInstallQueryInterface(table, &QueryInterfaceImpl);
+    TwInstallAddRef(table, &AddRefImpl);
+    TwInstallRelease(table, &ReleaseImpl);
+}
+
 Host::Impl::Impl(Host& h) : host(h)
 {
     for (auto& slot : apiVtbl)
-        slot = Fn(&NotImplemented);
-    apiVtbl[TW_SLOT_QUERY_INTERFACE] = Fn(&QueryInterfaceImpl);
-    apiVtbl[TW_SLOT_ADDREF] = Fn(&AddRefImpl);
-    apiVtbl[TW_SLOT_RELEASE] = Fn(&ReleaseImpl);
+        slot = reinterpret_cast<void*>(&NotImplemented);
+    InstallUnknown(apiVtbl.data());
     InstallApiSlots(apiVtbl);
 
-    unknownVtbl = {Fn(&QueryInterfaceImpl), Fn(&AddRefImpl), Fn(&ReleaseImpl)};
-    conn1Vtbl = {Fn(&QueryInterfaceImpl), Fn(&AddRefImpl), Fn(&ReleaseImpl), Fn(&Connection1)};
-    conn2Vtbl = {Fn(&QueryInterfaceImpl), Fn(&AddRefImpl), Fn(&ReleaseImpl), Fn(&Connection2)};
-    conn3Vtbl = {Fn(&QueryInterfaceImpl), Fn(&AddRefImpl), Fn(&ReleaseImpl), Fn(&Connection3)};
+    InstallUnknown(unknownVtbl.data());
+    for (auto* table : {&conn1Vtbl, &conn2Vtbl, &conn3Vtbl})
+        InstallUnknown(table->data());
+    HostConnectionInstall1(conn1Vtbl.data(), &Connection1);
+    HostConnectionInstall2(conn2Vtbl.data(), &Connection2);
+    HostConnectionInstall3(conn3Vtbl.data(), &Connection3);
     api = ComPart{apiVtbl.data(), &host, 0};
     for (auto& e : extras)
         e = ComPart{unknownVtbl.data(), &host, 0};
@@ -185,7 +187,7 @@ void Host::releaseSink()
 {
     if (TwComObject* s = sink_) {
         sink_ = nullptr;
-        reinterpret_cast<TwReleaseFn>(s->vtbl[TW_SLOT_RELEASE])(s);
+        TwSlotRelease(s)(s);
     }
 }
 

@@ -31,8 +31,8 @@ struct Host::Impl {
 
     Host& host;
     std::array<void*, HOST_SLOT_COUNT> apiVtbl{};
-    std::array<void*, 3> unknownVtbl{};
-    std::array<void*, 4> conn1Vtbl{}, conn2Vtbl{}, conn3Vtbl{};
+    std::array<void*, TW_UNKNOWN_SLOT_COUNT> unknownVtbl{};
+    std::array<void*, HOST_CONNECTION_SLOT_COUNT> conn1Vtbl{}, conn2Vtbl{}, conn3Vtbl{};
     ComPart api{};
     std::array<ComPart, 11> extras{};
     std::array<ComPart, 3> connections{};

@@ -67,7 +67,7 @@ bool Session::load(std::string& error, const std::string& library, int32_t initT
 void Session::unload()
 {
     if (notify_) {
-        reinterpret_cast<TwReleaseFn>(notify_->vtbl[TW_SLOT_RELEASE])(notify_);
+        TwSlotRelease(notify_)(notify_);
         notify_ = nullptr;
     }
     host_.releaseSink();
@@ -82,8 +82,7 @@ TwComObject* Session::notifications()
     if (!notify_ && host_.sink()) {
         TwComObject* sink = host_.sink();
         void* out = nullptr;
-        auto qi = reinterpret_cast<TwQueryInterfaceFn>(sink->vtbl[TW_SLOT_QUERY_INTERFACE]);
-        if (qi(sink, &IID_FrameMakerNotifications0, &out) == TW_S_OK)
+        if (TwSlotQueryInterface(sink)(sink, &IID_FrameMakerNotifications0, &out) == TW_S_OK)
             notify_ = static_cast<TwComObject*>(out);
     }
     return notify_;
@@ -147,7 +146,7 @@ TwResult Session::initialize(int32_t initType)
     TwComObject* n = notifications();
     if (!n)
         return TW_E_FAIL;
-    return reinterpret_cast<NotifyInitializeFn>(n->vtbl[NOTIFY_SLOT_INITIALIZE])(n, initType);
+    return NotifySlotInitialize(n)(n, initType);
 }
 
 TwResult Session::command(int32_t number)
@@ -156,7 +155,7 @@ TwResult Session::command(int32_t number)
     if (!n)
         return TW_E_FAIL;
     beforeCommand();
-    TwResult r = reinterpret_cast<NotifyCommandFn>(n->vtbl[NOTIFY_SLOT_COMMAND])(n, number);
+    TwResult r = NotifySlotCommand(n)(n, number);
     afterCommand();
     return r;
 }
@@ -168,13 +167,12 @@ TwResult Session::notify(int32_t notification, ObjectId doc, const std::string& 
         return TW_E_FAIL;
     std::string bytes = host_.toClient(text);
     beforeCommand();
-    TwResult r =
-        reinterpret_cast<NotifyNotifyFn>(n->vtbl[NOTIFY_SLOT_NOTIFY])(n, notification, doc, bytes.c_str(), value);
+    TwResult r = NotifySlotNotify(n)(n, notification, doc, bytes.c_str(), value);
     afterCommand();
     return r;
 }
 
-TwResult Session::message(const std::string& text) { return notify(13, 0, text, 0); }
+TwResult Session::message(const std::string& text) { return notify(NOTIFY_MESSAGE, 0, text, 0); }
 
 std::vector<ParagraphText> Session::paragraphs(ObjectId docId)
 {

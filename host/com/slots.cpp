@@ -576,102 +576,16 @@ static TwResult TW_STDCALL SlotDefineAndAddCommand(HostApi* self, int32_t comman
     return TW_S_OK;
 }
 
-// ---- Host ---------------------------------------------------------------------------------------
-
 // ---- the slot table ---------------------------------------------------------------------------
 
-namespace {
-
-// The boundary's signature of each slot the host answers, so that an adapter whose signature
-// drifts from the interface does not compile.
-template <int Slot> struct SlotSignature;
-#define TW_SLOT_SIGNATURE(slot, type)                                                                                  \
-    template <> struct SlotSignature<slot> {                                                                           \
-        using Fn = type;                                                                                               \
-    }
-TW_SLOT_SIGNATURE(HOST_SLOT_REGISTER_CLIENT, HostRegisterClientFn);
-TW_SLOT_SIGNATURE(HOST_SLOT_RUN_COMMAND_CODES, HostRunCommandCodesFn);
-TW_SLOT_SIGNATURE(HOST_SLOT_REQUEST_NOTIFICATION, HostRequestNotificationFn);
-TW_SLOT_SIGNATURE(HOST_SLOT_DEFINE_MENU, HostDefineMenuFn);
-TW_SLOT_SIGNATURE(HOST_SLOT_ADD_COMMAND_TO_MENU, HostAddCommandToMenuFn);
-TW_SLOT_SIGNATURE(HOST_SLOT_ADD_MENU_TO_MENU, HostAddMenuToMenuFn);
-TW_SLOT_SIGNATURE(HOST_SLOT_DEFINE_AND_ADD_MENU, HostDefineAndAddMenuFn);
-TW_SLOT_SIGNATURE(HOST_SLOT_SHOW_ALERT, HostShowAlertFn);
-TW_SLOT_SIGNATURE(HOST_SLOT_PRINT_TO_CONSOLE, HostPrintToConsoleFn);
-TW_SLOT_SIGNATURE(HOST_SLOT_CHOOSE_FROM_LIST, HostChooseFromListFn);
-TW_SLOT_SIGNATURE(HOST_SLOT_OPEN_DOCUMENT, HostOpenDocumentFn);
-TW_SLOT_SIGNATURE(HOST_SLOT_SAVE_DOCUMENT, HostSaveDocumentFn);
-TW_SLOT_SIGNATURE(HOST_SLOT_NEW_CUSTOM_DOCUMENT, HostNewCustomDocumentFn);
-TW_SLOT_SIGNATURE(HOST_SLOT_CLOSE_DOCUMENT, HostCloseDocumentFn);
-TW_SLOT_SIGNATURE(HOST_SLOT_REDISPLAY_DOCUMENT, HostRedisplayDocumentFn);
-TW_SLOT_SIGNATURE(HOST_SLOT_DELETE_OBJECT, HostDeleteObjectFn);
-TW_SLOT_SIGNATURE(HOST_SLOT_GET_NAMED_OBJECT, HostGetNamedObjectFn);
-TW_SLOT_SIGNATURE(HOST_SLOT_ADD_TEXT, HostAddTextFn);
-TW_SLOT_SIGNATURE(HOST_SLOT_GET_PROPERTY_LIST, HostGetPropertyListFn);
-TW_SLOT_SIGNATURE(HOST_SLOT_SET_PROPERTY_LIST, HostSetPropertyListFn);
-TW_SLOT_SIGNATURE(HOST_SLOT_GET_INT_PROPERTY, HostGetIntPropertyFn);
-TW_SLOT_SIGNATURE(HOST_SLOT_SET_INT_PROPERTY, HostSetIntPropertyFn);
-TW_SLOT_SIGNATURE(HOST_SLOT_GET_ID_PROPERTY, HostGetIdPropertyFn);
-TW_SLOT_SIGNATURE(HOST_SLOT_SET_ID_PROPERTY, HostSetIdPropertyFn);
-TW_SLOT_SIGNATURE(HOST_SLOT_GET_METRIC_PROPERTY, HostGetMetricPropertyFn);
-TW_SLOT_SIGNATURE(HOST_SLOT_GET_TEXT_RANGE_PROPERTY, HostGetTextRangePropertyFn);
-TW_SLOT_SIGNATURE(HOST_SLOT_SET_TEXT_RANGE_PROPERTY, HostSetTextRangePropertyFn);
-TW_SLOT_SIGNATURE(HOST_SLOT_GET_STRING_PROPERTY, HostGetStringPropertyFn);
-TW_SLOT_SIGNATURE(HOST_SLOT_SET_STRING_PROPERTY, HostSetStringPropertyFn);
-TW_SLOT_SIGNATURE(HOST_SLOT_GET_STRING_ARRAY_PROPERTY, HostGetStringArrayPropertyFn);
-TW_SLOT_SIGNATURE(HOST_SLOT_GET_INT_LIST_PROPERTY, HostGetIntListPropertyFn);
-TW_SLOT_SIGNATURE(HOST_SLOT_SET_INT_LIST_PROPERTY, HostSetIntListPropertyFn);
-TW_SLOT_SIGNATURE(HOST_SLOT_GET_TAB_LIST_PROPERTY, HostGetTabListPropertyFn);
-TW_SLOT_SIGNATURE(HOST_SLOT_GET_TEXT_FOR_RANGE, HostGetTextForRangeFn);
-TW_SLOT_SIGNATURE(HOST_SLOT_NEW_TABLE, HostNewTableFn);
-TW_SLOT_SIGNATURE(HOST_SLOT_DEFINE_AND_ADD_COMMAND, HostDefineAndAddCommandFn);
-#undef TW_SLOT_SIGNATURE
-
-template <int Slot> void Install(std::array<void*, HOST_SLOT_COUNT>& vtbl, typename SlotSignature<Slot>::Fn fn)
-{
-    vtbl[Slot] = reinterpret_cast<void*>(fn);
-}
-
-} // namespace
-
+// Every row of the boundary's table installs the adapter named after it; the installer takes
+// only a function of the row's type, so an adapter whose signature drifts from the interface,
+// or a row without an adapter, does not compile.
 void InstallApiSlots(std::array<void*, HOST_SLOT_COUNT>& vtbl)
 {
-    Install<HOST_SLOT_REGISTER_CLIENT>(vtbl, &SlotRegisterClient);
-    Install<HOST_SLOT_RUN_COMMAND_CODES>(vtbl, &SlotRunCommandCodes);
-    Install<HOST_SLOT_REQUEST_NOTIFICATION>(vtbl, &SlotRequestNotification);
-    Install<HOST_SLOT_DEFINE_MENU>(vtbl, &SlotDefineMenu);
-    Install<HOST_SLOT_ADD_COMMAND_TO_MENU>(vtbl, &SlotAddCommandToMenu);
-    Install<HOST_SLOT_ADD_MENU_TO_MENU>(vtbl, &SlotAddMenuToMenu);
-    Install<HOST_SLOT_DEFINE_AND_ADD_MENU>(vtbl, &SlotDefineAndAddMenu);
-    Install<HOST_SLOT_SHOW_ALERT>(vtbl, &SlotShowAlert);
-    Install<HOST_SLOT_PRINT_TO_CONSOLE>(vtbl, &SlotPrintToConsole);
-    Install<HOST_SLOT_CHOOSE_FROM_LIST>(vtbl, &SlotChooseFromList);
-    Install<HOST_SLOT_OPEN_DOCUMENT>(vtbl, &SlotOpenDocument);
-    Install<HOST_SLOT_SAVE_DOCUMENT>(vtbl, &SlotSaveDocument);
-    Install<HOST_SLOT_NEW_CUSTOM_DOCUMENT>(vtbl, &SlotNewCustomDocument);
-    Install<HOST_SLOT_CLOSE_DOCUMENT>(vtbl, &SlotCloseDocument);
-    Install<HOST_SLOT_REDISPLAY_DOCUMENT>(vtbl, &SlotRedisplayDocument);
-    Install<HOST_SLOT_DELETE_OBJECT>(vtbl, &SlotDeleteObject);
-    Install<HOST_SLOT_GET_NAMED_OBJECT>(vtbl, &SlotGetNamedObject);
-    Install<HOST_SLOT_ADD_TEXT>(vtbl, &SlotAddText);
-    Install<HOST_SLOT_GET_PROPERTY_LIST>(vtbl, &SlotGetPropertyList);
-    Install<HOST_SLOT_SET_PROPERTY_LIST>(vtbl, &SlotSetPropertyList);
-    Install<HOST_SLOT_GET_INT_PROPERTY>(vtbl, &SlotGetIntProperty);
-    Install<HOST_SLOT_SET_INT_PROPERTY>(vtbl, &SlotSetIntProperty);
-    Install<HOST_SLOT_GET_ID_PROPERTY>(vtbl, &SlotGetIdProperty);
-    Install<HOST_SLOT_SET_ID_PROPERTY>(vtbl, &SlotSetIdProperty);
-    Install<HOST_SLOT_GET_METRIC_PROPERTY>(vtbl, &SlotGetMetricProperty);
-    Install<HOST_SLOT_GET_TEXT_RANGE_PROPERTY>(vtbl, &SlotGetTextRangeProperty);
-    Install<HOST_SLOT_SET_TEXT_RANGE_PROPERTY>(vtbl, &SlotSetTextRangeProperty);
-    Install<HOST_SLOT_GET_STRING_PROPERTY>(vtbl, &SlotGetStringProperty);
-    Install<HOST_SLOT_SET_STRING_PROPERTY>(vtbl, &SlotSetStringProperty);
-    Install<HOST_SLOT_GET_STRING_ARRAY_PROPERTY>(vtbl, &SlotGetStringArrayProperty);
-    Install<HOST_SLOT_GET_INT_LIST_PROPERTY>(vtbl, &SlotGetIntListProperty);
-    Install<HOST_SLOT_SET_INT_LIST_PROPERTY>(vtbl, &SlotSetIntListProperty);
-    Install<HOST_SLOT_GET_TAB_LIST_PROPERTY>(vtbl, &SlotGetTabListProperty);
-    Install<HOST_SLOT_GET_TEXT_FOR_RANGE>(vtbl, &SlotGetTextForRange);
-    Install<HOST_SLOT_NEW_TABLE>(vtbl, &SlotNewTable);
-    Install<HOST_SLOT_DEFINE_AND_ADD_COMMAND>(vtbl, &SlotDefineAndAddCommand);
+#define TW_INSTALL_HOST_SLOT(id, number, name, ...) HostInstall##name(vtbl.data(), &Slot##name);
+    TW_HOST_SLOTS(TW_INSTALL_HOST_SLOT)
+#undef TW_INSTALL_HOST_SLOT
 }
 
 } // namespace tw::host

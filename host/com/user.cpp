@@ -71,9 +71,9 @@ void Host::Impl::recordOpen(const std::string& path, ObjectId result, int32_t st
 void Host::Impl::registerClient(TwComObject* sink, const PropertyList* description)
 {
     if (sink) {
-        reinterpret_cast<TwAddRefFn>(sink->vtbl[TW_SLOT_ADDREF])(sink);
+        TwSlotAddRef(sink)(sink);
         if (host.sink_)
-            reinterpret_cast<TwReleaseFn>(host.sink_->vtbl[TW_SLOT_RELEASE])(host.sink_);
+            TwSlotRelease(host.sink_)(host.sink_);
         host.sink_ = sink;
     }
     host.registered_ = true;

@@ -18,25 +18,7 @@ namespace tw::host {
 
 struct MifSource; // the statement tree a document or book was read from (host/mif_*)
 
-// ---- values ---------------------------------------------------------------------------
-
-// One tab stop as the host keeps it (positions in 1/65536 point).
-struct TabStop {
-    int32_t position = 0;
-    int32_t kind = TAB_LEFT; // TabKind
-    std::string leader;      // UTF-8
-    int32_t decimal = '.';   // the decimal character (a byte)
-    bool operator==(const TabStop&) const = default;
-};
-
-// A paragraph property value. Integers, metrics, booleans and enumerations are int32_t;
-// strings (and names standing for objects: colours, fonts) are UTF-8; tab lists are vectors.
-using PropValue = std::variant<int32_t, std::string, std::vector<TabStop>>;
-
-// Every modelled paragraph property by number (see properties.h for the table). The tag
-// (property 20) is kept outside, in Paragraph::tag / PgfFormat::name.
-// Copies share one map until one of them changes (pgf_props.h).
-using PgfProps = SharedPropMap<PropValue>;
+// The paragraph property values and sets (TabStop, PropValue, PgfProps) are pgf_props.h's.
 
 // ---- object kinds ---------------------------------------------------------------------
 

@@ -1,13 +1,18 @@
 // pgf_props.h - a paragraph property set shared between copies until one of them changes (copy
 // on write): a paragraph and its format, or the running state of a MIF reader and each paragraph
-// it makes, hold one map until a property of one of them is set.
+// it makes, hold one map until a property of one of them is set; and the values it holds.
 #pragma once
 
 #include <cstdint>
 #include <initializer_list>
 #include <map>
 #include <memory>
+#include <string>
 #include <utility>
+#include <variant>
+#include <vector>
+
+#include "bridge/boundary.h"
 
 namespace tw::host {
 
@@ -55,5 +60,24 @@ private:
     }
     std::shared_ptr<Map> map_;
 };
+
+// ---- the values a set holds ------------------------------------------------------------
+
+// One tab stop as the host keeps it (positions in 1/65536 point).
+struct TabStop {
+    int32_t position = 0;
+    int32_t kind = TAB_LEFT; // TabKind
+    std::string leader;      // UTF-8
+    int32_t decimal = '.';   // the decimal character (a byte)
+    bool operator==(const TabStop&) const = default;
+};
+
+// A paragraph property value. Integers, metrics, booleans and enumerations are int32_t;
+// strings (and names standing for objects: colours, fonts) are UTF-8; tab lists are vectors.
+using PropValue = std::variant<int32_t, std::string, std::vector<TabStop>>;
+
+// Every modelled paragraph property by number (see properties.h for the table). The tag
+// (property 20) is kept outside, in Paragraph::tag / PgfFormat::name.
+using PgfProps = SharedPropMap<PropValue>;
 
 } // namespace tw::host

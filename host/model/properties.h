@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "host/model/model.h"
+#include "host/model/pgf_props.h"
 
 namespace tw::host {
 

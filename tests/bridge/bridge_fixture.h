@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "bridge/connect.h"
 #include "bridge/connection.h"
 #include "bridge/host_ops.h"
 #include "bridge/records.h"
@@ -49,7 +50,8 @@ protected:
     }
 
     // What the client's entry does: hands the sink its handlers (the recording ones here) and
-    // the encoding layer the host's directory, then connects.
+    // the encoding layer the host's directory, then connects. (The console the entry hands the
+    // host once connected stays empty here.)
     int32_t Enter(void* module, TwComObject* host, TwComObject* retained, PropertyList* description)
     {
         SinkSetHandlers(&RecordingHandlers);

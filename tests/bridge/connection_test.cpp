@@ -10,7 +10,7 @@
 #include <unicode/putil.h>
 
 #include "bridge/sink.h"
-#include "support/format.h"
+#include "support/console.h"
 #include "tests/bridge/bridge_fixture.h"
 
 namespace {
@@ -68,7 +68,7 @@ TEST_F(EntryTest, ConnectsInTheStatedOrderAndRegistersTheVersionDescription)
     EXPECT_EQ(fake.registeredEntries,
               (std::vector<std::pair<int32_t, std::string>>{
                   {2, "Tagwright"}, {3, "Standard"}, {4, "Tagwright (Frame 2017)"}, {5, "Maker MakerSGML"}}));
-    EXPECT_EQ(ConsoleWriteSlot, &PrintToConsole);
+    EXPECT_EQ(ConsoleWriteSlot, nullptr) << "the console is the entry's to hand over, not the connection's";
     EXPECT_EQ(Connection.sharedMemory, 1);
 
     // Only the host's reference keeps the sink: its last release ends the connection.

@@ -152,7 +152,7 @@ TwResult TW_STDCALL RegisterClient(HostApi* self, TwComObject* sink, uint32_t ve
                 {e.ident.number, e.value.kind == VALUE_STRING && e.value.u.s ? e.value.u.s : "?"});
         }
     if (sink && answer.result >= 0) {
-        reinterpret_cast<TwAddRefFn>(sink->vtbl[TW_SLOT_ADDREF])(sink);
+        TwSlotAddRef(sink)(sink);
         host.registeredSink = sink;
     }
     return answer.result;
@@ -419,6 +419,28 @@ TwResult TW_STDCALL DefineAndAddCommand(HostApi* self, int32_t command, ObjectId
     return a.result;
 }
 
+void InstallUnknown(void** table, TwQueryInterfaceFn queryInterface)
+{
+    TwInstallQueryInterface(table, queryInterface);
+    TwInstallAddRef(table, &FakeAddRef);
+    TwInstallRelease(table, &FakeRelease);
+}
+
+// An interface of the IUnknown three and, for a connection interface, its one method.
+std::array<void*, TW_UNKNOWN_SLOT_COUNT> UnknownTable(TwQueryInterfaceFn queryInterface)
+{
+    std::array<void*, TW_UNKNOWN_SLOT_COUNT> table{};
+    InstallUnknown(table.data(), queryInterface);
+    return table;
+}
+template <typename Fn> std::array<void*, HOST_CONNECTION_SLOT_COUNT> ConnectionTable(void (*install)(void**, Fn), Fn fn)
+{
+    std::array<void*, HOST_CONNECTION_SLOT_COUNT> table{};
+    InstallUnknown(table.data(), &NoQueryInterface);
+    install(table.data(), fn);
+    return table;
+}
+
 template <size_t... Slots> std::array<void*, HOST_SLOT_COUNT> UnexpectedTable(std::index_sequence<Slots...>)
 {
     return {reinterpret_cast<void*>(&Unexpected<(int)Slots>)...};
@@ -427,58 +449,54 @@ template <size_t... Slots> std::array<void*, HOST_SLOT_COUNT> UnexpectedTable(st
 std::array<void*, HOST_SLOT_COUNT> BuildApiTable()
 {
     auto table = UnexpectedTable(std::make_index_sequence<HOST_SLOT_COUNT>());
-    auto set = [&](int slot, auto fn) { table[slot] = reinterpret_cast<void*>(fn); };
-    set(TW_SLOT_QUERY_INTERFACE, &NoQueryInterface);
-    set(TW_SLOT_ADDREF, &FakeAddRef);
-    set(TW_SLOT_RELEASE, &FakeRelease);
-    set(HOST_SLOT_REGISTER_CLIENT, &RegisterClient);
-    set(HOST_SLOT_RUN_COMMAND_CODES, &RunCommandCodes);
-    set(HOST_SLOT_REQUEST_NOTIFICATION, &RequestNotification);
-    set(HOST_SLOT_DEFINE_MENU, &DefineMenu);
-    set(HOST_SLOT_ADD_COMMAND_TO_MENU, &AddCommandToMenu);
-    set(HOST_SLOT_ADD_MENU_TO_MENU, &AddMenuToMenu);
-    set(HOST_SLOT_DEFINE_AND_ADD_MENU, &DefineAndAddMenu);
-    set(HOST_SLOT_SHOW_ALERT, &ShowAlert);
-    set(HOST_SLOT_PRINT_TO_CONSOLE, &PrintToConsole);
-    set(HOST_SLOT_CHOOSE_FROM_LIST, &ChooseFromList);
-    set(HOST_SLOT_OPEN_DOCUMENT, &OpenDocument);
-    set(HOST_SLOT_SAVE_DOCUMENT, &SaveDocument);
-    set(HOST_SLOT_NEW_CUSTOM_DOCUMENT, &NewCustomDocument);
-    set(HOST_SLOT_CLOSE_DOCUMENT, &CloseDocument);
-    set(HOST_SLOT_REDISPLAY_DOCUMENT, &RedisplayDocument);
-    set(HOST_SLOT_DELETE_OBJECT, &DeleteObject);
-    set(HOST_SLOT_GET_NAMED_OBJECT, &GetNamedObject);
-    set(HOST_SLOT_ADD_TEXT, &AddText);
-    set(HOST_SLOT_GET_PROPERTY_LIST, &GetPropertyList);
-    set(HOST_SLOT_SET_PROPERTY_LIST, &SetPropertyList);
-    set(HOST_SLOT_GET_INT_PROPERTY, &GetScalar<HOST_SLOT_GET_INT_PROPERTY, int32_t>);
-    set(HOST_SLOT_SET_INT_PROPERTY, &SetScalar<HOST_SLOT_SET_INT_PROPERTY, int32_t>);
-    set(HOST_SLOT_GET_ID_PROPERTY, &GetScalar<HOST_SLOT_GET_ID_PROPERTY, ObjectId>);
-    set(HOST_SLOT_SET_ID_PROPERTY, &SetScalar<HOST_SLOT_SET_ID_PROPERTY, ObjectId>);
-    set(HOST_SLOT_GET_METRIC_PROPERTY, &GetScalar<HOST_SLOT_GET_METRIC_PROPERTY, int32_t>);
-    set(HOST_SLOT_GET_TEXT_RANGE_PROPERTY, &GetTextRangeProperty);
-    set(HOST_SLOT_SET_TEXT_RANGE_PROPERTY, &SetTextRangeProperty);
-    set(HOST_SLOT_GET_STRING_PROPERTY, &GetRecord<HOST_SLOT_GET_STRING_PROPERTY, char*>);
-    set(HOST_SLOT_SET_STRING_PROPERTY, &SetStringProperty);
-    set(HOST_SLOT_GET_STRING_ARRAY_PROPERTY, &GetRecord<HOST_SLOT_GET_STRING_ARRAY_PROPERTY, StringArray>);
-    set(HOST_SLOT_GET_INT_LIST_PROPERTY, &GetRecord<HOST_SLOT_GET_INT_LIST_PROPERTY, IntList>);
-    set(HOST_SLOT_SET_INT_LIST_PROPERTY, &SetIntListProperty);
-    set(HOST_SLOT_GET_TAB_LIST_PROPERTY, &GetRecord<HOST_SLOT_GET_TAB_LIST_PROPERTY, TabList>);
-    set(HOST_SLOT_GET_TEXT_FOR_RANGE, &GetTextForRange);
-    set(HOST_SLOT_NEW_TABLE, &NewTable);
-    set(HOST_SLOT_DEFINE_AND_ADD_COMMAND, &DefineAndAddCommand);
+    void** t = table.data();
+    InstallUnknown(t, &NoQueryInterface);
+    HostInstallRegisterClient(t, &RegisterClient);
+    HostInstallRunCommandCodes(t, &RunCommandCodes);
+    HostInstallRequestNotification(t, &RequestNotification);
+    HostInstallDefineMenu(t, &DefineMenu);
+    HostInstallAddCommandToMenu(t, &AddCommandToMenu);
+    HostInstallAddMenuToMenu(t, &AddMenuToMenu);
+    HostInstallDefineAndAddMenu(t, &DefineAndAddMenu);
+    HostInstallShowAlert(t, &ShowAlert);
+    HostInstallPrintToConsole(t, &PrintToConsole);
+    HostInstallChooseFromList(t, &ChooseFromList);
+    HostInstallOpenDocument(t, &OpenDocument);
+    HostInstallSaveDocument(t, &SaveDocument);
+    HostInstallNewCustomDocument(t, &NewCustomDocument);
+    HostInstallCloseDocument(t, &CloseDocument);
+    HostInstallRedisplayDocument(t, &RedisplayDocument);
+    HostInstallDeleteObject(t, &DeleteObject);
+    HostInstallGetNamedObject(t, &GetNamedObject);
+    HostInstallAddText(t, &AddText);
+    HostInstallGetPropertyList(t, &GetPropertyList);
+    HostInstallSetPropertyList(t, &SetPropertyList);
+    HostInstallGetIntProperty(t, &GetScalar<HOST_SLOT_GET_INT_PROPERTY, int32_t>);
+    HostInstallSetIntProperty(t, &SetScalar<HOST_SLOT_SET_INT_PROPERTY, int32_t>);
+    HostInstallGetIdProperty(t, &GetScalar<HOST_SLOT_GET_ID_PROPERTY, ObjectId>);
+    HostInstallSetIdProperty(t, &SetScalar<HOST_SLOT_SET_ID_PROPERTY, ObjectId>);
+    HostInstallGetMetricProperty(t, &GetScalar<HOST_SLOT_GET_METRIC_PROPERTY, int32_t>);
+    HostInstallGetTextRangeProperty(t, &GetTextRangeProperty);
+    HostInstallSetTextRangeProperty(t, &SetTextRangeProperty);
+    HostInstallGetStringProperty(t, &GetRecord<HOST_SLOT_GET_STRING_PROPERTY, char*>);
+    HostInstallSetStringProperty(t, &SetStringProperty);
+    HostInstallGetStringArrayProperty(t, &GetRecord<HOST_SLOT_GET_STRING_ARRAY_PROPERTY, StringArray>);
+    HostInstallGetIntListProperty(t, &GetRecord<HOST_SLOT_GET_INT_LIST_PROPERTY, IntList>);
+    HostInstallSetIntListProperty(t, &SetIntListProperty);
+    HostInstallGetTabListProperty(t, &GetRecord<HOST_SLOT_GET_TAB_LIST_PROPERTY, TabList>);
+    HostInstallGetTextForRange(t, &GetTextForRange);
+    HostInstallNewTable(t, &NewTable);
+    HostInstallDefineAndAddCommand(t, &DefineAndAddCommand);
     return table;
 }
 
 const std::array<void*, HOST_SLOT_COUNT> ApiTable = BuildApiTable();
-void* const HostObjectTable[] = {reinterpret_cast<void*>(&HostObjectQueryInterface),
-                                 reinterpret_cast<void*>(&FakeAddRef), reinterpret_cast<void*>(&FakeRelease)};
-void* const ExtraTable[] = {reinterpret_cast<void*>(&NoQueryInterface), reinterpret_cast<void*>(&FakeAddRef),
-                            reinterpret_cast<void*>(&FakeRelease)};
-void* const Connection1Table[] = {reinterpret_cast<void*>(&NoQueryInterface), reinterpret_cast<void*>(&FakeAddRef),
-                                  reinterpret_cast<void*>(&FakeRelease), reinterpret_cast<void*>(&Connection1)};
-void* const Connection2Table[] = {reinterpret_cast<void*>(&NoQueryInterface), reinterpret_cast<void*>(&FakeAddRef),
-                                  reinterpret_cast<void*>(&FakeRelease), reinterpret_cast<void*>(&Connection2)};
+const std::array<void*, TW_UNKNOWN_SLOT_COUNT> HostObjectTable = UnknownTable(&HostObjectQueryInterface);
+const std::array<void*, TW_UNKNOWN_SLOT_COUNT> ExtraTable = UnknownTable(&NoQueryInterface);
+const std::array<void*, HOST_CONNECTION_SLOT_COUNT> Connection1Table =
+    ConnectionTable<HostConnection1Fn>(HostConnectionInstall1, &Connection1);
+const std::array<void*, HOST_CONNECTION_SLOT_COUNT> Connection2Table =
+    ConnectionTable<HostConnection2Fn>(HostConnectionInstall2, &Connection2);
 
 } // namespace
 
@@ -509,17 +527,19 @@ std::string PropertyListText(const PropertyList* list)
     return text + "}";
 }
 
-FakeHost::FakeHost() : hostObject{HostObjectTable, 1, this, "host"}, apiObject{ApiTable.data(), 0, this, "api"}
+FakeHost::FakeHost() : hostObject{HostObjectTable.data(), 1, this, "host"}, apiObject{ApiTable.data(), 0, this, "api"}
 {
     for (const auto& [id, name] : GrantableIds) {
         (void)id;
         std::string n = name;
         if (n == "api")
             continue;
-        void* const* table = n == "conn1" ? Connection1Table : n == "conn2" ? Connection2Table : ExtraTable;
+        void* const* table = n == "conn1"   ? Connection1Table.data()
+                             : n == "conn2" ? Connection2Table.data()
+                                            : ExtraTable.data();
         extras[n] = FakeComObject{table, 0, this, n};
     }
-    extras["retained"] = FakeComObject{ExtraTable, 1, this, "retained"};
+    extras["retained"] = FakeComObject{ExtraTable.data(), 1, this, "retained"};
 }
 
 FakeHost::~FakeHost()
@@ -533,7 +553,7 @@ uint32_t FakeHost::ReleaseSink()
 {
     TwComObject* sink = registeredSink;
     registeredSink = nullptr;
-    return sink ? reinterpret_cast<TwReleaseFn>(sink->vtbl[TW_SLOT_RELEASE])(sink) : 0;
+    return sink ? TwSlotRelease(sink)(sink) : 0;
 }
 
 void* FakeHost::Alloc(size_t size)

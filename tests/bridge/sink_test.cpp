@@ -12,23 +12,21 @@
 
 namespace {
 
-template <typename Fn> Fn At(void* view, int slot)
-{
-    return reinterpret_cast<Fn>(static_cast<TwComObject*>(view)->vtbl[slot]);
-}
+// A view of the sink as the host holds it.
+TwComObject* Com(void* view) { return static_cast<TwComObject*>(view); }
 
 void* Query(void* view, const TwGuid& iid, TwResult* result = nullptr)
 {
     void* out = reinterpret_cast<void*>(1);
-    TwResult r = At<TwQueryInterfaceFn>(view, TW_SLOT_QUERY_INTERFACE)(static_cast<TwComObject*>(view), &iid, &out);
+    TwResult r = TwSlotQueryInterface(Com(view))(Com(view), &iid, &out);
     if (result)
         *result = r;
     return out;
 }
 
-uint32_t AddRef(void* view) { return At<TwAddRefFn>(view, TW_SLOT_ADDREF)(static_cast<TwComObject*>(view)); }
+uint32_t AddRef(void* view) { return TwSlotAddRef(Com(view))(Com(view)); }
 
-uint32_t Release(void* view) { return At<TwReleaseFn>(view, TW_SLOT_RELEASE)(static_cast<TwComObject*>(view)); }
+uint32_t Release(void* view) { return TwSlotRelease(Com(view))(Com(view)); }
 
 class SinkTest : public BridgeTest {
 protected:
@@ -50,7 +48,7 @@ protected:
     uint32_t Count() { return sink->refCount; }
     TwResult Notify(int32_t number, const char* text)
     {
-        return At<NotifyNotifyFn>(notify, NOTIFY_SLOT_NOTIFY)(static_cast<TwComObject*>(notify), number, 5, text, 0);
+        return NotifySlotNotify(Com(notify))(Com(notify), number, 5, text, 0);
     }
 
     FrameMakerNotificationsC* sink = nullptr;
@@ -113,19 +111,19 @@ TEST_F(SinkTest, LastReleaseDestroysOnceEvenWithReferenceTrafficDuringShutdown)
 
 TEST_F(SinkTest, EventsReachTheCommandHandlersAndReportSuccess)
 {
-    EXPECT_EQ(At<NotifyInitializeFn>(notify, NOTIFY_SLOT_INITIALIZE)(static_cast<TwComObject*>(notify), 1), 0);
-    EXPECT_EQ(At<NotifyCommandFn>(notify, NOTIFY_SLOT_COMMAND)(static_cast<TwComObject*>(notify), 7), 0);
-    EXPECT_EQ(At<NotifyQuitFn>(notify, NOTIFY_SLOT_QUIT)(static_cast<TwComObject*>(notify)), 0);
-    EXPECT_EQ(At<NotifyMessageFn>(notify, NOTIFY_SLOT_MESSAGE)(static_cast<TwComObject*>(notify), 1, 2, 3), 0);
-    EXPECT_EQ(At<NotifyDialogEventFn>(notify, NOTIFY_SLOT_DIALOG_EVENT)(static_cast<TwComObject*>(notify), 1, 2, 3), 0);
-    EXPECT_EQ(Notify(13, "SetDocId 12"), 0);
+    EXPECT_EQ(NotifySlotInitialize(Com(notify))(Com(notify), 1), 0);
+    EXPECT_EQ(NotifySlotCommand(Com(notify))(Com(notify), 7), 0);
+    EXPECT_EQ(NotifySlotQuit(Com(notify))(Com(notify)), 0);
+    EXPECT_EQ(NotifySlotMessage(Com(notify))(Com(notify), 1, 2, 3), 0);
+    EXPECT_EQ(NotifySlotDialogEvent(Com(notify))(Com(notify), 1, 2, 3), 0);
+    EXPECT_EQ(Notify(NOTIFY_MESSAGE, "SetDocId 12"), 0);
     EXPECT_EQ(Handlers.events,
               (std::vector<std::string>{"Initialize 1", "Command 7", "Notify 13 doc=5 value=0 text=\"SetDocId 12\""}));
 
     void* cms = Query(primary, IID_FrameMakerCMSNotifications0);
     CmsResult out;
     memset(&out, 0x5A, sizeof out);
-    EXPECT_EQ(At<CmsCommandFn>(cms, CMS_SLOT_COMMAND)(static_cast<TwComObject*>(cms), 1, 2, 3, 4, &out), 0);
+    EXPECT_EQ(CmsSlotCommand(Com(cms))(Com(cms), 1, 2, 3, 4, &out), 0);
     EXPECT_EQ(out.first, 0);
     EXPECT_EQ(out.text, nullptr);
     EXPECT_EQ(out.values.count, 0u);
@@ -163,8 +161,7 @@ TEST_F(SinkTest, GetResourceServesTheLibraryPathAndItsVersionResource)
     void* self = dlopen(nullptr, RTLD_NOW);
     Connection.module = self;
     auto getResource = [&](int32_t type, const char* name, ResourceBuffer* out) {
-        return At<NotifyGetResourceFn>(notify, NOTIFY_SLOT_GET_RESOURCE)(static_cast<TwComObject*>(notify), type, name,
-                                                                         out);
+        return NotifySlotGetResource(Com(notify))(Com(notify), type, name, out);
     };
 
     char expected[4096];

@@ -16,8 +16,8 @@ namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
 using Rows = std::vector<std::vector<std::string>>;
 
-constexpr int32_t kUseNextTag = 566;
-constexpr int32_t kNextTag = 552;
+constexpr int32_t kUseNextTag = PROP_USE_NEXT_TAG;
+constexpr int32_t kNextTag = PROP_NEXT_TAG_NAME;
 constexpr int32_t kFontSize = 615;
 constexpr int32_t kPt = 0x10000;
 constexpr char kQuestion[] = "Are you sure you want to convert paragraph tags?";

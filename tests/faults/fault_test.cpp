@@ -25,8 +25,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr TwResult kHostFailed = static_cast<TwResult>(0x80004005);
-constexpr TwResult kHostBusy = static_cast<TwResult>(0x8001010A);
+constexpr TwResult kHostFailed = TW_E_FAIL;
+constexpr TwResult kHostBusy = TW_E_RETRYLATER;
 constexpr TwResult kHostSilent = TW_S_OK;
 
 struct Scenario {

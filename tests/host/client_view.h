@@ -1,5 +1,5 @@
 // client_view.h - the host API object seen as a client sees it: each slot called through the
-// interface's table with the argument order of the boundary, for the host's own tests.
+// boundary's typed accessor, with the argument order of the boundary, for the host's own tests.
 #pragma once
 
 #include <cstdlib>
@@ -14,7 +14,6 @@ class ClientView {
 public:
     explicit ClientView(Host& h) : host_(h), api_(h.hostObject()) { }
 
-    template <class Fn> Fn slot(int n) const { return reinterpret_cast<Fn>(api_->vtbl[n]); }
     HostApi* api() const { return api_; }
 
     // Releases what the host handed over when buffers are the client's (task memory).
@@ -28,7 +27,7 @@ public:
     {
         PropertyIdent id{prop, nullptr};
         int32_t st = -1, v = 0;
-        slot<HostGetIntPropertyFn>(HOST_SLOT_GET_INT_PROPERTY)(api_, doc, obj, &id, &st, &v);
+        HostSlotGetIntProperty(api_)(api_, doc, obj, &id, &st, &v);
         if (status)
             *status = st;
         return st == 0 ? v : 0;
@@ -37,7 +36,7 @@ public:
     {
         PropertyIdent id{prop, nullptr};
         int32_t st = -1;
-        slot<HostSetIntPropertyFn>(HOST_SLOT_SET_INT_PROPERTY)(api_, doc, obj, &id, value, &st);
+        HostSlotSetIntProperty(api_)(api_, doc, obj, &id, value, &st);
         return st;
     }
     ObjectId getId(ObjectId doc, ObjectId obj, int32_t prop, int32_t* status = nullptr) const
@@ -45,7 +44,7 @@ public:
         PropertyIdent id{prop, nullptr};
         int32_t st = -1;
         ObjectId v = 0;
-        slot<HostGetIdPropertyFn>(HOST_SLOT_GET_ID_PROPERTY)(api_, doc, obj, &id, &st, &v);
+        HostSlotGetIdProperty(api_)(api_, doc, obj, &id, &st, &v);
         if (status)
             *status = st;
         return st == 0 ? v : 0;
@@ -54,7 +53,7 @@ public:
     {
         PropertyIdent id{prop, nullptr};
         int32_t st = -1;
-        slot<HostSetIdPropertyFn>(HOST_SLOT_SET_ID_PROPERTY)(api_, doc, obj, &id, value, &st);
+        HostSlotSetIdProperty(api_)(api_, doc, obj, &id, value, &st);
         return st;
     }
     // The string in the client's encoding; "<null>" when the call failed.
@@ -63,7 +62,7 @@ public:
         PropertyIdent id{prop, nullptr};
         int32_t st = -1;
         char* v = nullptr;
-        slot<HostGetStringPropertyFn>(HOST_SLOT_GET_STRING_PROPERTY)(api_, doc, obj, &id, &st, &v);
+        HostSlotGetStringProperty(api_)(api_, doc, obj, &id, &st, &v);
         if (status)
             *status = st;
         std::string out = (st == 0 && v) ? v : "<null>";
@@ -74,7 +73,7 @@ public:
     {
         PropertyIdent id{prop, nullptr};
         int32_t st = -1;
-        slot<HostSetStringPropertyFn>(HOST_SLOT_SET_STRING_PROPERTY)(api_, doc, obj, &id, value.c_str(), &st);
+        HostSlotSetStringProperty(api_)(api_, doc, obj, &id, value.c_str(), &st);
         return st;
     }
 

@@ -21,7 +21,7 @@ struct Menus : ::testing::Test {
     {
         int32_t st = -1;
         ObjectId id = 0;
-        c.slot<HostGetNamedObjectFn>(HOST_SLOT_GET_NAMED_OBJECT)(c.api(), 0, type, name, &st, &id);
+        HostSlotGetNamedObject(c.api())(c.api(), 0, type, name, &st, &id);
         if (status)
             *status = st;
         return st == 0 ? id : 0;
@@ -37,7 +37,7 @@ struct Menus : ::testing::Test {
     {
         int32_t st = -1;
         ObjectId id = 0;
-        c.slot<HostDefineAndAddMenuFn>(HOST_SLOT_DEFINE_AND_ADD_MENU)(c.api(), bar, tag, label, &st, &id);
+        HostSlotDefineAndAddMenu(c.api())(c.api(), bar, tag, label, &st, &id);
         if (status)
             *status = st;
         return id;
@@ -46,39 +46,39 @@ struct Menus : ::testing::Test {
     {
         int32_t st = -1;
         ObjectId id = 0;
-        c.slot<HostDefineMenuFn>(HOST_SLOT_DEFINE_MENU)(c.api(), tag, label, &st, &id);
+        HostSlotDefineMenu(c.api())(c.api(), tag, label, &st, &id);
         return id;
     }
     ObjectId command(int32_t n, ObjectId menu, const char* tag, const char* label)
     {
         int32_t st = -1;
         ObjectId id = 0;
-        c.slot<HostDefineAndAddCommandFn>(HOST_SLOT_DEFINE_AND_ADD_COMMAND)(c.api(), n, menu, tag, label, "", &st, &id);
+        HostSlotDefineAndAddCommand(c.api())(c.api(), n, menu, tag, label, "", &st, &id);
         return id;
     }
     int32_t addMenu(ObjectId to, ObjectId menu)
     {
         int32_t st = -1;
-        c.slot<HostAddMenuToMenuFn>(HOST_SLOT_ADD_MENU_TO_MENU)(c.api(), to, menu, &st);
+        HostSlotAddMenuToMenu(c.api())(c.api(), to, menu, &st);
         return st;
     }
     int32_t addCommand(ObjectId to, ObjectId item)
     {
         int32_t st = -1;
-        c.slot<HostAddCommandToMenuFn>(HOST_SLOT_ADD_COMMAND_TO_MENU)(c.api(), to, item, &st);
+        HostSlotAddCommandToMenu(c.api())(c.api(), to, item, &st);
         return st;
     }
     int32_t alert(const char* text, int32_t kind)
     {
         int32_t answer = 12345;
-        c.slot<HostShowAlertFn>(HOST_SLOT_SHOW_ALERT)(c.api(), text, kind, &answer);
+        HostSlotShowAlert(c.api())(c.api(), text, kind, &answer);
         return answer;
     }
     int32_t choose(std::vector<const char*> items, int32_t* chosen)
     {
         int32_t st = 12345;
         StringArray arr{static_cast<uint32_t>(items.size()), const_cast<char**>(items.data())};
-        c.slot<HostChooseFromListFn>(HOST_SLOT_CHOOSE_FROM_LIST)(c.api(), &st, chosen, "Choose a list type", &arr, -1);
+        HostSlotChooseFromList(c.api())(c.api(), &st, chosen, "Choose a list type", &arr, -1);
         return st;
     }
 };
@@ -170,7 +170,7 @@ TEST_F(Menus, ConsoleTextIsKeptAsLinesAndEveryStatusLineIsRecorded)
 {
     int32_t st = -1;
     for (const char* piece : {"Could not open file:", "/b/ch2.fm", "\n", "next"})
-        c.slot<HostPrintToConsoleFn>(HOST_SLOT_PRINT_TO_CONSOLE)(c.api(), piece, &st);
+        HostSlotPrintToConsole(c.api())(c.api(), piece, &st);
     EXPECT_EQ(host.consoleLines(), (std::vector<std::string>{"Could not open file:/b/ch2.fm", "next"}));
 
     BookBuilder bb(host.model(), "/b/b.book");

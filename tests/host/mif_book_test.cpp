@@ -27,16 +27,14 @@ public:
         PropertyIdent ident{prop, nullptr};
         int32_t status = -1;
         ObjectId value = 0;
-        auto fn = reinterpret_cast<HostGetIdPropertyFn>(api_->vtbl[HOST_SLOT_GET_ID_PROPERTY]);
-        fn(api_, doc, obj, &ident, &status, &value);
+        HostSlotGetIdProperty(api_)(api_, doc, obj, &ident, &status, &value);
         return status == 0 ? value : 0;
     }
     int32_t integer(ObjectId doc, ObjectId obj, int32_t prop)
     {
         PropertyIdent ident{prop, nullptr};
         int32_t status = -1, value = 0;
-        auto fn = reinterpret_cast<HostGetIntPropertyFn>(api_->vtbl[HOST_SLOT_GET_INT_PROPERTY]);
-        fn(api_, doc, obj, &ident, &status, &value);
+        HostSlotGetIntProperty(api_)(api_, doc, obj, &ident, &status, &value);
         return status == 0 ? value : 0;
     }
     std::string string(ObjectId doc, ObjectId obj, int32_t prop)
@@ -44,8 +42,7 @@ public:
         PropertyIdent ident{prop, nullptr};
         int32_t status = -1;
         char* value = nullptr;
-        auto fn = reinterpret_cast<HostGetStringPropertyFn>(api_->vtbl[HOST_SLOT_GET_STRING_PROPERTY]);
-        fn(api_, doc, obj, &ident, &status, &value);
+        HostSlotGetStringProperty(api_)(api_, doc, obj, &ident, &status, &value);
         return status == 0 && value ? value : "";
     }
 

@@ -21,7 +21,7 @@ struct Properties : ::testing::Test {
     {
         int32_t st = -1;
         ObjectId id = 0;
-        c.slot<HostGetNamedObjectFn>(HOST_SLOT_GET_NAMED_OBJECT)(c.api(), doc, OBJ_PGF_FORMAT, name, &st, &id);
+        HostSlotGetNamedObject(c.api())(c.api(), doc, OBJ_PGF_FORMAT, name, &st, &id);
         return st == 0 ? id : 0;
     }
     // GetPropertyList of one object, SetPropertyList onto another, as the client applies a format.
@@ -29,10 +29,10 @@ struct Properties : ::testing::Test {
     {
         int32_t st = -1;
         PropertyList list{};
-        c.slot<HostGetPropertyListFn>(HOST_SLOT_GET_PROPERTY_LIST)(c.api(), doc, from, &st, &list);
+        HostSlotGetPropertyList(c.api())(c.api(), doc, from, &st, &list);
         if (st != 0)
             return st;
-        c.slot<HostSetPropertyListFn>(HOST_SLOT_SET_PROPERTY_LIST)(c.api(), doc, to, &list, &st);
+        HostSlotSetPropertyList(c.api())(c.api(), doc, to, &list, &st);
         for (uint32_t i = 0; i < list.count; i++) {
             TypedValue& v = list.entries[i].value;
             if (v.kind == VALUE_STRING)
@@ -105,7 +105,7 @@ TEST_F(Properties, FormatListsCarryNameAndEveryModelledPropertyWithItsKind)
     ObjectId f = named(doc, "Heading1");
     int32_t st = -1;
     PropertyList list{};
-    c.slot<HostGetPropertyListFn>(HOST_SLOT_GET_PROPERTY_LIST)(c.api(), doc, f, &st, &list);
+    HostSlotGetPropertyList(c.api())(c.api(), doc, f, &st, &list);
     ASSERT_EQ(st, 0);
     EXPECT_EQ(list.count, ParagraphProperties().size());
     ASSERT_GT(list.count, 0u);
@@ -138,8 +138,7 @@ TEST_F(Properties, TabStopsComeBackAsATabList)
     PropertyIdent id{574, nullptr};
     int32_t st = -1;
     TabList tabs{};
-    c.slot<HostGetTabListPropertyFn>(HOST_SLOT_GET_TAB_LIST_PROPERTY)(c.api(), doc, named(doc, "Tabbed"), &id, &st,
-                                                                      &tabs);
+    HostSlotGetTabListProperty(c.api())(c.api(), doc, named(doc, "Tabbed"), &id, &st, &tabs);
     ASSERT_EQ(st, 0);
     ASSERT_EQ(tabs.count, 2u);
     EXPECT_EQ(tabs.tabs[0].position, 0x480000);
@@ -151,8 +150,7 @@ TEST_F(Properties, TabStopsComeBackAsATabList)
         c.release(tabs.tabs[i].leader);
     c.release(tabs.tabs);
     TabList none{};
-    c.slot<HostGetTabListPropertyFn>(HOST_SLOT_GET_TAB_LIST_PROPERTY)(c.api(), doc, named(doc, "Plain"), &id, &st,
-                                                                      &none);
+    HostSlotGetTabListProperty(c.api())(c.api(), doc, named(doc, "Plain"), &id, &st, &none);
     EXPECT_EQ(st, 0);
     EXPECT_EQ(none.count, 0u);
     EXPECT_EQ(none.tabs, nullptr);
@@ -172,7 +170,7 @@ TEST_F(Properties, AListWithAnUnknownNumberAppliesTheRestAndReportsTheFailure)
     entries[1].value.u.i = 18 << 16;
     PropertyList list{2, entries};
     int32_t st = 0;
-    c.slot<HostSetPropertyListFn>(HOST_SLOT_SET_PROPERTY_LIST)(c.api(), doc, para, &list, &st);
+    HostSlotSetPropertyList(c.api())(c.api(), doc, para, &list, &st);
     EXPECT_NE(st, 0);
     EXPECT_EQ(c.getInt(doc, para, 556), 18 << 16);
     EXPECT_EQ(c.getInt(doc, para, PROP_OVERRIDE), 1);
@@ -185,7 +183,7 @@ TEST_F(Properties, DeletingAFormatRemovesItFromTheCatalogueOnly)
     ObjectId para = b.lastParagraph();
     ObjectId doc = host.model().adoptDocument(b.build()).id;
     int32_t st = -1;
-    c.slot<HostDeleteObjectFn>(HOST_SLOT_DELETE_OBJECT)(c.api(), doc, named(doc, "Note"), &st);
+    HostSlotDeleteObject(c.api())(c.api(), doc, named(doc, "Note"), &st);
     EXPECT_EQ(st, 0);
     std::vector<std::string> names;
     for (ObjectId f = c.getId(0, doc, PROP_FIRST_PGF_FORMAT); f; f = c.getId(doc, f, PROP_NEXT_PGF_FORMAT))
@@ -193,7 +191,7 @@ TEST_F(Properties, DeletingAFormatRemovesItFromTheCatalogueOnly)
     EXPECT_EQ(names, (std::vector<std::string>{"Body", "Heading1"}));
     EXPECT_EQ(c.getString(doc, para, PROP_NAME), "Note");
     EXPECT_EQ(named(doc, "Note"), 0u);
-    c.slot<HostDeleteObjectFn>(HOST_SLOT_DELETE_OBJECT)(c.api(), doc, para, &st);
+    HostSlotDeleteObject(c.api())(c.api(), doc, para, &st);
     EXPECT_NE(st, 0); // only formats are deleted here
 }
 
@@ -242,11 +240,11 @@ TEST_F(Properties, CommandCode259MakesThePageShowingTheSelectionCurrent)
         PropertyIdent sel{PROP_SELECTION, nullptr};
         TextRange r{{p, 0}, {p, TW_END_OF_OBJECT}};
         int32_t st = -1;
-        c.slot<HostSetTextRangePropertyFn>(HOST_SLOT_SET_TEXT_RANGE_PROPERTY)(c.api(), 0, d.id, &sel, &r, &st);
+        HostSlotSetTextRangeProperty(c.api())(c.api(), 0, d.id, &sel, &r, &st);
         ASSERT_EQ(st, 0);
         int32_t code = COMMAND_SHOW_SELECTION;
         IntList codes{1, &code};
-        c.slot<HostRunCommandCodesFn>(HOST_SLOT_RUN_COMMAND_CODES)(c.api(), &codes, &st);
+        HostSlotRunCommandCodes(c.api())(c.api(), &codes, &st);
         ASSERT_EQ(st, 0);
     };
     select(masterPara);
@@ -312,7 +310,7 @@ TEST_F(Properties, ApplicationAnswersFontListsUnitsAndScreenUpdating)
         PropertyIdent id{prop, nullptr};
         int32_t st = -1;
         StringArray names{};
-        c.slot<HostGetStringArrayPropertyFn>(HOST_SLOT_GET_STRING_ARRAY_PROPERTY)(c.api(), 0, 0, &id, &st, &names);
+        HostSlotGetStringArrayProperty(c.api())(c.api(), 0, 0, &id, &st, &names);
         ASSERT_EQ(st, 0);
         EXPECT_GT(names.count, 0u);
         EXPECT_STREQ(names.strings[0], prop == PROP_FONT_FAMILIES ? "Times" : "Regular");

@@ -20,7 +20,7 @@ struct TextEditing : ::testing::Test {
     {
         int32_t st = -1;
         TextLoc after{};
-        c.slot<HostAddTextFn>(HOST_SLOT_ADD_TEXT)(c.api(), doc, &at, text, &st, &after);
+        HostSlotAddText(c.api())(c.api(), doc, &at, text, &st, &after);
         if (status)
             *status = st;
         return after;
@@ -29,7 +29,7 @@ struct TextEditing : ::testing::Test {
     {
         int32_t st = -1;
         TextItemList list{};
-        c.slot<HostGetTextForRangeFn>(HOST_SLOT_GET_TEXT_FOR_RANGE)(c.api(), doc, &range, 1, &st, &list);
+        HostSlotGetTextForRange(c.api())(c.api(), doc, &range, 1, &st, &list);
         std::vector<std::pair<int32_t, std::string>> out;
         for (uint32_t i = 0; i < list.count; i++) {
             EXPECT_EQ(list.items[i].kind, TEXT_ITEM_STRING);
@@ -45,8 +45,8 @@ TEST_F(TextEditing, NewCustomDocumentHasOneEmptyParagraphInItsMainFlowAndSelects
 {
     int32_t st = -1;
     ObjectId doc = 0;
-    c.slot<HostNewCustomDocumentFn>(HOST_SLOT_NEW_CUSTOM_DOCUMENT)(c.api(), 576 << 16, 792 << 16, 1, 72 << 16, 72 << 16,
-                                                                   72 << 16, 72 << 16, 72 << 16, 0, 1, &st, &doc);
+    HostSlotNewCustomDocument(c.api())(c.api(), 576 << 16, 792 << 16, 1, 72 << 16, 72 << 16, 72 << 16, 72 << 16,
+                                       72 << 16, 0, 1, &st, &doc);
     ASSERT_EQ(st, 0);
     ASSERT_NE(doc, 0u);
     EXPECT_EQ(host.model().document(doc)->geometry.width, 576 << 16);
@@ -63,17 +63,17 @@ TEST_F(TextEditing, NewCustomDocumentHasOneEmptyParagraphInItsMainFlowAndSelects
     for (const char* tag : {"Heading1", "Heading2", "Body"}) {
         int32_t s = -1;
         ObjectId f = 0;
-        c.slot<HostGetNamedObjectFn>(HOST_SLOT_GET_NAMED_OBJECT)(c.api(), doc, OBJ_PGF_FORMAT, tag, &s, &f);
+        HostSlotGetNamedObject(c.api())(c.api(), doc, OBJ_PGF_FORMAT, tag, &s, &f);
         EXPECT_EQ(s, 0) << tag;
     }
     PropertyIdent sel{PROP_SELECTION, nullptr};
     TextRange r{};
-    c.slot<HostGetTextRangePropertyFn>(HOST_SLOT_GET_TEXT_RANGE_PROPERTY)(c.api(), 0, doc, &sel, &st, &r);
+    HostSlotGetTextRangeProperty(c.api())(c.api(), 0, doc, &sel, &st, &r);
     EXPECT_EQ(r.begin.object, para);
 
     ObjectId none = 0;
-    c.slot<HostNewCustomDocumentFn>(HOST_SLOT_NEW_CUSTOM_DOCUMENT)(c.api(), 576 << 16, 792 << 16, 1, 0, 400 << 16,
-                                                                   400 << 16, 0, 0, 0, 1, &st, &none);
+    HostSlotNewCustomDocument(c.api())(c.api(), 576 << 16, 792 << 16, 1, 0, 400 << 16, 400 << 16, 0, 0, 0, 1, &st,
+                                       &none);
     EXPECT_NE(st, 0); // margins larger than the page
     EXPECT_EQ(none, 0u);
 }
@@ -173,7 +173,7 @@ TEST_F(TextEditing, NewTableAtALocationHasHeadingRowCellsWithOneEmptyParagraph)
     TextLoc at{para, 0};
     int32_t st = -1;
     ObjectId table = 0;
-    c.slot<HostNewTableFn>(HOST_SLOT_NEW_TABLE)(c.api(), d.id, "Format A", 2, 3, 1, 0, &at, &st, &table);
+    HostSlotNewTable(c.api())(c.api(), d.id, "Format A", 2, 3, 1, 0, &at, &st, &table);
     ASSERT_EQ(st, 0);
     EXPECT_EQ(c.getId(0, d.id, PROP_FIRST_TABLE), table);
     EXPECT_EQ(d.table(table)->format, "Format A");
@@ -203,7 +203,7 @@ TEST_F(TextEditing, NewTableAtALocationHasHeadingRowCellsWithOneEmptyParagraph)
     EXPECT_EQ(items(d.id, {{first, 0}, {first, TW_END_OF_OBJECT}}).at(0).second, "Source Tag");
     PropertyIdent sel{PROP_SELECTION, nullptr};
     TextRange r{{first, 0}, {first, 0}};
-    c.slot<HostSetTextRangePropertyFn>(HOST_SLOT_SET_TEXT_RANGE_PROPERTY)(c.api(), 0, d.id, &sel, &r, &st);
+    HostSlotSetTextRangeProperty(c.api())(c.api(), 0, d.id, &sel, &r, &st);
     EXPECT_EQ(c.getId(0, d.id, PROP_SELECTED_TABLE), table);
 }
 
@@ -213,23 +213,23 @@ TEST_F(TextEditing, ColumnWidthsAndTheTableSettingAreReadAndWritten)
     TextLoc at{d.firstParagraphOfFlow(d.mainFlow), 0};
     int32_t st = -1;
     ObjectId table = 0;
-    c.slot<HostNewTableFn>(HOST_SLOT_NEW_TABLE)(c.api(), d.id, "Format A", 1, 0, 1, 0, &at, &st, &table);
+    HostSlotNewTable(c.api())(c.api(), d.id, "Format A", 1, 0, 1, 0, &at, &st, &table);
     ASSERT_EQ(st, 0); // a table of heading rows only is allowed
     EXPECT_EQ(c.setInt(d.id, table, PROP_TABLE_SETTING, 0), 0);
     EXPECT_EQ(c.getInt(d.id, table, PROP_TABLE_SETTING), 0);
 
     PropertyIdent w{PROP_COLUMN_WIDTHS, nullptr};
     IntList widths{};
-    c.slot<HostGetIntListPropertyFn>(HOST_SLOT_GET_INT_LIST_PROPERTY)(c.api(), d.id, table, &w, &st, &widths);
+    HostSlotGetIntListProperty(c.api())(c.api(), d.id, table, &w, &st, &widths);
     ASSERT_EQ(widths.count, 1u);
     widths.values[0] = 0x900000;
-    c.slot<HostSetIntListPropertyFn>(HOST_SLOT_SET_INT_LIST_PROPERTY)(c.api(), d.id, table, &w, &widths, &st);
+    HostSlotSetIntListProperty(c.api())(c.api(), d.id, table, &w, &widths, &st);
     EXPECT_EQ(st, 0);
     c.release(widths.values);
     EXPECT_EQ(d.table(table)->columnWidths, std::vector<int32_t>{0x900000});
     int32_t two[2] = {1, 2};
     IntList wrong{2, two};
-    c.slot<HostSetIntListPropertyFn>(HOST_SLOT_SET_INT_LIST_PROPERTY)(c.api(), d.id, table, &w, &wrong, &st);
+    HostSlotSetIntListProperty(c.api())(c.api(), d.id, table, &w, &wrong, &st);
     EXPECT_NE(st, 0);
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "fake_host.h"
+#include "support/console.h"
 #include "support/encoding.h"
 #include "support/format.h"
 
