@@ -44,7 +44,7 @@ Names MainFlowTags(const Document& doc)
     return tags;
 }
 
-class ConversionTest : public PluginTest {
+class ConvertParagraphs : public PluginTest {
 protected:
     // An untitled document holding a conversion table: the heading row, then the given
     // (source, destination) rows.
@@ -77,7 +77,7 @@ protected:
     }
 };
 
-TEST_F(ConversionTest, FirstMatchingRowDecidesExactly)
+TEST_F(ConvertParagraphs, FirstMatchingRowDecidesExactly)
 {
     // The first row for Old names a format the document lacks, so Old stays although a later
     // row would have worked. "note" and "Head " (trailing blank) match nothing. The heading
@@ -95,7 +95,7 @@ TEST_F(ConversionTest, FirstMatchingRowDecidesExactly)
     EXPECT_EQ(Doc(target).catalogue.size(), 5u);
 }
 
-TEST_F(ConversionTest, ConvertedParagraphsLoseOverridesOthersKeepThem)
+TEST_F(ConvertParagraphs, ConvertedParagraphsLoseOverridesOthersKeepThem)
 {
     OpenConversionTable({{"Note", "Body"}});
     DocBuilder doc(model(), "C:\\Docs\\t.fm");
@@ -118,7 +118,7 @@ TEST_F(ConversionTest, ConvertedParagraphsLoseOverridesOthersKeepThem)
 
 // The flow's paragraphs are also reached from the chain of further text holders, as on a real
 // host: each is converted once, so X -> Y -> Z stops at Y and a swap does not swap back.
-TEST_F(ConversionTest, ParagraphReachedTwiceIsConvertedOnce)
+TEST_F(ConvertParagraphs, ParagraphReachedTwiceIsConvertedOnce)
 {
     OpenConversionTable({{"X", "Y"}, {"Y", "Z"}, {"A", "B"}, {"B", "A"}});
     DocBuilder doc(model(), "C:\\Docs\\t.fm");
@@ -130,7 +130,7 @@ TEST_F(ConversionTest, ParagraphReachedTwiceIsConvertedOnce)
     EXPECT_EQ(MainFlowTags(Doc(target)), (Names{"Y", "B", "A", "Z"}));
 }
 
-TEST_F(ConversionTest, LockedParagraphsStayAsTheyAre)
+TEST_F(ConvertParagraphs, LockedParagraphsStayAsTheyAre)
 {
     OpenConversionTable({{"Note", "Body"}});
     DocBuilder doc(model(), "C:\\Docs\\t.fm");
@@ -141,7 +141,7 @@ TEST_F(ConversionTest, LockedParagraphsStayAsTheyAre)
     EXPECT_EQ(MainFlowTags(Doc(target)), (Names{"Note", "Body"}));
 }
 
-TEST_F(ConversionTest, NextTagsFollowTheTableInCatalogueAndParagraphs)
+TEST_F(ConvertParagraphs, NextTagsFollowTheTableInCatalogueAndParagraphs)
 {
     // Rows X->Y and Y->Z. Lead's next tag X becomes Y in the catalogue; a paragraph retagged
     // to Lead brings next tag Y with it, which is then converted to Z on the paragraph. A
@@ -171,7 +171,7 @@ TEST_F(ConversionTest, NextTagsFollowTheTableInCatalogueAndParagraphs)
     EXPECT_EQ(PropOf<std::string>(Pgf(target, toQ).props, kNextTag), "Q");
 }
 
-TEST_F(ConversionTest, CellsGetBothTitlesOnlyTheirTag)
+TEST_F(ConvertParagraphs, CellsGetBothTitlesOnlyTheirTag)
 {
     // Lead's next tag Y is converted to Z in the catalogue; paragraphs already tagged Lead
     // still carry Y. In the first table the cell's Y becomes Z, the title's Y stays. In the
@@ -203,7 +203,7 @@ TEST_F(ConversionTest, CellsGetBothTitlesOnlyTheirTag)
     EXPECT_EQ(PropOf<std::string>(d.paragraph(d.firstParagraphOfFlow(d.mainFlow))->props, kNextTag), "Z");
 }
 
-TEST_F(ConversionTest, TableBuiltByTheCommandConvertsNothingUntilFilledIn)
+TEST_F(ConvertParagraphs, TableBuiltByTheCommandConvertsNothingUntilFilledIn)
 {
     DocBuilder doc(model(), "C:\\Docs\\t.fm");
     doc.format("Body").format("Note").paragraph("Note", "n").paragraph("Body", "b");
@@ -218,7 +218,7 @@ TEST_F(ConversionTest, TableBuiltByTheCommandConvertsNothingUntilFilledIn)
     EXPECT_EQ(Doc(target).docMode, 5) << "the document mode is put back";
 }
 
-TEST_F(ConversionTest, NothingChangesWithoutATableOrConsent)
+TEST_F(ConvertParagraphs, NothingChangesWithoutATableOrConsent)
 {
     DocBuilder doc(model(), "C:\\Docs\\t.fm");
     doc.format("Body").format("Note").paragraph("Note", "n");
@@ -244,7 +244,7 @@ TEST_F(ConversionTest, NothingChangesWithoutATableOrConsent)
     EXPECT_EQ(MainFlowTags(Doc(target)), (Names{"Note"}));
 }
 
-class ConversionBookTest : public ConversionTest {
+class ConvertParagraphsInBooks : public ConvertParagraphs {
 protected:
     static std::string Path(const std::string& name) { return "C:\\Books\\" + name; }
 
@@ -270,7 +270,7 @@ protected:
     }
 };
 
-TEST_F(ConversionBookTest, EveryFileIsConvertedAndSaved)
+TEST_F(ConvertParagraphsInBooks, EveryFileIsConvertedAndSaved)
 {
     PutChapter("ch1.fm", "Note");
     PutChapter("ch2.fm", "Body");
@@ -287,7 +287,7 @@ TEST_F(ConversionBookTest, EveryFileIsConvertedAndSaved)
     EXPECT_EQ(session.statusLines(), (Names{"Processing: ch1.fm", "Processing: ch2.fm", ""}));
 }
 
-TEST_F(ConversionBookTest, ParagraphReachedTwiceIsConvertedOnceInEveryFile)
+TEST_F(ConvertParagraphsInBooks, ParagraphReachedTwiceIsConvertedOnceInEveryFile)
 {
     for (const char* name : {"ch1.fm", "ch2.fm"}) {
         DocBuilder doc(model(), Path(name));
@@ -304,7 +304,7 @@ TEST_F(ConversionBookTest, ParagraphReachedTwiceIsConvertedOnceInEveryFile)
     EXPECT_EQ(StoredTags("ch2.fm"), (Names{"Y", "B", "A"}));
 }
 
-TEST_F(ConversionBookTest, AFileTheBookNamesTwiceIsConvertedOnce)
+TEST_F(ConvertParagraphsInBooks, AFileTheBookNamesTwiceIsConvertedOnce)
 {
     PutChapter("ch1.fm", "Note");
     AddBook({"ch1.fm", "ch1.fm"});
@@ -316,7 +316,7 @@ TEST_F(ConversionBookTest, AFileTheBookNamesTwiceIsConvertedOnce)
     EXPECT_EQ(store.saves(Path("ch1.fm")), 1);
 }
 
-TEST_F(ConversionBookTest, DeclinedOrMissingTableSavesNothing)
+TEST_F(ConvertParagraphsInBooks, DeclinedOrMissingTableSavesNothing)
 {
     PutChapter("ch1.fm", "Note");
     AddBook({"ch1.fm"});
@@ -330,7 +330,7 @@ TEST_F(ConversionBookTest, DeclinedOrMissingTableSavesNothing)
     EXPECT_TRUE(session.statusLines().empty());
 }
 
-TEST_F(ConversionBookTest, TableInsideABookFileServesTheWholeBook)
+TEST_F(ConvertParagraphsInBooks, TableInsideABookFileServesTheWholeBook)
 {
     // ch1 holds the conversion table and is open; converting it must not close it before ch2
     // has been converted.
@@ -355,7 +355,7 @@ TEST_F(ConversionBookTest, TableInsideABookFileServesTheWholeBook)
 
 // The conversion on a chapter written by the publishing program, as MIF on disk: the saved
 // file reads back with exactly the converted paragraphs retagged and every text in place.
-class MifConversionTest : public ConversionTest {
+class ConvertParagraphsInMif : public ConvertParagraphs {
 protected:
     void SetUp() override
     {
@@ -391,7 +391,7 @@ protected:
     host::MifStore mif;
 };
 
-TEST_F(MifConversionTest, SavedChapterReadsBackConverted)
+TEST_F(ConvertParagraphsInMif, SavedChapterReadsBackConverted)
 {
     // The repository's sample chapter, from the source folder the build names.
     fs::path source = fs::path(TAGWRIGHT_SOURCE_DIR) / "examples" / "book" / "Intro.mif";

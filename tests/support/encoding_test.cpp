@@ -8,7 +8,7 @@
 #include <unicode/putil.h>
 #include <vector>
 
-#include "fake_host.h"
+#include "fake_install_dir.h"
 #include "support/encoding.h"
 #include "support/memory.h"
 
@@ -197,12 +197,12 @@ TEST(CharacterHelpers, FindLastChar)
 
 // ---- conversions through ICU ----
 
-class Conversion : public ::testing::Test {
+class EncodingConversion : public ::testing::Test {
 protected:
     void SetUp() override { UseBuildIcuData(); }
 };
 
-TEST_F(Conversion, FrameRomanRoundTripsThroughUtf8)
+TEST_F(EncodingConversion, FrameRomanRoundTripsThroughUtf8)
 {
     std::string all;
     for (int b = 0x20; b <= 0xFE; b++)
@@ -215,7 +215,7 @@ TEST_F(Conversion, FrameRomanRoundTripsThroughUtf8)
     EXPECT_EQ(back, all);
 }
 
-TEST_F(Conversion, FrameRomanCharactersMapToTheirUnicodeLetters)
+TEST_F(EncodingConversion, FrameRomanCharactersMapToTheirUnicodeLetters)
 {
     // Ä ä Ÿ ÿ fi € • Œ œ and the case pairs of the fold table agree with the character set
     EXPECT_EQ(Take(ToUtf8("\x80\x8A\xD9\xD8\xDE\xF5\xA5\xCE\xCF")),
@@ -223,20 +223,20 @@ TEST_F(Conversion, FrameRomanCharactersMapToTheirUnicodeLetters)
     EXPECT_EQ(Take(ToUtf8From("Caf\x8E", ENCODING_FRAMEROMAN)), "Caf\xC3\xA9");
 }
 
-TEST_F(Conversion, ControlCharactersPassThroughUnconverted)
+TEST_F(EncodingConversion, ControlCharactersPassThroughUnconverted)
 {
     EXPECT_EQ(Take(ToUtf8("\x80\tx\n\x8A")), "\xC3\x84\tx\n\xC3\xA4");
     EXPECT_EQ(TakeUnits(ConvertWithControls("\x80\t\x8A", frameRoman, "UTF-16", 0, 0)), u"\u00C4\t\u00E4");
     EXPECT_EQ(Take(ToUtf8("\t")), "\t");
 }
 
-TEST_F(Conversion, InvalidUtf8BecomesQuestionMarks)
+TEST_F(EncodingConversion, InvalidUtf8BecomesQuestionMarks)
 {
     EXPECT_EQ(Take(ConvertWithControls("\xC3\x28", "UTF-8", frameRoman, 0, 0)), "???");
     EXPECT_EQ(TakeUnits(ConvertWithControls("\xC3\x28", "UTF-8", "UTF-16", 0, 0)), u"???");
 }
 
-TEST_F(Conversion, OutOfRangeIndexOrMissingNameCopies)
+TEST_F(EncodingConversion, OutOfRangeIndexOrMissingNameCopies)
 {
     EXPECT_EQ(Take(ToUtf8From("\x80 stays", 6)), "\x80 stays");
     EXPECT_EQ(Take(ConvertWithControls("\x80", "", "UTF-8", 0, 0)), "\x80");
@@ -245,7 +245,7 @@ TEST_F(Conversion, OutOfRangeIndexOrMissingNameCopies)
     EXPECT_EQ(Take(ToUtf8("")), "");
 }
 
-TEST_F(Conversion, MissingConverterYieldsNone)
+TEST_F(EncodingConversion, MissingConverterYieldsNone)
 {
     // the host's double-byte converters are not part of this build's icu_data
     EXPECT_EQ(ConvertWithControls("abc", "adobe-fm-big5", "UTF-8", 0, 0), nullptr);
@@ -255,7 +255,7 @@ TEST_F(Conversion, MissingConverterYieldsNone)
     EXPECT_EQ(length, 0);
 }
 
-TEST_F(Conversion, ConvertTextLengthsAndSpecialNames)
+TEST_F(EncodingConversion, ConvertTextLengthsAndSpecialNames)
 {
     int32_t length = -1;
     char* empty = ConvertText("", frameRoman, "UTF-8", &length, 0);
@@ -281,7 +281,7 @@ TEST_F(Conversion, ConvertTextLengthsAndSpecialNames)
     EXPECT_EQ(Take(ConvertText("same", "UTF-8", "UTF-8", &length, 0)), "same");
 }
 
-TEST_F(Conversion, EscapeFlagShowsInvalidBytes)
+TEST_F(EncodingConversion, EscapeFlagShowsInvalidBytes)
 {
     int32_t length = 0;
     EXPECT_EQ(TakeUnits(ConvertText("ab\xFF", "UTF-8", "UTF-16", &length, 1)), u"ab%XFF");
@@ -294,7 +294,7 @@ class StartUp : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ResetFakeHost();
+        ResetFakeInstallDir();
         u_setDataDirectory("");
     }
     void TearDown() override { u_setDataDirectory(""); }
@@ -304,7 +304,7 @@ TEST_F(StartUp, ExistingDataDirectoryNeedsNoHost)
 {
     u_setDataDirectory("/elsewhere");
     EXPECT_EQ(StartTextEncodings(), 0);
-    EXPECT_EQ(TheFakeHost().queries, 0);
+    EXPECT_EQ(TheFakeInstallDir().queries, 0);
     EXPECT_STREQ(u_getDataDirectory(), "/elsewhere");
     EXPECT_EQ(EncodingsReady(), 1);
     EXPECT_EQ(CurrentEncoding(), ENCODING_FRAMEROMAN);
@@ -312,27 +312,27 @@ TEST_F(StartUp, ExistingDataDirectoryNeedsNoHost)
 
 TEST_F(StartUp, DataDirectoryIsUnderTheHostInstallation)
 {
-    TheFakeHost().installDir = TAGWRIGHT_TEST_HOST_DIR;
+    TheFakeInstallDir().installDir = TAGWRIGHT_TEST_HOST_DIR;
     EXPECT_EQ(StartTextEncodings(), 0);
-    EXPECT_EQ(TheFakeHost().queries, 1);
+    EXPECT_EQ(TheFakeInstallDir().queries, 1);
     EXPECT_EQ(std::string(u_getDataDirectory()), std::string(TAGWRIGHT_TEST_HOST_DIR) + "/icu_data");
     EXPECT_EQ(Take(ToUtf8("\x80")), "\xC3\x84"); // the host's converter is found there
     EXPECT_EQ(StartTextEncodings(), 0);          // set once: the host is not asked again
-    EXPECT_EQ(TheFakeHost().queries, 1);
+    EXPECT_EQ(TheFakeInstallDir().queries, 1);
 }
 
 TEST_F(StartUp, HostFailureOrNoDirectoryLeavesIcuUnset)
 {
     // (How a failed query leaves the host's error number: the bridge's tests.)
-    TheFakeHost().fails = true;
+    TheFakeInstallDir().fails = true;
     EXPECT_EQ(StartTextEncodings(), 1);
     EXPECT_STREQ(u_getDataDirectory(), "");
 
-    ResetFakeHost();
+    ResetFakeInstallDir();
     EXPECT_EQ(StartTextEncodings(), 1); // no answer
-    TheFakeHost().installDir = "";
+    TheFakeInstallDir().installDir = "";
     EXPECT_EQ(StartTextEncodings(), 1);
-    TheFakeHost().installDir = std::string(2000, 'd'); // would not fit the 1024-byte buffer
+    TheFakeInstallDir().installDir = std::string(2000, 'd'); // would not fit the 1024-byte buffer
     EXPECT_EQ(StartTextEncodings(), 1);
     EXPECT_STREQ(u_getDataDirectory(), "");
     SetHostDirectorySource(nullptr); // no source at all

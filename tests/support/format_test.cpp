@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "fake_host.h"
+#include "fake_install_dir.h"
 #include "support/console.h"
 #include "support/encoding.h"
 #include "support/format.h"

@@ -1,5 +1,5 @@
-// fake_host.cpp - the host-directory source the support tests hand the encoding layer.
-#include "fake_host.h"
+// fake_install_dir.cpp - the host-directory source the support tests hand the encoding layer.
+#include "fake_install_dir.h"
 
 #include <cstring>
 
@@ -8,15 +8,15 @@
 #include "support/encoding.h"
 #include "support/memory.h"
 
-FakeHost& TheFakeHost()
+FakeInstallDir& TheFakeInstallDir()
 {
-    static FakeHost host;
+    static FakeInstallDir host;
     return host;
 }
 
-static char* FakeHostDirectory()
+static char* FakeInstallDirectory()
 {
-    FakeHost& host = TheFakeHost();
+    FakeInstallDir& host = TheFakeInstallDir();
     host.queries++;
     if (host.fails || !host.installDir)
         return nullptr;
@@ -25,10 +25,10 @@ static char* FakeHostDirectory()
     return copy;
 }
 
-void ResetFakeHost()
+void ResetFakeInstallDir()
 {
-    TheFakeHost() = FakeHost{};
-    SetHostDirectorySource(FakeHostDirectory);
+    TheFakeInstallDir() = FakeInstallDir{};
+    SetHostDirectorySource(FakeInstallDirectory);
 }
 
 void UseBuildIcuData()
