@@ -16,16 +16,9 @@ namespace tw::cli {
 
 using namespace tw::host;
 
-namespace {
-
-constexpr int32_t kPropNextTag = 552;
-constexpr int32_t kPropUseNextTag = 566;
-
-} // namespace
-
 bool NextTagApplies(const PgfFormat& f)
 {
-    auto it = f.props.find(kPropUseNextTag);
+    auto it = f.props.find(PROP_USE_NEXT_TAG);
     const auto* on = it != f.props.end() ? std::get_if<int32_t>(&it->second) : nullptr;
     return on && *on == 1;
 }
@@ -38,7 +31,7 @@ std::string NextTag(const PgfFormat& f)
 {
     if (!NextTagApplies(f))
         return {};
-    auto it = f.props.find(kPropNextTag);
+    auto it = f.props.find(PROP_NEXT_TAG_NAME);
     if (it == f.props.end())
         return {};
     const auto* s = std::get_if<std::string>(&it->second);

@@ -380,14 +380,14 @@ std::optional<int> Job::readShown()
     }
     for (size_t i = alertsBefore_; i < host_.alerts().size(); i++) {
         const AlertRecord& a = host_.alerts()[i];
-        if (a.kind == 1 && a.answer != 0)
+        if (a.kind == ALERT_QUESTION && a.answer != 0)
             shown_.cancelled = true;
-        else if (a.kind == 3) {
+        else if (a.kind == ALERT_WARNING) {
             report_.warning(a.text);
             shown_.warned = true;
-        } else if (a.kind == 2 && number_ == TW_CMD_ABOUT)
+        } else if (a.kind == ALERT_NOTE && number_ == TW_CMD_ABOUT)
             out_ << a.text << '\n'; // the plug-in's own description, several lines
-        else if (a.kind == 2) {
+        else if (a.kind == ALERT_NOTE) {
             report_.note(a.text);
             shown_.noted = true;
         }

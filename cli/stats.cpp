@@ -23,8 +23,6 @@ using namespace tw::host;
 
 namespace {
 
-constexpr int32_t kPropNextTag = 552;
-
 // What one document holds, before the book-wide numbers are known.
 struct DocumentTally {
     std::map<std::string, std::pair<int, int>> tags;          // paragraphs, overrides
@@ -45,7 +43,7 @@ DocumentTally Tally(const Document& d)
         if (!f)
             continue;
         std::string next;
-        auto it = f->props.find(kPropNextTag);
+        auto it = f->props.find(PROP_NEXT_TAG_NAME);
         if (it != f->props.end())
             if (const auto* s = std::get_if<std::string>(&it->second))
                 next = *s;
