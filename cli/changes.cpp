@@ -7,6 +7,7 @@
 #include <map>
 #include <set>
 
+#include "bridge/boundary.h"
 #include "cli/name_list.h"
 #include "cli/printer.h"
 #include "cli/text_safety.h"

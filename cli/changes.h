@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/commands.h"
+#include "cli/request.h"
 #include "host/model/model.h"
 #include "host/files/store.h"
 

@@ -5,7 +5,7 @@
 
 #include <iostream>
 
-#include "cli/commands.h"
+#include "cli/subcommands.h"
 #include "cli/interrupt.h"
 #include "cli/man_page.h"
 #include "cli/request_checks.h"

@@ -23,6 +23,7 @@
 #include "cli/reporter.h"
 #include "cli/save_guard.h"
 #include "cli/stats.h"
+#include "cli/subcommands.h"
 #include "cli/text_safety.h"
 #include "host/files/file_lock.h"
 #include "host/files/mif_store.h"

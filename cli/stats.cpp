@@ -8,6 +8,7 @@
 #include <map>
 #include <set>
 
+#include "bridge/boundary.h"
 #include "cli/changes.h"
 #include "cli/html_report.h"
 #include "cli/input_files.h"

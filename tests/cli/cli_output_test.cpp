@@ -6,6 +6,7 @@
 #include "cli/outputs.h"
 #include "cli/printer.h"
 #include "cli/reporter.h"
+#include "cli/subcommands.h"
 #include "host/model/builder.h"
 #include "host/files/mif_store.h"
 

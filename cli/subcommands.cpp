@@ -1,7 +1,7 @@
-// commands.cpp - mapping tagwright subcommands to the plug-in's commands, named as the
+// subcommands.cpp - mapping tagwright subcommands to the plug-in's commands, named as the
 // boundary's command table names them.
 
-#include "cli/commands.h"
+#include "cli/subcommands.h"
 
 namespace tw::cli {
 
