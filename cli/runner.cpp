@@ -554,7 +554,7 @@ int Job::exitStatus() const
 
 int Run(const Request& req, std::ostream& out, std::ostream& err, const Asker& asker)
 {
-    if (const Subcommand* sub = FindSubcommand(req.subcommand); sub && sub->run)
+    if (const Subcommand* sub = FindSubcommand(req.subcommand); sub && (sub->flags & kToolOwn))
         return sub->run(req, out, err);
     Job job(req, out, err, asker);
     return job.run();

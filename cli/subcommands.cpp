@@ -73,14 +73,14 @@ constexpr Subcommand kSubcommands[] = {
      .help = "{}"},
     {.name = "stats",
      .commands = {0, 0},
-     .flags = kCsvFormat,
+     .flags = kToolOwn | kCsvFormat,
      .help = "Tag statistics: per tag and file, with totals",
      .path = kDocumentOrBook,
      .html = "Write the statistics as one self-contained HTML page to FILE",
      .run = RunStats},
     {.name = "compare",
      .commands = {0, 0},
-     .flags = kCsvFormat | kTakesTemplate,
+     .flags = kToolOwn | kCsvFormat | kTakesTemplate,
      .help = "Compare a document's paragraph catalogue, or each chapter's of a book, with a template's",
      .path = kDocumentOrBook,
      .html = "Write the comparison as one self-contained HTML page to FILE (-: standard output)",
@@ -94,8 +94,7 @@ constexpr bool Has(const Subcommand& s, uint32_t flags) { return (s.flags & flag
 constexpr bool RowsAgree()
 {
     for (const Subcommand& s : kSubcommands) {
-        const bool own = s.run != nullptr;
-        if (own != (s.commands.document == 0 && s.commands.book == 0))
+        if (Has(s, kToolOwn) != (s.commands.document == 0 && s.commands.book == 0))
             return false; // the tool's own runs no plug-in command; every other row runs one
         if (Has(s, kDeletesFormats) && !Has(s, kChangesFiles))
             return false;
@@ -151,7 +150,7 @@ std::string NamesWith(uint32_t flags, const char* last)
     std::vector<const char*> names;
     for (bool own : {true, false})
         for (const Subcommand& s : kSubcommands)
-            if (Has(s, flags) && (s.run != nullptr) == own)
+            if (Has(s, flags) && Has(s, kToolOwn) == own)
                 names.push_back(s.name);
     std::string text;
     for (size_t i = 0; i < names.size(); i++)

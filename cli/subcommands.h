@@ -37,6 +37,7 @@ enum SubcommandFlag : uint32_t {
     kTakesFrom = 1u << 9,      // --from N
     kTakesTag = 1u << 10,      // --tag NAME
     kTakesTemplate = 1u << 11, // a TEMPLATE after PATH
+    kToolOwn = 1u << 12,       // carried out by the tool's own code (`run`), without the plug-in
 };
 
 // A plug-in command run instead of the row's own when one of its options is given.
@@ -57,7 +58,7 @@ struct Subcommand {
     const char* path = nullptr;         // what PATH names; nullptr: it takes none
     const char* tableHeading = nullptr; // takes --table FILE: the first heading of a CSV table of its kind
     const char* html = nullptr;         // takes --html FILE: the option's help
-    ToolRun run = nullptr;              // the tool's own subcommand: runs without the plug-in
+    ToolRun run = nullptr;              // with kToolOwn: what carries it out
     std::array<Variant, 2> variants{};
 };
 
