@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/commands.h"
+#include "cli/request.h"
 #include "cli/compare.h"
 #include "host/com/host.h"
 

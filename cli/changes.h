@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/commands.h"
+#include "cli/request.h"
 #include "host/model/model.h"
 #include "host/files/store.h"
 
@@ -47,10 +47,10 @@ FileChanges CompareDocuments(const host::Document& before, const host::Document&
 // it stays as it is. A file that cannot be read (or holds a book) gives no changes.
 FileChanges ChangesAgainstFile(const host::Document& now, const std::string& path);
 
-// Whether a format's next tag is in use (property 566 is on).
+// Whether a format's next tag is in use (PROP_USE_NEXT_TAG is on).
 bool NextTagApplies(const host::PgfFormat& f);
 
-// Formats of `now` whose next tag (property 552, in use) names one of `deleted`.
+// Formats of `now` whose next tag (PROP_NEXT_TAG_NAME, in use) names one of `deleted`.
 std::vector<NextTagReference> NextTagReferences(const host::Document& now, const std::vector<std::string>& deleted);
 
 // The name a file is shown under: relative to `base` (a folder) when it lies inside it.

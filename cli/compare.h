@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/commands.h"
+#include "cli/request.h"
 #include "host/model/model.h"
 #include "host/model/properties.h"
 

@@ -5,7 +5,7 @@
 
 #include <iostream>
 
-#include "cli/commands.h"
+#include "cli/subcommands.h"
 #include "cli/interrupt.h"
 #include "cli/man_page.h"
 #include "cli/request_checks.h"
@@ -17,12 +17,36 @@ namespace {
 
 constexpr const char* kVersion = "tagwright " TAGWRIGHT_VERSION;
 
-CLI::App* AddPathCommand(CLI::App& app, Request& r, const std::string& name, const std::string& help,
-                         const std::string& what)
+// The subcommand of row `s`, with the options its row says it takes.
+void AddSubcommand(CLI::App& app, Request& r, const Subcommand& s)
 {
-    CLI::App* sub = app.add_subcommand(name, help);
-    sub->add_option("PATH", r.path, what)->required();
-    return sub;
+    CLI::App* sub = app.add_subcommand(s.name, Help(s));
+    if (s.path)
+        sub->add_option("PATH", r.path, s.path)->required();
+    if (s.flags & kTakesTemplate)
+        sub->add_option("TEMPLATE", r.templatePath, "Template document")->required();
+    CLI::Option* each = nullptr;
+    if (s.flags & kTakesEachFile)
+        each = sub->add_flag("--each-file", r.eachFile, OptionHelp(s, kTakesEachFile));
+    if (s.flags & kTakesByTag) {
+        CLI::Option* byTag = sub->add_flag("--by-tag", r.byTag, OptionHelp(s, kTakesByTag));
+        if (each)
+            byTag->excludes(each);
+    }
+    if (s.flags & kTakesChoice)
+        sub->add_option("--choice", r.choice, "Which tags: empty, in-use or all")
+            ->check(CLI::IsMember({"empty", "in-use", "all"}));
+    if (s.tableHeading)
+        sub->add_option("--table", r.table, "Document holding the table, or the table as a .csv file")
+            ->type_name("FILE")
+            ->required();
+    if (s.flags & kTakesFrom)
+        sub->add_option("--from", r.from, "Start at paragraph N of the main flow (1 = first)")
+            ->check(CLI::PositiveNumber);
+    if (s.flags & kTakesTag)
+        sub->add_option("--tag", r.tag, OptionHelp(s, kTakesTag));
+    if (s.html)
+        sub->add_option("--html", r.html, s.html)->type_name("FILE");
 }
 
 } // namespace
@@ -45,8 +69,7 @@ int main(int argc, char** argv)
                    "Also save the output document as MIF to FILE (a .csv FILE: the tag table as CSV; -: MIF on "
                    "standard output)")
         ->type_name("FILE");
-    app.add_option("--format", format,
-                   "Output form: text or json (stats, compare, make-list, make-conversion: also csv)")
+    app.add_option("--format", format, "Output form: text or json (" + NamesWith(kCsvFormat, ", ") + ": also csv)")
         ->check(CLI::IsMember({"text", "json", "csv"}));
     app.add_option("--host-dir", r.hostDir, "The host's installation directory (icu_data, VellOutput.fm)")
         ->type_name("DIR");
@@ -57,48 +80,9 @@ int main(int argc, char** argv)
     app.add_flag("--dry-run", r.dryRun, "Show what a changing command would change; write nothing");
     app.add_flag("--backup", r.backup, "Copy every file to FILE.bak before saving over it");
 
-    // Help texts are the plug-in's menu labels, from the command table.
-    const std::string docOrBook = "Document or book";
-    auto* usage =
-        AddPathCommand(app, r, "usage", CommandLabel(TW_CMD_LIST_USAGE) + " (of a document, or a book)", docOrBook);
-    auto* each = usage->add_flag("--each-file", r.eachFile, CommandLabel(TW_CMD_LIST_USAGE_BOOK_FILES) + " (book)");
-    usage->add_flag("--by-tag", r.byTag, CommandLabel(TW_CMD_LIST_USAGE_BOOK_BY_TAG) + " (book)")->excludes(each);
-
-    AddPathCommand(app, r, "delete-unused", CommandLabel(TW_CMD_DELETE_UNUSED), docOrBook);
-    for (auto [name, command] :
-         {std::pair{"make-list", TW_CMD_CREATE_LIST}, std::pair{"make-conversion", TW_CMD_CREATE_CONVERSION}}) {
-        auto* sub = AddPathCommand(app, r, name, CommandLabel(command), docOrBook);
-        sub->add_option("--choice", r.choice, "Which tags: empty, in-use or all")
-            ->check(CLI::IsMember({"empty", "in-use", "all"}));
-    }
-    for (auto [name, command] :
-         {std::pair{"keep-listed", TW_CMD_REMOVE_NONLIST}, std::pair{"convert", TW_CMD_CONVERT}}) {
-        auto* sub = AddPathCommand(app, r, name, CommandLabel(command), docOrBook);
-        sub->add_option("--table", r.table, "Document holding the table, or the table as a .csv file")
-            ->type_name("FILE")
-            ->required();
-    }
-    AddPathCommand(app, r, "remove-overrides", CommandLabel(TW_CMD_REMOVE_OVERRIDES), docOrBook);
-    auto* next = AddPathCommand(app, r, "next-override", CommandLabel(TW_CMD_FIND_NEXT_OVERRIDE), "Document");
-    next->add_option("--from", r.from, "Start at paragraph N of the main flow (1 = first)")->check(CLI::PositiveNumber);
-    auto* report =
-        AddPathCommand(app, r, "report",
-                       "Paragraph Tag Report: " + CommandLabel(TW_CMD_TAG_REPORT) + ", or one with --tag", "Document");
-    report->add_option("--tag", r.tag,
-                       "Report only this paragraph format (" + CommandLabel(TW_CMD_TAG_REPORT_SINGLE) + ")");
-    app.add_subcommand("about", CommandLabel(TW_CMD_ABOUT));
-
-    auto* stats = AddPathCommand(app, r, "stats", "Tag statistics: per tag and file, with totals", "Document or book");
-    stats->add_option("--html", r.html, "Write the statistics as one self-contained HTML page to FILE")
-        ->type_name("FILE");
-    auto* compare = AddPathCommand(
-        app, r, "compare", "Compare a document's paragraph catalogue, or each chapter's of a book, with a template's",
-        "Document or book");
-    compare->add_option("TEMPLATE", r.templatePath, "Template document")->required();
-    compare
-        ->add_option("--html", r.html,
-                     "Write the comparison as one self-contained HTML page to FILE (-: standard output)")
-        ->type_name("FILE");
+    // Help texts name the plug-in's menu labels, from the command table.
+    for (const Subcommand& s : Subcommands())
+        AddSubcommand(app, r, s);
 
     // The manual page and the completion script are written from the definitions above.
     if (argc == 2 && std::string(argv[1]) == "--man-page") {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/commands.h"
+#include "cli/request.h"
 #include "cli/input_files.h"
 #include "cli/printer.h"
 #include "cli/reporter.h"

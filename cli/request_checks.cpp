@@ -2,22 +2,20 @@
 
 #include "cli/request_checks.h"
 
-#include <algorithm>
-
 #include "cli/csv_table.h"
+#include "cli/subcommands.h"
 
 namespace tw::cli {
 
 namespace {
 
-bool OneOf(const std::string& s, std::initializer_list<const char*> names)
+// The row of the request's subcommand; for a name the table does not know, a row with no flags.
+const Subcommand& RowOf(const Request& r)
 {
-    return std::any_of(names.begin(), names.end(), [&](const char* n) { return s == n; });
+    static const Subcommand kUnknown{};
+    const Subcommand* s = FindSubcommand(r.subcommand);
+    return s ? *s : kUnknown;
 }
-
-bool MakesTable(const std::string& s) { return OneOf(s, {"make-list", "make-conversion"}); }
-bool ListsOutput(const std::string& s) { return MakesTable(s) || OneOf(s, {"usage", "report"}); }
-bool Changes(const std::string& s) { return OneOf(s, {"delete-unused", "keep-listed", "convert", "remove-overrides"}); }
 
 std::string CommandNames(const CLI::App& app)
 {
@@ -60,34 +58,35 @@ std::string UsageError(const CLI::App& app, const CLI::ParseError& e, const std:
 
 std::optional<std::string> UsageProblem(const Request& r, bool canAsk)
 {
-    const std::string& s = r.subcommand;
-    if (r.format == Format::Csv && !MakesTable(s) && !OneOf(s, {"stats", "compare"}))
-        return std::string("--format csv is for stats, compare, make-list and make-conversion");
-    if (r.output && IsCsvPath(*r.output) && !MakesTable(s))
-        return "-o " + *r.output + " writes a tag table as CSV: that is for make-list and make-conversion";
-    if (MakesTable(s) && !r.choice && !canAsk)
-        return s + " needs --choice: empty (a table of ten empty rows), in-use (the tags in use) or all (every tag)";
-    if (r.dryRun && !Changes(s))
-        return std::string("--dry-run works with delete-unused, keep-listed, convert and remove-overrides");
+    const Subcommand& s = RowOf(r);
+    if (r.format == Format::Csv && !(s.flags & kCsvFormat))
+        return "--format csv is for " + NamesWith(kCsvFormat);
+    if (r.output && IsCsvPath(*r.output) && !(s.flags & kTagTable))
+        return "-o " + *r.output + " writes a tag table as CSV: that is for " + NamesWith(kTagTable);
+    if ((s.flags & kTakesChoice) && !r.choice && !canAsk)
+        return r.subcommand +
+               " needs --choice: empty (a table of ten empty rows), in-use (the tags in use) or all (every tag)";
+    if (r.dryRun && !(s.flags & kChangesFiles))
+        return "--dry-run works with " + NamesWith(kChangesFiles);
     return std::nullopt;
 }
 
 std::vector<std::string> IdleOptions(const Request& r, bool formatGiven)
 {
     std::vector<std::string> notes;
-    const std::string& s = r.subcommand;
+    const Subcommand& s = RowOf(r);
     if (formatGiven) {
         const std::string f = std::string("--format ") + FormatName(r.format);
-        if (OneOf(s, {"next-override", "about"}))
-            notes.push_back(f + " does nothing for " + s + ": it prints plain text");
+        if (s.flags & kPlainText)
+            notes.push_back(f + " does nothing for " + r.subcommand + ": it prints plain text");
         else if (r.html)
             notes.push_back(f + " does nothing with --html: the page is HTML");
         else if (r.output && *r.output == "-")
             notes.push_back(f + " does nothing with -o -: the output document goes to standard output as MIF");
     }
-    if (r.output && !ListsOutput(s))
-        notes.push_back("-o does nothing for " + s + ": it makes no output document" +
-                        (OneOf(s, {"stats", "compare"}) ? " (--html FILE writes a page)" : ""));
+    if (r.output && !(s.flags & kOutputDocument))
+        notes.push_back("-o does nothing for " + r.subcommand + ": it makes no output document" +
+                        (s.html ? " (--html FILE writes a page)" : ""));
     return notes;
 }
 

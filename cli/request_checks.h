@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/commands.h"
+#include "cli/request.h"
 
 namespace tw::cli {
 

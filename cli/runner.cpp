@@ -15,14 +15,13 @@
 #include <set>
 
 #include "cli/changes.h"
-#include "cli/compare.h"
 #include "cli/input_files.h"
 #include "cli/interrupt.h"
 #include "cli/csv_table.h"
 #include "cli/outputs.h"
 #include "cli/reporter.h"
 #include "cli/save_guard.h"
-#include "cli/stats.h"
+#include "cli/subcommands.h"
 #include "cli/text_safety.h"
 #include "host/files/file_lock.h"
 #include "host/files/mif_store.h"
@@ -36,13 +35,6 @@ using namespace tw::host;
 namespace {
 
 constexpr const char* kTemplateName = "VellOutput.fm";
-
-bool ChangesDocument(const std::string& sub)
-{
-    return sub == "delete-unused" || sub == "keep-listed" || sub == "convert" || sub == "remove-overrides";
-}
-
-bool DeletesFormats(const std::string& sub) { return sub == "delete-unused" || sub == "keep-listed"; }
 
 FileChanges Unchanged(const std::string& path)
 {
@@ -70,6 +62,7 @@ class Job {
 public:
     Job(const Request& req, std::ostream& out, std::ostream& err, const Asker& asker)
         : req_(req),
+          sub_(FindSubcommand(req.subcommand)),
           out_(out),
           asker_(asker),
           report_(err, req.quiet),
@@ -98,9 +91,11 @@ private:
     int exitStatus() const;
 
     bool isTemplate(const std::string& path) const;
+    bool has(uint32_t flags) const { return sub_ && (sub_->flags & flags) == flags; }
     std::string base() const; // the folder of the target, for file names in messages
 
     const Request& req_;
+    const Subcommand* sub_; // nullptr for a name the table does not know
     std::ostream& out_;
     const Asker& asker_;
     Reporter report_;
@@ -149,8 +144,8 @@ int Job::phases()
                                            : " is a document; this command works on a book"));
         return kExitUsage;
     }
-    if (req_.dryRun && !ChangesDocument(req_.subcommand)) {
-        report_.error("--dry-run works with delete-unused, keep-listed, convert and remove-overrides");
+    if (req_.dryRun && !has(kChangesFiles)) {
+        report_.error("--dry-run works with " + NamesWith(kChangesFiles));
         return kExitUsage;
     }
     if (auto exit = scriptAnswers())
@@ -221,7 +216,7 @@ std::optional<int> Job::startHost()
 
     guard_.dryRun = req_.dryRun;
     guard_.backup = req_.backup;
-    guard_.trackChanges = ChangesDocument(req_.subcommand);
+    guard_.trackChanges = has(kChangesFiles);
 
     std::string error;
     if (!session_.load(error)) {
@@ -235,7 +230,7 @@ std::optional<int> Job::startHost()
 std::optional<int> Job::openFiles()
 {
     std::string error;
-    if (req_.subcommand != "about") {
+    if (sub_->path) {
         target_ = session_.open(req_.path, &error);
         if (!target_) {
             report_.error(error);
@@ -250,10 +245,9 @@ std::optional<int> Job::openFiles()
     }
     if (req_.table) {
         // A .csv table becomes a table document the host opens, as the user would have made it.
-        ObjectId tableDoc = IsCsvPath(*req_.table)
-                                ? OpenCsvTable(session_, *req_.table,
-                                               req_.subcommand == "convert" ? "Source Tag" : "Tags to Keep", error)
-                                : session_.open(*req_.table, &error);
+        ObjectId tableDoc = IsCsvPath(*req_.table) ? OpenCsvTable(session_, *req_.table,
+                                                                  sub_->tableHeading ? sub_->tableHeading : "", error)
+                                                   : session_.open(*req_.table, &error);
         if (!tableDoc) {
             report_.error(error);
             return kExitFile;
@@ -279,7 +273,7 @@ std::optional<int> Job::openFiles()
 
     // A run that changes files holds a lock on each of them until it ends, so that a second
     // run that would change the same files refuses instead of overwriting this one's work.
-    if (ChangesDocument(req_.subcommand) && !req_.dryRun && (isBook_ || req_.write)) {
+    if (has(kChangesFiles) && !req_.dryRun && (isBook_ || req_.write)) {
         SetChangingFiles(true); // from here a signal waits for a point where every file is whole
         std::vector<std::string> paths{NativePath(req_.path)};
         if (const Book* book = session_.model().book(target_))
@@ -326,7 +320,7 @@ std::optional<int> Job::scriptAnswers()
     }
     // A book command that deletes formats holds its saves until the tool has warned about
     // what the deletions leave dangling.
-    guard_.hold = isBook_ && DeletesFormats(req_.subcommand);
+    guard_.hold = isBook_ && has(kDeletesFormats);
     return std::nullopt;
 }
 
@@ -381,14 +375,14 @@ std::optional<int> Job::readShown()
     }
     for (size_t i = alertsBefore_; i < host_.alerts().size(); i++) {
         const AlertRecord& a = host_.alerts()[i];
-        if (a.kind == 1 && a.answer != 0)
+        if (a.kind == ALERT_QUESTION && a.answer != 0)
             shown_.cancelled = true;
-        else if (a.kind == 3) {
+        else if (a.kind == ALERT_WARNING) {
             report_.warning(a.text);
             shown_.warned = true;
-        } else if (a.kind == 2 && number_ == TW_CMD_ABOUT)
+        } else if (a.kind == ALERT_NOTE && number_ == TW_CMD_ABOUT)
             out_ << a.text << '\n'; // the plug-in's own description, several lines
-        else if (a.kind == 2) {
+        else if (a.kind == ALERT_NOTE) {
             report_.note(a.text);
             shown_.noted = true;
         }
@@ -434,7 +428,7 @@ void Job::showSelection()
 // changed document is saved with --write. A dry run writes nothing.
 void Job::saveDocument()
 {
-    if (!ChangesDocument(req_.subcommand) || shown_.cancelled)
+    if (!has(kChangesFiles) || shown_.cancelled)
         return;
     changes_ = guard_.changes();
     if (doc_)
@@ -475,7 +469,7 @@ void Job::saveDocument()
 // The summary of what changed, file by file; in a dry run, of what would change.
 void Job::summarize()
 {
-    if (!ChangesDocument(req_.subcommand) || shown_.cancelled)
+    if (!has(kChangesFiles) || shown_.cancelled)
         return;
     PrintChanges(out_, changes_, base(), req_.dryRun, req_.format);
     if (req_.dryRun)
@@ -489,7 +483,7 @@ int Job::stopped()
     const int signal = Interruption();
     report_.endProgress();
     std::vector<std::string> candidates;
-    if (ChangesDocument(req_.subcommand) && !req_.dryRun) {
+    if (has(kChangesFiles) && !req_.dryRun) {
         if (const Book* book = isBook_ ? session_.model().book(target_) : nullptr) {
             for (const auto& [id, component] : book->components)
                 if (component.kind == kComponentFile)
@@ -561,10 +555,8 @@ int Job::exitStatus() const
 
 int Run(const Request& req, std::ostream& out, std::ostream& err, const Asker& asker)
 {
-    if (req.subcommand == "stats")
-        return RunStats(req, out, err);
-    if (req.subcommand == "compare")
-        return RunCompare(req, out, err);
+    if (const Subcommand* sub = FindSubcommand(req.subcommand); sub && (sub->flags & kToolOwn))
+        return sub->run(req, out, err);
     Job job(req, out, err, asker);
     return job.run();
 }

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "cli/commands.h"
+#include "cli/request.h"
 
 namespace tw::cli {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/commands.h"
+#include "cli/request.h"
 #include "cli/text_safety.h"
 
 namespace tw::cli {

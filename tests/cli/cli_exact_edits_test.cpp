@@ -9,6 +9,7 @@
 #include <functional>
 #include <set>
 
+#include "bridge/boundary.h"
 #include "host/model/builder.h"
 #include "host/files/mif_store.h"
 #include "host/mif/tree.h"
@@ -397,12 +398,12 @@ TEST_F(ExactEdits, ConvertChangesOnlyTheRetaggedParagraphs)
                 props = tag == p.tag ? p.props : destProps;
                 // A next tag that applies is converted: in the format applied (its catalogue
                 // entry is converted first), and in the paragraph unless it is a table title's.
-                auto use = props.find(566);
+                auto use = props.find(PROP_USE_NEXT_TAG);
                 if (use != props.end() && std::get<int32_t>(use->second) == 1 &&
                     (tag != p.tag || !r0.titles.count(p.id))) {
-                    const std::string& next = std::get<std::string>(props.at(552));
+                    const std::string& next = std::get<std::string>(props.at(PROP_NEXT_TAG_NAME));
                     if (converted(next) != next)
-                        props[552] = converted(next);
+                        props[PROP_NEXT_TAG_NAME] = converted(next);
                 }
             },
             true));

@@ -6,6 +6,7 @@
 #include "cli/outputs.h"
 #include "cli/printer.h"
 #include "cli/reporter.h"
+#include "cli/subcommands.h"
 #include "host/model/builder.h"
 #include "host/files/mif_store.h"
 
@@ -122,18 +123,21 @@ TEST(ProgressBar, ReporterCountsPerWalkAndClearsBeforeMessages)
 namespace tw::cli_test {
 namespace {
 
-// Each subcommand runs, on a document, a command of the table that works on documents, and on
-// a book one that works on books.
+// Each subcommand that runs the plug-in on a document or book runs, on a document, a command of
+// the table that works on documents, and on a book one that works on books, with any of its
+// options.
 TEST(Subcommands, RunCommandsOfTheRightKindFromTheTable)
 {
-    for (const char* name : {"usage", "delete-unused", "make-list", "keep-listed", "make-conversion", "convert",
-                             "remove-overrides", "next-override", "report"}) {
+    for (const cli::Subcommand& s : cli::Subcommands()) {
+        if ((s.flags & cli::kToolOwn) || !s.path)
+            continue; // the tool's own, or one that takes no document
+        const char* name = s.name;
         for (int variant = 0; variant < 3; variant++) {
             cli::Request r;
             r.subcommand = name;
             r.eachFile = variant == 1;
             r.byTag = variant == 2;
-            if (variant == 1 && std::string(name) == "report")
+            if (variant == 1 && (s.flags & cli::kTakesTag))
                 r.tag = "Body";
             auto numbers = cli::CommandsFor(r);
             ASSERT_TRUE(numbers) << name;

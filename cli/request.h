@@ -1,14 +1,10 @@
-// commands.h - the subcommands of the tagwright tool and the plug-in command each one runs.
-// Per subcommand, which command of the boundary's command table serves a document and which a
-// book.
+// request.h - what one tagwright command line asks for, and the exit statuses the tool ends
+// with.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <vector>
-
-#include "bridge/boundary.h"
 
 namespace tw::cli {
 
@@ -16,8 +12,8 @@ enum class Format { Text, Json, Csv };
 
 // Everything the command line said.
 struct Request {
-    std::string subcommand;            // "usage", "delete-unused", ..., "stats", "compare"
-    std::string path;                  // the document or book (empty for "about")
+    std::string subcommand;            // the name of a row of the subcommand table
+    std::string path;                  // the document or book (empty for a subcommand without one)
     bool eachFile = false;             // usage --each-file
     bool byTag = false;                // usage --by-tag
     std::optional<std::string> choice; // make-list / make-conversion: empty|in-use|all
@@ -36,22 +32,6 @@ struct Request {
     std::optional<std::string> html; // stats --html FILE
     std::string templatePath;        // compare DOC TEMPLATE
 };
-
-// The plug-in command numbers a subcommand runs on a document and on a book (0: not offered).
-struct CommandNumbers {
-    int32_t document = 0;
-    int32_t book = 0;
-};
-
-// Which command numbers serve the request; nullopt for an unknown subcommand.
-std::optional<CommandNumbers> CommandsFor(const Request& request);
-
-// The menu label of a plug-in command, from the command table ("" for none).
-std::string CommandLabel(int32_t number);
-
-// The list-dialog item index for --choice, or nullopt when the word is not one of
-// empty, in-use, all.
-std::optional<int32_t> ChoiceIndex(const std::string& word);
 
 // Exit statuses.
 enum Exit : int {
