@@ -22,22 +22,6 @@ using namespace tw::host;
 
 namespace {
 
-// The document files of a book in the order the book walk visits them.
-void BookFiles(const Book& b, const std::vector<ObjectId>& level, std::vector<std::string>& paths)
-{
-    for (ObjectId id : level) {
-        const BookComponent* c = b.component(id);
-        if (!c)
-            continue;
-        if (c->kind == kComponentFile)
-            paths.push_back(c->path);
-        else
-            BookFiles(b, c->children, paths);
-    }
-}
-
-std::string ShownName(const std::string& path) { return std::filesystem::path(NativePath(path)).filename().string(); }
-
 std::string Counts(const CatalogueComparison& c)
 {
     return std::to_string(c.missing.size()) + " missing, " + std::to_string(c.extra.size()) + " extra, " +
@@ -264,14 +248,13 @@ int RunBookCompare(const Request& req, Host& host, ObjectId bookId, std::ostream
     }
 
     BookComparison c;
-    c.book = ShownName(req.path);
-    c.templ = ShownName(req.templatePath);
+    c.book = FileName(req.path);
+    c.templ = FileName(req.templatePath);
     for (ObjectId id : templ->catalogue)
         if (const PgfFormat* f = templ->format(id))
             c.templateFormats.push_back(f->name);
-    std::vector<std::string> paths;
-    if (const Book* b = host.model().book(bookId))
-        BookFiles(*b, b->top, paths);
+    const Book* b = host.model().book(bookId);
+    const std::vector<std::string> paths = b ? b->documentPaths() : std::vector<std::string>{};
     const std::string base = std::filesystem::path(NativePath(req.path)).parent_path().string();
     for (const std::string& p : paths) {
         ChapterComparison ch;

@@ -117,6 +117,8 @@ FileChanges ChangesAgainstFile(const Document& now, const std::string& path)
     return c;
 }
 
+std::string FileName(const std::string& path) { return std::filesystem::path(NativePath(path)).filename().string(); }
+
 std::string DisplayName(const std::string& path, const std::string& base)
 {
     namespace fs = std::filesystem;

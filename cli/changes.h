@@ -56,6 +56,9 @@ std::vector<NextTagReference> NextTagReferences(const host::Document& now, const
 // The name a file is shown under: relative to `base` (a folder) when it lies inside it.
 std::string DisplayName(const std::string& path, const std::string& base);
 
+// The file name alone (the last part of the path, in either separator).
+std::string FileName(const std::string& path);
+
 // The summary, file by file: text lines, or one JSON object {"dryRun", "files": [...]}.
 void PrintChanges(std::ostream& out, const std::vector<FileChanges>& files, const std::string& base, bool dryRun,
                   Format format);

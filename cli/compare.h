@@ -38,8 +38,4 @@ std::string PropertyText(const host::Document& doc, const host::PropertyInfo& in
 
 void PrintComparison(std::ostream& out, const CatalogueComparison& c, Format format);
 
-// `tagwright compare DOC TEMPLATE`: 0 when the catalogues agree, 4 when they differ, 2 when
-// a file cannot be read.
-int RunCompare(const Request& req, std::ostream& out, std::ostream& err);
-
 } // namespace tw::cli

@@ -10,7 +10,6 @@
 
 #include "bridge/boundary.h"
 #include "cli/changes.h"
-#include "cli/html_report.h"
 #include "cli/input_files.h"
 #include "cli/name_list.h"
 #include "cli/printer.h"
@@ -55,21 +54,6 @@ DocumentTally Tally(const Document& d)
     return t;
 }
 
-// The document files of a book in the order the book walk visits them: depth-first,
-// folders and groups opened in place.
-void BookFiles(const Book& b, const std::vector<ObjectId>& level, std::vector<std::string>& paths)
-{
-    for (ObjectId id : level) {
-        const BookComponent* c = b.component(id);
-        if (!c)
-            continue;
-        if (c->kind == kComponentFile)
-            paths.push_back(c->path);
-        else
-            BookFiles(b, c->children, paths);
-    }
-}
-
 } // namespace
 
 bool Stats::anyMissing() const
@@ -95,8 +79,7 @@ std::optional<Stats> GatherStats(const std::string& path, const std::string& ins
     std::vector<DocumentTally> tallies;
     if (const Book* b = host.model().book(target)) {
         s.book = true;
-        std::vector<std::string> paths;
-        BookFiles(*b, b->top, paths);
+        const std::vector<std::string> paths = b->documentPaths();
         for (const std::string& p : paths) {
             FileStats f;
             f.path = p;
@@ -290,44 +273,6 @@ void PrintStatsJson(std::ostream& out, const Stats& s)
             << ", \"format\": " << JsonQuote(s.references[i].format)
             << ", \"nextTag\": " << JsonQuote(s.references[i].nextTag) << '}';
     out << "]}\n";
-}
-
-int RunStats(const Request& req, std::ostream& out, std::ostream& err)
-{
-    Reporter report(err, req.quiet);
-    std::string error;
-    auto stats = GatherStats(req.path, req.hostDir ? *req.hostDir : DefaultInstallDir(), error);
-    if (!stats) {
-        report.error(error);
-        return kExitFile;
-    }
-    for (const FileStats& f : stats->files)
-        if (!f.opened)
-            report.error(f.error);
-    if (req.html) {
-        // The page never replaces a file it is about.
-        InputFiles inputs;
-        inputs.add(NativePath(req.path));
-        for (const FileStats& f : stats->files)
-            inputs.add(f.path);
-        if (auto input = inputs.find(NativePath(*req.html))) {
-            report.error(OutputIsInputRefusal(*req.html, *input));
-            return kExitUsage;
-        }
-        std::string why;
-        if (!WriteFileAtomically(NativePath(*req.html), StatsHtml(*stats), why)) {
-            report.error(why);
-            return kExitFile;
-        }
-        report.note("wrote " + *req.html);
-    } else if (req.format == Format::Json) {
-        PrintStatsJson(out, *stats);
-    } else if (req.format == Format::Csv) {
-        PrintStatsCsv(out, *stats);
-    } else {
-        PrintStatsText(out, *stats);
-    }
-    return stats->anyMissing() ? kExitFile : kExitOk;
 }
 
 } // namespace tw::cli

@@ -62,7 +62,4 @@ void PrintStatsText(std::ostream& out, const Stats& s);
 void PrintStatsCsv(std::ostream& out, const Stats& s);
 void PrintStatsJson(std::ostream& out, const Stats& s);
 
-// `tagwright stats` (and `stats --html FILE`): returns the exit status.
-int RunStats(const Request& req, std::ostream& out, std::ostream& err);
-
 } // namespace tw::cli

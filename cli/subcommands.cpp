@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "cli/compare.h"
-#include "cli/stats.h"
+#include "cli/compare_command.h"
+#include "cli/stats_command.h"
 
 namespace tw::cli {
 

@@ -3,6 +3,7 @@
 #include "host/model/model.h"
 
 #include <algorithm>
+#include <functional>
 #include <cassert>
 
 #include "host/model/properties.h"
@@ -222,6 +223,18 @@ ObjectId Book::nextComponent(ObjectId i) const
     const auto& list = siblingsOf(*c);
     auto it = std::find(list.begin(), list.end(), i);
     return (it != list.end() && it + 1 != list.end()) ? *(it + 1) : 0;
+}
+
+std::vector<std::string> Book::documentPaths() const
+{
+    std::vector<std::string> paths;
+    std::function<void(const std::vector<ObjectId>&)> visit = [&](const std::vector<ObjectId>& level) {
+        for (ObjectId id : level)
+            if (const BookComponent* c = component(id))
+                c->kind == kComponentFile ? paths.push_back(c->path) : visit(c->children);
+    };
+    visit(top);
+    return paths;
 }
 
 // ---- Model --------------------------------------------------------------------------------

@@ -256,6 +256,9 @@ struct Book {
     const BookComponent* component(ObjectId id) const;
     const std::vector<ObjectId>& siblingsOf(const BookComponent& c) const;
     ObjectId nextComponent(ObjectId id) const; // 527
+    // The paths of its document files, depth-first, folders and groups opened in place: the
+    // order the book walk visits them.
+    std::vector<std::string> documentPaths() const;
 };
 
 // ---- menus ----------------------------------------------------------------------------
