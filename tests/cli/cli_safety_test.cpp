@@ -3,6 +3,7 @@
 // files as they were, formats named as next tag are warned about before deletion, and a book
 // walk shows a progress bar on a terminal only.
 
+#include "tests/cli/terminal_run.h"
 #include "tests/cli/tool_fixture.h"
 
 namespace tw::cli_test {
@@ -194,13 +195,10 @@ TEST_F(Tool, ProgressBarOnATerminalOnly)
     EXPECT_FALSE(Contains(plain.err, "Examining")) << plain.err;
     EXPECT_FALSE(Contains(plain.err, "\r")) << plain.err;
 
-    // On a terminal (script(1) gives the tool one).
-    if (std::system("command -v script >/dev/null 2>&1") != 0)
-        GTEST_SKIP() << "script(1) is not installed; no terminal to run the tool on";
-    const std::string inner = Quote(TAGWRIGHT_TOOL) + " --yes remove-overrides " + Quote(book().string());
-    const std::string cmd = "script -qec " + Quote(inner) + " /dev/null >" + Quote(file("tty.txt").string()) + " 2>&1";
-    ASSERT_EQ(std::system(cmd.c_str()), 0);
-    const std::string tty = Slurp(file("tty.txt"));
+    // On a terminal.
+    TerminalRun onTerminal({"--yes", "remove-overrides", book().string()});
+    ASSERT_EQ(onTerminal.wait(), 0) << onTerminal.text();
+    const std::string tty = onTerminal.text();
     EXPECT_TRUE(Contains(tty, "[######--------------] 1/3 Processing: Intro.mif")) << tty;
     EXPECT_TRUE(Contains(tty, "] 2/3 Processing: Tables.mif")) << tty;
     EXPECT_TRUE(Contains(tty, "[####################] 3/3 Processing: Appendix.mif")) << tty;

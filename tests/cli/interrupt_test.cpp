@@ -7,118 +7,18 @@
 #include "tool_fixture.h"
 
 #if !defined(_WIN32)
-#include <fcntl.h>
 #include <signal.h>
-#include <sys/ioctl.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <thread>
 
+#include "tests/cli/terminal_run.h"
+
 namespace tw::cli_test {
 namespace {
 
 using namespace std::chrono_literals;
-
-// The tool running on a pseudo-terminal, with what it writes there collected.
-class TerminalRun {
-public:
-    TerminalRun(const std::vector<std::string>& args, int pauseMs)
-    {
-        master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
-        EXPECT_GE(master_, 0);
-        EXPECT_EQ(::grantpt(master_), 0);
-        EXPECT_EQ(::unlockpt(master_), 0);
-        const std::string slave = ::ptsname(master_);
-        std::vector<std::string> storage{TAGWRIGHT_TOOL};
-        storage.insert(storage.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (auto& a : storage)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        const std::string pause = std::to_string(pauseMs);
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::setsid();
-            int fd = ::open(slave.c_str(), O_RDWR);
-            if (fd < 0)
-                ::_exit(125);
-            ::ioctl(fd, TIOCSCTTY, 0);
-            for (int to : {0, 1, 2})
-                ::dup2(fd, to);
-            ::close(master_);
-            ::setenv("TAGWRIGHT_TEST_SAVE_PAUSE_MS", pause.c_str(), 1);
-            ::execv(argv[0], argv.data());
-            ::_exit(126);
-        }
-        EXPECT_GT(pid_, 0);
-        ::fcntl(master_, F_SETFL, O_NONBLOCK);
-    }
-    ~TerminalRun()
-    {
-        if (pid_ > 0 && status_ < 0) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-        }
-        if (master_ >= 0)
-            ::close(master_);
-    }
-
-    // Types Ctrl-C on the terminal (the terminal sends SIGINT), or sends `signal` itself.
-    void interrupt(int signal)
-    {
-        drain();
-        if (signal == SIGINT)
-            ASSERT_EQ(::write(master_, "\x03", 1), 1);
-        else
-            ASSERT_EQ(::kill(pid_, signal), 0);
-    }
-
-    // The exit status (-1 if it did not exit) once the tool has ended.
-    int wait()
-    {
-        int status = 0;
-        for (;;) {
-            drain();
-            pid_t done = ::waitpid(pid_, &status, WNOHANG);
-            if (done == pid_)
-                break;
-            std::this_thread::sleep_for(10ms);
-        }
-        drain();
-        status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return status_;
-    }
-
-    // Waits until the tool has written `part` on the terminal.
-    bool waitFor(const std::string& part)
-    {
-        for (auto until = std::chrono::steady_clock::now() + 60s; std::chrono::steady_clock::now() < until;) {
-            drain();
-            if (Contains(text_, part))
-                return true;
-            std::this_thread::sleep_for(5ms);
-        }
-        return false;
-    }
-
-    const std::string& text() const { return text_; }
-
-private:
-    void drain()
-    {
-        char buffer[4096];
-        for (ssize_t n; (n = ::read(master_, buffer, sizeof buffer)) > 0;)
-            text_.append(buffer, static_cast<size_t>(n));
-    }
-
-    int master_ = -1;
-    pid_t pid_ = -1;
-    int status_ = -1;
-    std::string text_;
-};
 
 // Waits until a save is under way in `dir` (its temporary file is there) and names its file.
 std::string SaveUnderWay(const fs::path& dir)

@@ -4,7 +4,9 @@
 
 #include "tests/cli/tool_fixture.h"
 
-#if !defined(TAGWRIGHT_TOOL_IN_PROCESS) // file names that are not UTF-8, python3 and script(1)
+#if !defined(TAGWRIGHT_TOOL_IN_PROCESS) // file names that are not UTF-8, python3 and a pseudo-terminal
+
+#include "tests/cli/terminal_run.h"
 
 namespace tw::cli_test {
 namespace {
@@ -110,13 +112,10 @@ TEST_F(Tool, TextOutputShowsControlCharactersInNamesEscaped)
     EXPECT_TRUE(Contains(dry.out, "red\\x1b[31m\\nx.mif: would delete 3 formats")) << dry.out;
     EXPECT_TRUE(Contains(dry.out, "\"Two\\nTags\"")) << dry.out;
 
-    // The progress bar on a terminal (script(1) gives the tool one).
-    if (std::system("command -v script >/dev/null 2>&1") != 0)
-        GTEST_SKIP() << "script(1) is not installed; no terminal to run the tool on";
-    const std::string inner = Quote(TAGWRIGHT_TOOL) + " --yes remove-overrides " + Quote(book().string());
-    const std::string cmd = "script -qec " + Quote(inner) + " /dev/null >" + Quote(file("tty.txt").string()) + " 2>&1";
-    ASSERT_EQ(std::system(cmd.c_str()), 0);
-    const std::string tty = Slurp(file("tty.txt"));
+    // The progress bar on a terminal.
+    TerminalRun onTerminal({"--yes", "remove-overrides", book().string()});
+    ASSERT_EQ(onTerminal.wait(), 0) << onTerminal.text();
+    const std::string tty = onTerminal.text();
     EXPECT_TRUE(Contains(tty, "1/3 Processing: red\\x1b[31m\\nx.mif")) << tty;
     EXPECT_FALSE(Contains(tty, "\x1b[31m")) << tty;
 }
