@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "fake_host.h"
+#include "fake_install_dir.h"
 #include "support/encoding.h"
 #include "support/memory.h"
 #include "support/path.h"
