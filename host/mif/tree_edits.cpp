@@ -20,6 +20,59 @@ int32_t PieceIndexOf(const std::vector<MifPiece>& body, int32_t child)
     return -1;
 }
 
+// Copies the statements of a parsed fragment (whose text `src` keeps last) into `src` under
+// `parent`, each read into pieces with its inner lines re-indented by `lineBreak`. Returns the
+// new top-level nodes, and in `trailing` the comment that follows each on its line.
+std::vector<int32_t> Adopt(MifSource& src, const MifSource& fragment, int32_t parent, const std::string& lineBreak,
+                           std::vector<std::string>& trailing)
+{
+    const int32_t offset = static_cast<int32_t>(src.nodes.size()) - 1;
+    const uint32_t ownText = static_cast<uint32_t>(src.texts.size() - 1);
+    std::vector<std::vector<MifPiece>> read(fragment.nodes.size());
+    for (size_t i = 0; i < fragment.nodes.size(); ++i)
+        ReadPieces(fragment, static_cast<int32_t>(i), read[i]);
+    for (size_t i = 1; i < fragment.nodes.size(); ++i) {
+        MifNode node = fragment.nodes[i];
+        node.parent = node.parent == 0 ? parent : node.parent + offset;
+        node.next = node.next < 0 ? -1 : node.next + offset;
+        node.text = ownText;
+        for (MifPiece& p : read[i]) {
+            if (p.kind == MifPiece::Child)
+                p.child += offset;
+            if (p.kind != MifPiece::Space || p.text.find('\n') == std::string_view::npos)
+                continue;
+            std::string re;
+            for (char c : p.text) {
+                if (c == '\n')
+                    re += lineBreak;
+                else
+                    re += c;
+            }
+            p.text = src.keep(std::move(re));
+        }
+        node.body = static_cast<int32_t>(src.bodies.size());
+        src.bodies.push_back(std::move(read[i]));
+        src.nodes.push_back(node);
+    }
+    // Each statement keeps the comment that follows it on its line ("# end of ...").
+    std::vector<int32_t> added;
+    const auto& top = read[0];
+    for (size_t i = 0; i < top.size(); ++i) {
+        if (top[i].kind != MifPiece::Child)
+            continue;
+        added.push_back(top[i].child + offset);
+        std::string tail;
+        if (i + 1 < top.size() && top[i + 1].kind == MifPiece::Space) {
+            std::string_view sp = top[i + 1].text;
+            tail = std::string(sp.substr(0, sp.find('\n')));
+            while (!tail.empty() && (tail.back() == ' ' || tail.back() == '\r'))
+                tail.pop_back();
+        }
+        trailing.push_back(tail);
+    }
+    return added;
+}
+
 } // namespace
 
 std::vector<MifPiece>& MifSource::editBody(int32_t node)
@@ -174,51 +227,8 @@ std::vector<int32_t> MifSource::insert(int32_t parent, int32_t before, std::stri
 
     const std::string indent = childIndent(parent);
     const std::string lineBreak = newline + indent;
-    // Copy the fragment's statements in, each read into pieces with its inner lines re-indented.
-    const int32_t offset = static_cast<int32_t>(nodes.size()) - 1;
-    const uint32_t ownText = static_cast<uint32_t>(texts.size() - 1);
-    std::vector<std::vector<MifPiece>> read(fragment.nodes.size());
-    for (size_t i = 0; i < fragment.nodes.size(); ++i)
-        ReadPieces(fragment, static_cast<int32_t>(i), read[i]);
-    for (size_t i = 1; i < fragment.nodes.size(); ++i) {
-        MifNode node = fragment.nodes[i];
-        node.parent = node.parent == 0 ? parent : node.parent + offset;
-        node.next = node.next < 0 ? -1 : node.next + offset;
-        node.text = ownText;
-        for (MifPiece& p : read[i]) {
-            if (p.kind == MifPiece::Child)
-                p.child += offset;
-            if (p.kind != MifPiece::Space || p.text.find('\n') == std::string_view::npos)
-                continue;
-            std::string re;
-            for (char c : p.text) {
-                if (c == '\n')
-                    re += lineBreak;
-                else
-                    re += c;
-            }
-            p.text = keep(std::move(re));
-        }
-        node.body = static_cast<int32_t>(bodies.size());
-        bodies.push_back(std::move(read[i]));
-        nodes.push_back(node);
-    }
-    // Each statement keeps the comment that follows it on its line ("# end of ...").
     std::vector<std::string> trailing;
-    const auto& top = read[0];
-    for (size_t i = 0; i < top.size(); ++i) {
-        if (top[i].kind != MifPiece::Child)
-            continue;
-        added.push_back(top[i].child + offset);
-        std::string tail;
-        if (i + 1 < top.size() && top[i + 1].kind == MifPiece::Space) {
-            std::string_view sp = top[i + 1].text;
-            tail = std::string(sp.substr(0, sp.find('\n')));
-            while (!tail.empty() && (tail.back() == ' ' || tail.back() == '\r'))
-                tail.pop_back();
-        }
-        trailing.push_back(tail);
-    }
+    added = Adopt(*this, fragment, parent, lineBreak, trailing);
 
     auto& body = editBody(parent);
     int32_t at = before >= 0 ? PieceIndexOf(body, before) : -1;
