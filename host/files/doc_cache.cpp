@@ -35,8 +35,8 @@ size_t DocumentMemory(const Document& d)
         for (const auto& t : d.mif->texts)
             n += t->capacity();
         n += d.mif->nodes.capacity() * sizeof(MifNode);
-        for (const MifNode& node : d.mif->nodes)
-            n += node.body.capacity() * sizeof(MifPiece);
+        for (const auto& body : d.mif->bodies)
+            n += sizeof(body) + body.capacity() * sizeof(MifPiece);
     }
     constexpr size_t kMapNode = 48; // a map node's own overhead
     for (const auto& [id, p] : d.paragraphs)

@@ -43,7 +43,9 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& err
             ::close(fd);
         return false;
     }
-    bytes.resize(static_cast<size_t>(st.st_size));
+    // One byte more than the file's size, so that the read which finds the end needs no room
+    // of its own (growing the buffer then would double it).
+    bytes.resize(static_cast<size_t>(st.st_size) + 1);
     size_t done = 0;
     while (true) {
         if (done == bytes.size())

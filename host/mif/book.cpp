@@ -89,7 +89,7 @@ void ReadComponents(Model& m, Book& book, const MifSource& src, int32_t node, Ob
                     std::vector<ObjectId>& list)
 {
     for (int32_t c : src.children(node)) {
-        std::string_view name = src.nodes[c].name;
+        std::string_view name = src.name(c);
         BookComponent comp;
         if (name == "BookComponent") {
             comp.kind = kComponentFile;

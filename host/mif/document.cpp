@@ -50,7 +50,7 @@ public:
         // The catalogues first: a paragraph finds its format wherever in the file the
         // catalogue that holds it stands.
         for (int32_t c : src_.children(0)) {
-            std::string_view name = src_.nodes[c].name;
+            std::string_view name = src_.name(c);
             if (name == "Units")
                 readUnits(c);
             else if (name == "PgfCatalog")
@@ -58,7 +58,7 @@ public:
         }
         ctx_.unitPoints = MifReadContext().unitPoints;
         for (int32_t c : src_.children(0)) {
-            std::string_view name = src_.nodes[c].name;
+            std::string_view name = src_.name(c);
             if (name == "Units")
                 readUnits(c);
             else if (name == "CharUnits" && !write_)
@@ -191,14 +191,14 @@ private:
     void readTableFormat(int32_t node)
     {
         for (int32_t c : src_.children(node)) {
-            std::string_view name = src_.nodes[c].name;
+            std::string_view name = src_.name(c);
             if (name == "TblTitlePgf1")
                 applyTableDefaults(c);
             if (name != "TblColumn")
                 continue;
             for (int32_t sec : src_.children(c))
-                if (src_.nodes[sec].name == "TblColumnH" || src_.nodes[sec].name == "TblColumnBody" ||
-                    src_.nodes[sec].name == "TblColumnF")
+                if (src_.name(sec) == "TblColumnH" || src_.name(sec) == "TblColumnBody" ||
+                    src_.name(sec) == "TblColumnF")
                     applyTableDefaults(sec);
         }
     }
@@ -240,7 +240,7 @@ private:
     void collectTextRects(int32_t node, ObjectId page)
     {
         for (int32_t c : src_.children(node)) {
-            std::string_view name = src_.nodes[c].name;
+            std::string_view name = src_.name(c);
             if (name == "TextRect") {
                 ObjectId frame = m_->newId();
                 TextFrame f;
@@ -330,7 +330,7 @@ private:
     void readTextHolderContent(int32_t node, PgfHome home, ObjectId container)
     {
         for (int32_t c : src_.children(node)) {
-            std::string_view name = src_.nodes[c].name;
+            std::string_view name = src_.name(c);
             if (name == "Notes")
                 readNotes(c);
             else if (name == "Para")
@@ -374,7 +374,7 @@ private:
         flow_ = flowId;
         frame_ = 0;
         for (int32_t c : src_.children(node)) {
-            std::string_view name = src_.nodes[c].name;
+            std::string_view name = src_.name(c);
             if (name == "Notes")
                 readNotes(c);
             else if (name == "Para")
@@ -417,7 +417,7 @@ private:
     {
         PgfState s = running;
         for (int32_t c : src_.each(para)) {
-            std::string_view name = src_.nodes[c].name;
+            std::string_view name = src_.name(c);
             if (name == "PgfTag") {
                 s.tag = MifStringValue(src_, c);
                 if (const PgfFormat* fmt = d_.formatByName(s.tag))
@@ -438,7 +438,7 @@ private:
     {
         for (int32_t c : src_.children(para, "Pgf"))
             for (int32_t statement : src_.children(c))
-                if (src_.nodes[statement].name != "PgfTag")
+                if (src_.name(statement) != "PgfTag")
                     return true;
         return false;
     }
@@ -526,7 +526,7 @@ private:
     void readLine(int32_t line, Paragraph& p, MifEncoding& enc, MifEncoding pgfEncoding, int32_t& firstRect)
     {
         for (int32_t c : src_.each(line)) {
-            std::string_view name = src_.nodes[c].name;
+            std::string_view name = src_.name(c);
             auto item = [&](InlineItem::Kind kind, ObjectId object) {
                 p.items.push_back(InlineItem{CharCount(p.text), kind, object, c});
             };
@@ -617,7 +617,7 @@ private:
         bool own = false, named = false;
         int32_t firstPgf = -1;
         for (int32_t c : src_.children(node)) {
-            std::string_view name = src_.nodes[c].name;
+            std::string_view name = src_.name(c);
             if (name == "PgfTag") {
                 src_.setValue(c, value);
                 own = named = true;
@@ -651,13 +651,13 @@ private:
     void dropTagOnlyPgf(int32_t node, int32_t pgf, const std::string& tag)
     {
         for (int32_t c : src_.each(pgf))
-            if (src_.nodes[c].name != "PgfTag")
+            if (src_.name(c) != "PgfTag")
                 return;
         bool own = false;
         for (int32_t c : src_.each(node)) {
             if (c == pgf)
                 break;
-            own |= src_.nodes[c].name == "PgfTag";
+            own |= src_.name(c) == "PgfTag";
         }
         if (!own)
             src_.insert(node, pgf, "<PgfTag " + EncodeMifString(tag, src_.encoding) + ">");
@@ -669,7 +669,7 @@ private:
     PgfState rewritePara(int32_t node, const Paragraph& p)
     {
         for (int32_t c : src_.children(node))
-            if (src_.nodes[c].name == "PgfTag" || src_.nodes[c].name == "Pgf")
+            if (src_.name(c) == "PgfTag" || src_.name(c) == "Pgf")
                 src_.remove(c);
         int32_t before = src_.firstChild(node, "ParaLine");
         const PgfFormat* fmt = d_.formatByName(p.tag);

@@ -289,13 +289,13 @@ void ReadPgfStatements(const MifReadContext& ctx, int32_t pgfNode, std::string* 
     std::vector<TabStop> tabs;
     bool sawTabs = false;
     for (int32_t c : src.each(pgfNode)) {
-        std::string_view name = src.nodes[c].name;
+        std::string_view name = src.name(c);
         if (name == "PgfTag") {
             if (tag)
                 *tag = DecodeString(src, src.firstToken(c));
         } else if (name == "PgfFont") {
             for (int32_t f : src.each(c)) {
-                std::string_view fname = src.nodes[f].name;
+                std::string_view fname = src.name(f);
                 if (fname == "FEncoding") {
                     if (encoding && src.legacy)
                         *encoding = MifEncodingFromFont(DecodeString(src, src.firstToken(f)));
@@ -312,7 +312,7 @@ void ReadPgfStatements(const MifReadContext& ctx, int32_t pgfNode, std::string* 
             sawTabs = true;
             TabStop tab;
             for (int32_t t : src.each(c)) {
-                std::string_view tname = src.nodes[t].name;
+                std::string_view tname = src.name(t);
                 auto tokens = src.tokens(t);
                 if (tokens.empty())
                     continue;
@@ -390,7 +390,7 @@ void WritePgfStatements(MifSource& src, int32_t pgf, const PgfProps& want, const
                 for (size_t i = 0; i < kids.size(); ++i)
                     if (kids[i] == count) {
                         size_t j = i + 1;
-                        while (j < kids.size() && src.nodes[kids[j]].name == "TabStop")
+                        while (j < kids.size() && src.name(kids[j]) == "TabStop")
                             ++j;
                         before = j < kids.size() ? kids[j] : -1;
                     }

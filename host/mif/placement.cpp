@@ -37,7 +37,7 @@ std::string ParaText(const MifSource& src, Document& d, const Paragraph& p)
 // The node after `node` among its parent's statements (-1 when it is the last).
 int32_t NextSibling(const MifSource& src, int32_t node)
 {
-    auto kids = src.children(src.nodes[node].parent);
+    auto kids = src.children(src.parent(node));
     for (size_t i = 0; i + 1 < kids.size(); ++i)
         if (kids[i] == node)
             return kids[i + 1];
@@ -53,7 +53,7 @@ int32_t TopLevel(MifSource& src, const std::string& name, std::initializer_list<
     int32_t before = -1;
     for (int32_t c : src.children(0)) {
         for (const char* b : beforeNames)
-            if (src.nodes[c].name == b)
+            if (src.name(c) == b)
                 before = c;
         if (before >= 0)
             break;
@@ -186,7 +186,7 @@ void PlaceParagraphs(MifSource& src, Document& d, const std::vector<ObjectId>& l
         for (size_t j = i; j-- > 0;) {
             const Paragraph* prev = d.paragraph(list[j]);
             if (prev && prev->mifNode >= 0) {
-                parent = src.nodes[prev->mifNode].parent;
+                parent = src.parent(prev->mifNode);
                 before = NextSibling(src, prev->mifNode);
                 break;
             }
@@ -194,7 +194,7 @@ void PlaceParagraphs(MifSource& src, Document& d, const std::vector<ObjectId>& l
         for (size_t j = i + 1; j < list.size() && parent < 0; ++j) {
             const Paragraph* next = d.paragraph(list[j]);
             if (next && next->mifNode >= 0) {
-                parent = src.nodes[next->mifNode].parent;
+                parent = src.parent(next->mifNode);
                 before = next->mifNode;
             }
         }
@@ -264,7 +264,7 @@ std::string ParaLinesText(const MifSource& src, Document& d, const Paragraph& p,
             // As read, with its inner lines re-indented from where it stood to its new place.
             // Values that run over several lines are kept as they are.
             std::string raw =
-                SerializeMifNodeReindented(src, item.mifNode, src.childIndent(src.nodes[item.mifNode].parent), " ") +
+                SerializeMifNodeReindented(src, item.mifNode, src.childIndent(src.parent(item.mifNode)), " ") +
                 src.trailingComment(item.mifNode);
             t += " " + raw + "\n";
         } else if (item.kind == InlineItem::TableAnchor) {

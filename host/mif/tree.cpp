@@ -1,5 +1,5 @@
-// tree.cpp - tokenizer and parser for MIF statements, edits on the statement tree, and
-// writing it back byte for byte.
+// tree.cpp - the lexer and parser for MIF statements, reading a statement's children and values
+// from the bytes it was read from, and writing the tree back byte for byte.
 #include "host/mif/tree.h"
 
 #include <algorithm>
@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "host/mif/text.h"
+#include "host/mif/tree_impl.h"
 
 namespace tw::host {
 
@@ -20,16 +21,8 @@ std::string MifError::text() const
     return t;
 }
 
-namespace {
+namespace mif_tree {
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-bool IsNameChar(char c)
-{
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
-}
-
-// Joins text to the last piece when it is space that ends where the text begins, so that
-// space runs read from a file stay whole.
 void AddSpace(std::vector<MifPiece>& body, std::string_view text)
 {
     if (!body.empty() && body.back().kind == MifPiece::Space &&
@@ -40,6 +33,99 @@ void AddSpace(std::vector<MifPiece>& body, std::string_view text)
         body.push_back(MifPiece{MifPiece::Space, -1, text});
     }
 }
+
+namespace {
+
+size_t LineEnd(std::string_view s, size_t pos)
+{
+    const void* nl = memchr(s.data() + pos, '\n', s.size() - pos);
+    if (!nl)
+        return s.size();
+    size_t end = static_cast<size_t>(static_cast<const char*>(nl) - s.data());
+    return end > pos && s[end - 1] == '\r' ? end - 1 : end;
+}
+
+// Facet data: from a line beginning with "=" through the line "=EndInset".
+size_t FacetEnd(std::string_view s, size_t pos)
+{
+    for (size_t p = pos;;) {
+        size_t end = LineEnd(s, p);
+        if (s.substr(p, end - p) == "=EndInset")
+            return end;
+        const void* nl = memchr(s.data() + end, '\n', s.size() - end);
+        if (!nl)
+            return std::string_view::npos;
+        p = static_cast<size_t>(static_cast<const char*>(nl) - s.data()) + 1;
+    }
+}
+
+// What may continue a value that is not a string: anything but space, "<", ">" and "`".
+struct TokenChars {
+    bool ends[256] = {};
+    constexpr TokenChars()
+    {
+        for (unsigned char c : {' ', '\t', '\r', '\n', '<', '>', '`'})
+            ends[c] = true;
+    }
+};
+constexpr TokenChars kTokenChars;
+
+} // namespace
+
+Lexeme LexemeAt(std::string_view s, size_t pos, size_t bomEnd, size_t& end)
+{
+    const char c = s[pos];
+    const size_t n = s.size();
+    if ((c == '=' || c == '&') && (pos == bomEnd || (pos > 0 && s[pos - 1] == '\n'))) {
+        end = c == '=' ? FacetEnd(s, pos) : LineEnd(s, pos);
+        return Lexeme::Facet;
+    }
+    switch (c) {
+    case ' ':
+    case '\t':
+    case '\r':
+    case '\n':
+        end = pos + 1;
+        while (end < n && IsSpace(s[end]))
+            ++end;
+        return Lexeme::Space;
+    case '#': end = LineEnd(s, pos); return Lexeme::Comment;
+    case '<':
+        end = pos + 1;
+        while (end < n && IsNameChar(s[end]))
+            ++end;
+        return Lexeme::Open;
+    case '>': end = pos + 1; return Lexeme::Close;
+    case '`':
+        // A string runs to its closing quote, over several lines when it is long (equations
+        // keep their whole expression in one value); a backslash escapes the byte after it.
+        for (size_t e = pos + 1; e < n;) {
+            const char* q = static_cast<const char*>(memchr(s.data() + e, '\'', n - e));
+            if (!q)
+                break;
+            size_t at = static_cast<size_t>(q - s.data());
+            const char* b = static_cast<const char*>(memchr(s.data() + e, '\\', at - e));
+            if (!b) {
+                end = at + 1;
+                return Lexeme::String;
+            }
+            e = static_cast<size_t>(b - s.data()) + 2; // past the escaped byte
+        }
+        end = std::string_view::npos;
+        return Lexeme::String;
+    default:
+        end = pos + 1;
+        while (end < n && !kTokenChars.ends[static_cast<unsigned char>(s[end])])
+            ++end;
+        return Lexeme::Token;
+    }
+}
+
+} // namespace mif_tree
+
+using namespace mif_tree;
+
+namespace {
 
 // Recognises what a file is from its first statement, before any parsing.
 bool CheckHeader(std::string_view bytes, const std::string& fileName, MifSource& out, MifError& error)
@@ -89,207 +175,219 @@ bool CheckHeader(std::string_view bytes, const std::string& fileName, MifSource&
     return true;
 }
 
+// The line of byte `at` (lines counted from 1), for messages only.
+int LineAt(std::string_view s, size_t at)
+{
+    return 1 + static_cast<int>(
+                   std::count(s.begin(), s.begin() + static_cast<std::ptrdiff_t>(std::min(at, s.size())), '\n'));
+}
+
+// How many times a byte occurs (memchr finds each far faster than a loop over every byte).
+size_t CountOf(std::string_view s, char c)
+{
+    size_t n = 0;
+    for (const char *p = s.data(), *end = s.data() + s.size();
+         (p = static_cast<const char*>(memchr(p, c, static_cast<size_t>(end - p)))) != nullptr; ++p)
+        ++n;
+    return n;
+}
+
+// Finds the statements of a file: where each begins and ends, its name and its parent; values
+// are checked (strings closed, escapes known, UTF-8 where the file is UTF-8) but not kept.
 class Parser {
 public:
-    Parser(std::string_view s, const std::string& file, MifSource& out, MifError& err)
-        : s_(s), file_(file), out_(out), err_(err)
+    Parser(std::string_view s, uint32_t text, const std::string& file, MifSource& out, MifError& err)
+        : s_(s), text_(text), file_(file), out_(out), err_(err)
     { }
 
     bool run()
     {
-        out_.nodes.clear();
-        out_.nodes.reserve(static_cast<size_t>(std::count(s_.begin(), s_.end(), '<')) + 1);
-        out_.nodes.push_back(MifNode{});
-        std::vector<int32_t> stack{0};
-        // The body of each open statement is gathered here and moved into its node, at its
-        // size, when the statement closes: one allocation per statement.
-        std::vector<std::vector<MifPiece>> open(1);
-        bool lineStart = true;
-        size_t pos = 0;
-        if (s_.substr(0, 3) == "\xEF\xBB\xBF") {
-            AddSpace(open[0], s_.substr(0, 3));
-            pos = 3;
-        }
-        while (pos < s_.size()) {
-            char c = s_[pos];
-            std::vector<MifPiece>* cur = &open[stack.size() - 1];
-            if (lineStart && (c == '=' || c == '&')) {
-                size_t end = c == '=' ? facetEnd(pos) : lineEnd(pos);
+        if (s_.size() >= UINT32_MAX)
+            return fail(0, "is larger than 4 GB, more than a MIF file can be read here");
+        auto& nodes = out_.nodes;
+        nodes.clear();
+        nodes.reserve(CountOf(s_, '<') + 1);
+        nodes.push_back(MifNode{0, static_cast<uint32_t>(s_.size()), -1, -1, -1, text_, 0, 0});
+        // Values are checked one by one only where the file has bytes that are not UTF-8 (facet
+        // data may hold them; only values and comments must not).
+        checkUtf8_ = !out_.legacy && FindInvalidUtf8(s_) != std::string_view::npos;
+        stack_.assign(1, 0);
+        last_.assign(1, -1);
+        const size_t bomEnd = s_.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+        const size_t n = s_.size();
+        for (size_t pos = bomEnd, end = 0; pos < n; pos = end) {
+            // The most common lexemes first, without the general lexer: space not followed by
+            // facet data, and the ">" that closes a statement.
+            if (IsSpace(s_[pos])) {
+                end = pos + 1;
+                while (end < n && IsSpace(s_[end]))
+                    ++end;
+                if (end == n || s_[end - 1] != '\n' || (s_[end] != '=' && s_[end] != '&'))
+                    continue;
+                pos = end;
+            } else if (s_[pos] == '>' && stack_.size() > 1) {
+                end = pos + 1;
+                nodes[stack_.back()].end = static_cast<uint32_t>(end);
+                stack_.pop_back();
+                last_.pop_back();
+                continue;
+            }
+            switch (LexemeAt(s_, pos, bomEnd, end)) {
+            case Lexeme::Space: break;
+            case Lexeme::Facet:
                 if (end == std::string_view::npos)
+                    return fail(LineAt(s_, pos), "facet data of an imported graphic has no =EndInset (truncated file)");
+                break;
+            case Lexeme::Open:
+                if (!open(pos, end))
                     return false;
-                addText(*cur, pos, end, false);
-                pos = end;
-                lineStart = false;
-                continue;
-            }
-            if (IsSpace(c)) {
-                size_t end = pos;
-                while (end < s_.size() && IsSpace(s_[end])) {
-                    if (s_[end] == '\n')
-                        ++line_;
-                    ++end;
-                }
-                lineStart = s_[end - 1] == '\n';
-                AddSpace(*cur, s_.substr(pos, end - pos));
-                pos = end;
-                continue;
-            }
-            lineStart = false;
-            if (c == '#') {
-                size_t end = lineEnd(pos);
+                break;
+            case Lexeme::Close:
+                if (stack_.size() == 1)
+                    return fail(LineAt(s_, pos), "'>' closes no statement (unbalanced '>')");
+                nodes[stack_.back()].end = static_cast<uint32_t>(end);
+                stack_.pop_back();
+                last_.pop_back();
+                break;
+            case Lexeme::String:
+                if (end == std::string_view::npos)
+                    return fail(LineAt(s_, pos), "string value is not closed with ' (the file ends inside it)");
+                if (!checkUtf8(pos, end) || !checkEscapes(pos, end))
+                    return false;
+                break;
+            case Lexeme::Comment:
+            case Lexeme::Token:
                 if (!checkUtf8(pos, end))
                     return false;
-                addText(*cur, pos, end, false);
-                pos = end;
-            } else if (c == '<') {
-                size_t end = pos + 1;
-                while (end < s_.size() && IsNameChar(s_[end]))
-                    ++end;
-                if (end == pos + 1)
-                    return fail(line_, "'<' is not followed by a statement name");
-                if (static_cast<int>(stack.size()) > kMifMaxDepth)
-                    return fail(line_, "statements are nested more than " + std::to_string(kMifMaxDepth) + " deep");
-                MifNode node;
-                node.name = s_.substr(pos + 1, end - pos - 1);
-                node.parent = stack.back();
-                node.line = line_;
-                int32_t index = static_cast<int32_t>(out_.nodes.size());
-                out_.nodes.push_back(std::move(node));
-                cur->push_back(MifPiece{MifPiece::Child, index, {}});
-                stack.push_back(index);
-                if (open.size() < stack.size())
-                    open.emplace_back();
-                pos = end;
-            } else if (c == '>') {
-                if (stack.size() == 1)
-                    return fail(line_, "'>' closes no statement (unbalanced '>')");
-                out_.nodes[stack.back()].body.assign(cur->begin(), cur->end());
-                cur->clear();
-                stack.pop_back();
-                ++pos;
-            } else if (c == '`') {
-                // A string runs to its closing quote, over several lines when it is long
-                // (equations keep their whole expression in one value); kept byte for byte.
-                const int startLine = line_;
-                size_t end = pos + 1;
-                while (end < s_.size() && s_[end] != '\'') {
-                    size_t step = s_[end] == '\\' && end + 1 < s_.size() ? 2 : 1;
-                    for (size_t k = end; k < end + step; ++k)
-                        line_ += s_[k] == '\n';
-                    end += step;
-                }
-                if (end >= s_.size())
-                    return fail(startLine, "string value is not closed with ' (the file ends inside it)");
-                ++end;
-                if (!checkUtf8(pos, end, startLine) || !checkEscapes(pos, end, startLine))
-                    return false;
-                addText(*cur, pos, end, true);
-                pos = end;
-            } else {
-                size_t end = pos;
-                while (end < s_.size() && !IsSpace(s_[end]) && s_[end] != '<' && s_[end] != '>' && s_[end] != '`')
-                    ++end;
-                if (!checkUtf8(pos, end))
-                    return false;
-                addText(*cur, pos, end, true);
-                pos = end;
+                break;
             }
         }
-        if (stack.size() > 1) {
-            const MifNode& unclosed = out_.nodes[stack.back()];
-            return fail(line_, "the file ends inside <" + std::string(unclosed.name) + "> opened at line " +
-                                   std::to_string(unclosed.line) + " (truncated or unbalanced statements)");
+        if (stack_.size() > 1) {
+            const MifNode& unclosed = nodes[stack_.back()];
+            return fail(LineAt(s_, s_.size()), "the file ends inside <" + std::string(out_.name(stack_.back())) +
+                                                   "> opened at line " + std::to_string(LineAt(s_, unclosed.begin)) +
+                                                   " (truncated or unbalanced statements)");
         }
-        out_.nodes[0].body.assign(open[0].begin(), open[0].end());
         return true;
     }
 
 private:
+    bool open(size_t pos, size_t end)
+    {
+        if (end == pos + 1)
+            return fail(LineAt(s_, pos), "'<' is not followed by a statement name");
+        if (static_cast<int>(stack_.size()) > kMifMaxDepth)
+            return fail(LineAt(s_, pos), "statements are nested more than " + std::to_string(kMifMaxDepth) + " deep");
+        if (end - pos - 1 > UINT16_MAX)
+            return fail(LineAt(s_, pos), "a statement name is longer than " + std::to_string(UINT16_MAX) + " bytes");
+        auto& nodes = out_.nodes;
+        const int32_t index = static_cast<int32_t>(nodes.size());
+        nodes.push_back(MifNode{static_cast<uint32_t>(pos), 0, stack_.back(), -1, -1, text_,
+                                static_cast<uint16_t>(end - pos - 1), 0});
+        if (last_.back() >= 0)
+            nodes[last_.back()].next = index;
+        last_.back() = index;
+        stack_.push_back(index);
+        last_.push_back(-1);
+        return true;
+    }
     bool fail(int line, std::string message)
     {
         err_ = MifError{file_, line, std::move(message)};
         return false;
     }
-    size_t lineEnd(size_t pos) const
+    bool checkUtf8(size_t begin, size_t end)
     {
-        size_t end = s_.find('\n', pos);
-        if (end == std::string_view::npos)
-            return s_.size();
-        return end > pos && s_[end - 1] == '\r' ? end - 1 : end;
-    }
-    // Facet data: from a line beginning with "=" through the line "=EndInset".
-    size_t facetEnd(size_t pos)
-    {
-        int startLine = line_;
-        for (size_t p = pos;;) {
-            size_t end = lineEnd(p);
-            if (s_.substr(p, end - p) == "=EndInset")
-                return end;
-            size_t next = s_.find('\n', end);
-            if (next == std::string_view::npos) {
-                fail(startLine, "facet data of an imported graphic has no =EndInset (truncated file)");
-                return std::string_view::npos;
-            }
-            ++line_;
-            p = next + 1;
-        }
-    }
-    // The line of byte `at` of a value that starts at `begin` on line `beginLine`.
-    int lineOf(size_t begin, size_t at, int beginLine) const
-    {
-        return beginLine + static_cast<int>(std::count(s_.begin() + static_cast<std::ptrdiff_t>(begin),
-                                                       s_.begin() + static_cast<std::ptrdiff_t>(at), '\n'));
-    }
-    bool checkUtf8(size_t begin, size_t end, int beginLine = -1)
-    {
-        if (out_.legacy)
+        if (!checkUtf8_)
             return true;
         size_t bad = FindInvalidUtf8(s_.substr(begin, end - begin));
         if (bad == std::string_view::npos)
             return true;
-        return fail(beginLine < 0 ? line_ : lineOf(begin, begin + bad, beginLine),
-                    "invalid UTF-8 (byte " + std::to_string(static_cast<unsigned char>(s_[begin + bad])) + "); MIF " +
-                        out_.version + " files are UTF-8");
+        return fail(LineAt(s_, begin + bad), "invalid UTF-8 (byte " +
+                                                 std::to_string(static_cast<unsigned char>(s_[begin + bad])) +
+                                                 "); MIF " + out_.version + " files are UTF-8");
     }
     // Escapes a string may hold: \t \> \q \Q \\ and \x with hexadecimal digits.
-    bool checkEscapes(size_t begin, size_t end, int beginLine)
+    bool checkEscapes(size_t begin, size_t end)
     {
         for (size_t i = begin + 1; i + 1 < end; ++i) {
-            if (s_[i] != '\\')
-                continue;
+            const char* b = static_cast<const char*>(memchr(s_.data() + i, '\\', end - 1 - i));
+            if (!b)
+                break;
+            i = static_cast<size_t>(b - s_.data());
             char e = s_[i + 1];
             bool hex = e == 'x' && i + 2 < end && std::isxdigit(static_cast<unsigned char>(s_[i + 2]));
             if (!hex && e != 't' && e != '>' && e != 'q' && e != 'Q' && e != '\\')
-                return fail(lineOf(begin, i, beginLine), std::string("unknown escape \\") +
-                                                             (e == '\'' ? std::string("'") : std::string(1, e)) +
-                                                             " in a string");
+                return fail(LineAt(s_, i), std::string("unknown escape \\") +
+                                               (e == '\'' ? std::string("'") : std::string(1, e)) + " in a string");
             ++i;
         }
         return true;
     }
-    void addText(std::vector<MifPiece>& body, size_t begin, size_t end, bool token)
-    {
-        if (token)
-            body.push_back(MifPiece{MifPiece::Token, -1, s_.substr(begin, end - begin)});
-        else
-            AddSpace(body, s_.substr(begin, end - begin));
-    }
 
     std::string_view s_;
+    uint32_t text_;
     const std::string& file_;
     MifSource& out_;
     MifError& err_;
-    int line_ = 1;
+    bool checkUtf8_ = false;
+    std::vector<int32_t> stack_; // open statements
+    std::vector<int32_t> last_;  // the last child of each open statement so far
 };
+
+// Visits the body of a statement as read, in order: each value, space run and child. `visit`
+// returns false to stop.
+template <class Visit> void EachRawPiece(const MifSource& src, int32_t node, Visit&& visit)
+{
+    const MifNode& n = src.nodes[node];
+    std::string_view s = *src.texts[n.text];
+    size_t pos = node == 0 ? 0 : n.begin + 1 + n.nameLength;
+    const size_t to = node == 0 ? n.end : n.end - 1;
+    const size_t bomEnd = node == 0 && s.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+    if (bomEnd && !visit(MifPiece::Space, s.substr(0, 3), -1))
+        return;
+    pos = std::max(pos, bomEnd);
+    int32_t child = src.firstRawChild(node);
+    for (size_t end = 0; pos < to; pos = end) {
+        if (child >= 0 && pos == src.nodes[child].begin) {
+            end = src.nodes[child].end;
+            if (!visit(MifPiece::Child, std::string_view(), child))
+                return;
+            child = src.nodes[child].next;
+            continue;
+        }
+        Lexeme kind = LexemeAt(s, pos, bomEnd, end);
+        end = std::min(end, to);
+        bool value = kind == Lexeme::String || kind == Lexeme::Token;
+        if (!visit(value ? MifPiece::Token : MifPiece::Space, s.substr(pos, end - pos), -1))
+            return;
+    }
+}
 
 void Serialize(const MifSource& src, int32_t index, std::string& out)
 {
     const MifNode& node = src.nodes[index];
+    if (node.body < 0) {
+        std::string_view s = *src.texts[node.text];
+        if (!(node.flags & kMifInnerEdit)) {
+            out.append(s.substr(node.begin, node.end - node.begin));
+            return;
+        }
+        // Unchanged itself, with changed statements inside: its own bytes around theirs.
+        size_t pos = node.begin;
+        for (int32_t c = src.firstRawChild(index); c >= 0; c = src.nodes[c].next) {
+            out.append(s.substr(pos, src.nodes[c].begin - pos));
+            Serialize(src, c, out);
+            pos = src.nodes[c].end;
+        }
+        out.append(s.substr(pos, node.end - pos));
+        return;
+    }
     if (index != 0) {
         out += '<';
-        out += node.name;
+        out += src.name(index);
     }
-    for (const MifPiece& piece : node.body) {
+    for (const MifPiece& piece : src.bodies[node.body]) {
         if (piece.kind == MifPiece::Child)
             Serialize(src, piece.child, out);
         else
@@ -304,12 +402,12 @@ void Serialize(const MifSource& src, int32_t index, std::string& out)
 void SerializeReindented(const MifSource& src, int32_t index, std::string_view from, std::string_view to,
                          std::string& out)
 {
-    const MifNode& node = src.nodes[index];
     if (index != 0) {
         out += '<';
-        out += node.name;
+        out += src.name(index);
     }
-    for (const MifPiece& piece : node.body) {
+    std::vector<MifPiece> scratch;
+    for (const MifPiece& piece : src.pieces(index, scratch)) {
         if (piece.kind == MifPiece::Child) {
             SerializeReindented(src, piece.child, from, to, out);
         } else if (piece.kind == MifPiece::Token) {
@@ -331,15 +429,28 @@ void SerializeReindented(const MifSource& src, int32_t index, std::string_view f
         out += '>';
 }
 
-int32_t PieceIndexOf(const MifNode& parent, int32_t child)
+} // namespace
+
+namespace mif_tree {
+
+void ReadPieces(const MifSource& src, int32_t node, std::vector<MifPiece>& out)
 {
-    for (size_t i = 0; i < parent.body.size(); ++i)
-        if (parent.body[i].kind == MifPiece::Child && parent.body[i].child == child)
-            return static_cast<int32_t>(i);
-    return -1;
+    EachRawPiece(src, node, [&](MifPiece::Kind kind, std::string_view text, int32_t child) {
+        if (kind == MifPiece::Space)
+            AddSpace(out, text);
+        else
+            out.push_back(MifPiece{kind, child, text});
+        return true;
+    });
 }
 
-} // namespace
+bool ParseStatements(std::string_view bytes, uint32_t text, const std::string& fileName, MifSource& src,
+                     MifError& error)
+{
+    return Parser(bytes, text, fileName, src, error).run();
+}
+
+} // namespace mif_tree
 
 bool ParseMif(std::string_view bytes, const std::string& fileName, MifSource& out, MifError& error)
 {
@@ -351,9 +462,9 @@ bool ParseMif(std::shared_ptr<const std::string> bytes, const std::string& fileN
     if (!CheckHeader(*bytes, fileName, out, error))
         return false;
     out.texts.clear();
+    out.bodies.clear();
     out.texts.push_back(bytes);
-    Parser parser(*bytes, fileName, out, error);
-    if (!parser.run())
+    if (!ParseStatements(*bytes, 0, fileName, out, error))
         return false;
     out.encoding = out.legacy ? MifEncoding::FrameRoman : MifEncoding::Utf8;
     if (int32_t e = out.legacy ? out.firstChild(0, "MIFEncoding") : -1; e >= 0) {
@@ -367,8 +478,10 @@ bool ParseMif(std::shared_ptr<const std::string> bytes, const std::string& fileN
 std::string SerializeMif(const MifSource& source)
 {
     std::string out;
-    if (!source.nodes.empty())
+    if (!source.nodes.empty()) {
+        out.reserve(source.texts.empty() ? 0 : source.texts[0]->size() + 4096);
         Serialize(source, 0, out);
+    }
     return out;
 }
 
@@ -387,7 +500,19 @@ std::string SerializeMifNodeReindented(const MifSource& source, int32_t node, st
     return out;
 }
 
+// ---- reading -------------------------------------------------------------------------------
+
 bool MifSource::has(int32_t node) const { return node >= 0 && static_cast<size_t>(node) < nodes.size(); }
+
+std::string_view MifSource::name(int32_t node) const
+{
+    if (!has(node) || node == 0)
+        return {};
+    const MifNode& n = nodes[node];
+    return std::string_view(texts[n.text]->data() + n.begin + 1, n.nameLength);
+}
+
+int MifSource::line(int32_t node) const { return has(node) ? LineAt(*texts[nodes[node].text], nodes[node].begin) : 0; }
 
 std::string_view MifSource::keep(std::string text)
 {
@@ -395,24 +520,64 @@ std::string_view MifSource::keep(std::string text)
     return *texts.back();
 }
 
+const std::vector<MifPiece>& MifSource::pieces(int32_t node, std::vector<MifPiece>& scratch) const
+{
+    scratch.clear();
+    if (!has(node))
+        return scratch;
+    if (nodes[node].body >= 0)
+        return bodies[static_cast<size_t>(nodes[node].body)];
+    ReadPieces(*this, node, scratch);
+    return scratch;
+}
+
+MifChildren::MifChildren(const MifSource* src, int32_t node, std::string_view name) : src_(src), name_(name)
+{
+    if (!src->has(node))
+        return;
+    if (int32_t body = src->nodes[node].body; body >= 0) {
+        const auto& pieces = src->bodies[static_cast<size_t>(body)];
+        // (an empty body has no data, and reads as a statement as read without children)
+        begin_ = pieces.data();
+        end_ = pieces.data() + pieces.size();
+        return;
+    }
+    first_ = src->firstRawChild(node);
+}
+
+void MifChildren::iterator::skip()
+{
+    if (at_) {
+        while (at_ != end_ && (at_->kind != MifPiece::Child || (!name_.empty() && src_->name(at_->child) != name_)))
+            ++at_;
+        return;
+    }
+    while (raw_ >= 0 && !name_.empty() && src_->name(raw_) != name_)
+        raw_ = src_->nodes[raw_].next;
+}
+
+MifChildren::iterator& MifChildren::iterator::operator++()
+{
+    if (at_)
+        ++at_;
+    else
+        raw_ = src_->nodes[raw_].next;
+    skip();
+    return *this;
+}
+
 std::vector<int32_t> MifSource::children(int32_t node, std::string_view name) const
 {
     std::vector<int32_t> result;
-    if (!has(node))
-        return result;
-    for (const MifPiece& p : nodes[node].body)
-        if (p.kind == MifPiece::Child && (name.empty() || nodes[p.child].name == name))
-            result.push_back(p.child);
+    for (int32_t c : each(node, name))
+        result.push_back(c);
     return result;
 }
 
 int32_t MifSource::firstChild(int32_t node, std::string_view name) const
 {
-    if (!has(node))
-        return -1;
-    for (const MifPiece& p : nodes[node].body)
-        if (p.kind == MifPiece::Child && nodes[p.child].name == name)
-            return p.child;
+    for (int32_t c : each(node, name))
+        return c;
     return -1;
 }
 
@@ -421,237 +586,38 @@ std::vector<std::string_view> MifSource::tokens(int32_t node) const
     std::vector<std::string_view> result;
     if (!has(node))
         return result;
-    for (const MifPiece& p : nodes[node].body)
-        if (p.kind == MifPiece::Token)
-            result.push_back(p.text);
+    if (nodes[node].body >= 0) {
+        for (const MifPiece& p : bodies[static_cast<size_t>(nodes[node].body)])
+            if (p.kind == MifPiece::Token)
+                result.push_back(p.text);
+        return result;
+    }
+    EachRawPiece(*this, node, [&](MifPiece::Kind kind, std::string_view text, int32_t) {
+        if (kind == MifPiece::Token)
+            result.push_back(text);
+        return true;
+    });
     return result;
 }
 
 std::string_view MifSource::firstToken(int32_t node) const
 {
+    std::string_view result;
     if (!has(node))
-        return {};
-    for (const MifPiece& p : nodes[node].body)
-        if (p.kind == MifPiece::Token)
-            return p.text;
-    return {};
-}
-
-void MifSource::setValue(int32_t node, std::string token)
-{
-    if (!has(node))
-        return;
-    auto& body = nodes[node].body;
-    size_t first = body.size();
-    for (size_t i = 0; i < body.size(); ++i)
-        if (body[i].kind == MifPiece::Token) {
-            first = i;
-            break;
-        }
-    std::string_view kept = keep(std::move(token));
-    if (first == body.size()) { // no value yet: "<Name value>"
-        body.insert(body.begin(), MifPiece{MifPiece::Token, -1, kept});
-        body.insert(body.begin(), MifPiece{MifPiece::Space, -1, " "});
-        return;
+        return result;
+    if (nodes[node].body >= 0) {
+        for (const MifPiece& p : bodies[static_cast<size_t>(nodes[node].body)])
+            if (p.kind == MifPiece::Token)
+                return p.text;
+        return result;
     }
-    body[first].text = kept;
-    for (size_t i = body.size(); i-- > first + 1;) {
-        if (body[i].kind != MifPiece::Token)
-            continue;
-        body.erase(body.begin() + static_cast<std::ptrdiff_t>(i));
-        // drop the space that separated the removed token from the one before it
-        if (i - 1 > first && body[i - 1].kind == MifPiece::Space && body[i - 1].text.find('\n') == std::string::npos)
-            body.erase(body.begin() + static_cast<std::ptrdiff_t>(i - 1));
-    }
-}
-
-void MifSource::remove(int32_t node)
-{
-    if (!has(node))
-        return;
-    int32_t parentIndex = nodes[node].parent;
-    if (parentIndex < 0)
-        return;
-    auto& body = nodes[parentIndex].body;
-    int32_t at = PieceIndexOf(nodes[parentIndex], node);
-    if (at < 0)
-        return;
-    nodes[node].parent = -1;
-    bool prevHasLine =
-        at > 0 && body[at - 1].kind == MifPiece::Space && body[at - 1].text.find('\n') != std::string::npos;
-    bool nextIsSpace = at + 1 < static_cast<int32_t>(body.size()) && body[at + 1].kind == MifPiece::Space;
-    // Something else after it on its line (a stray value): the line stays, indentation and all,
-    // so that what follows does not move to the start of a line, where "=" begins facet data.
-    bool restOfLineFollows = nextIsSpace && at + 2 < static_cast<int32_t>(body.size()) &&
-                             body[at + 1].text.find('\n') == std::string_view::npos;
-    if (prevHasLine && restOfLineFollows) {
-        body.erase(body.begin() + at, body.begin() + at + 2);
-        return;
-    }
-    if (prevHasLine && nextIsSpace) {
-        // The statement has its own line: cut its indentation, and its trailing space and
-        // comment through the end of the line.
-        std::string_view prev = body[at - 1].text;
-        prev = prev.substr(0, prev.rfind('\n') + 1);
-        std::string_view next = body[at + 1].text;
-        size_t nl = next.find('\n');
-        next = nl != std::string_view::npos ? next.substr(nl + 1) : std::string_view();
-        // "\r\n" line ends: the '\r' before the cut newline belongs to the removed line
-        if (!prev.empty() && prev.back() == '\n' && !next.empty() && next[0] == '\r')
-            next.remove_prefix(1);
-        body[at - 1].text = next.empty() ? prev : keep(std::string(prev) + std::string(next));
-        body.erase(body.begin() + at, body.begin() + at + 2);
-        return;
-    }
-    if (at > 0 && body[at - 1].kind == MifPiece::Space && !prevHasLine) {
-        body.erase(body.begin() + at - 1, body.begin() + at + 1);
-        return;
-    }
-    body.erase(body.begin() + at);
-}
-
-std::string MifSource::trailingComment(int32_t node) const
-{
-    if (!has(node))
-        return {};
-    int32_t parent = nodes[node].parent;
-    if (parent < 0)
-        return {};
-    const auto& body = nodes[parent].body;
-    int32_t at = PieceIndexOf(nodes[parent], node);
-    if (at < 0 || at + 1 >= static_cast<int32_t>(body.size()) || body[at + 1].kind != MifPiece::Space)
-        return {};
-    std::string tail(body[at + 1].text.substr(0, body[at + 1].text.find('\n')));
-    while (!tail.empty() && (tail.back() == ' ' || tail.back() == '\r'))
-        tail.pop_back();
-    return tail.find('#') == std::string::npos ? std::string() : tail;
-}
-
-std::string MifSource::childIndent(int32_t node) const
-{
-    if (!has(node))
-        return {};
-    const MifNode& n = nodes[node];
-    for (size_t i = 1; i < n.body.size(); ++i) {
-        if (n.body[i].kind != MifPiece::Child || n.body[i - 1].kind != MifPiece::Space)
-            continue;
-        std::string_view sp = n.body[i - 1].text;
-        size_t nl = sp.rfind('\n');
-        if (nl != std::string_view::npos)
-            return std::string(sp.substr(nl + 1));
-    }
-    if (node == 0 || !has(n.parent))
-        return "";
-    // No child on its own line yet: one more space than the statement itself.
-    const MifNode& parent = nodes[n.parent];
-    int32_t at = PieceIndexOf(parent, node);
-    std::string indent;
-    if (at > 0 && parent.body[at - 1].kind == MifPiece::Space) {
-        std::string_view sp = parent.body[at - 1].text;
-        size_t nl = sp.rfind('\n');
-        if (nl != std::string_view::npos)
-            indent = std::string(sp.substr(nl + 1));
-    }
-    return indent + " ";
-}
-
-std::vector<int32_t> MifSource::insert(int32_t parent, int32_t before, std::string_view text)
-{
-    if (!has(parent))
-        return {};
-    MifSource fragment;
-    fragment.legacy = true; // the text was produced here; its encoding is already right
-    fragment.newline = newline;
-    MifError ignored;
-    std::string_view own = keep(std::string(text));
-    Parser parser(own, "(generated)", fragment, ignored);
-    std::vector<int32_t> added;
-    if (!parser.run())
-        return added;
-
-    const std::string indent = childIndent(parent);
-    const std::string lineBreak = newline + indent;
-    // Copy the fragment's statements in, re-indenting their inner lines.
-    const int32_t offset = static_cast<int32_t>(nodes.size()) - 1;
-    for (size_t i = 1; i < fragment.nodes.size(); ++i) {
-        MifNode node = std::move(fragment.nodes[i]);
-        node.parent = node.parent == 0 ? parent : node.parent + offset;
-        for (MifPiece& p : node.body) {
-            if (p.kind == MifPiece::Child)
-                p.child += offset;
-            if (p.kind != MifPiece::Space || p.text.find('\n') == std::string_view::npos)
-                continue;
-            std::string re;
-            for (char c : p.text) {
-                if (c == '\n')
-                    re += lineBreak;
-                else
-                    re += c;
-            }
-            p.text = keep(std::move(re));
-        }
-        nodes.push_back(std::move(node));
-    }
-    // Each statement keeps the comment that follows it on its line ("# end of ...").
-    std::vector<std::string> trailing;
-    const auto& top = fragment.nodes[0].body;
-    for (size_t i = 0; i < top.size(); ++i) {
-        if (top[i].kind != MifPiece::Child)
-            continue;
-        added.push_back(top[i].child + offset);
-        std::string tail;
-        if (i + 1 < top.size() && top[i + 1].kind == MifPiece::Space) {
-            std::string_view sp = top[i + 1].text;
-            tail = std::string(sp.substr(0, sp.find('\n')));
-            while (!tail.empty() && (tail.back() == ' ' || tail.back() == '\r'))
-                tail.pop_back();
-        }
-        trailing.push_back(tail);
-    }
-
-    auto& body = nodes[parent].body;
-    int32_t at = before >= 0 ? PieceIndexOf(nodes[parent], before) : -1;
-    std::vector<MifPiece> pieces;
-    if (at >= 0) {
-        // Before a sibling: the new statements take the sibling's line start.
-        bool ownLine =
-            at > 0 && body[at - 1].kind == MifPiece::Space && body[at - 1].text.find('\n') != std::string::npos;
-        for (size_t k = 0; k < added.size(); ++k) {
-            pieces.push_back(MifPiece{MifPiece::Child, added[k], {}});
-            // A trailing comment runs to the end of its line: what follows goes on the next one.
-            bool breakLine = ownLine || !trailing[k].empty();
-            pieces.push_back(
-                MifPiece{MifPiece::Space, -1, keep(trailing[k] + (breakLine ? lineBreak : std::string(" ")))});
-        }
-        body.insert(body.begin() + at, pieces.begin(), pieces.end());
-        return added;
-    }
-    // At the end: after the last line break, before the closing indentation.
-    if (!body.empty() && body.back().kind == MifPiece::Space && body.back().text.find('\n') != std::string::npos) {
-        std::string_view last = body.back().text;
-        size_t nl = last.rfind('\n');
-        std::string closing(last.substr(nl + 1));
-        body.back().text = keep(std::string(last.substr(0, nl + 1)) + indent);
-        for (size_t k = 0; k < added.size(); ++k) {
-            pieces.push_back(MifPiece{MifPiece::Child, added[k], {}});
-            pieces.push_back(MifPiece{MifPiece::Space, -1,
-                                      keep(trailing[k] + (k + 1 < added.size() ? lineBreak : newline + closing))});
-        }
-    } else {
-        for (size_t k = 0; k < added.size(); ++k) {
-            pieces.push_back(MifPiece{MifPiece::Space, -1, parent == 0 ? keep(newline) : std::string_view(" ")});
-            pieces.push_back(MifPiece{MifPiece::Child, added[k], {}});
-            // the comment ends its line, so the closing '>' that follows is not commented out
-            if (!trailing[k].empty() && parent != 0)
-                pieces.push_back(MifPiece{MifPiece::Space, -1, keep(trailing[k] + newline)});
-            else if (!trailing[k].empty())
-                pieces.push_back(MifPiece{MifPiece::Space, -1, keep(trailing[k])});
-        }
-        if (parent == 0)
-            pieces.push_back(MifPiece{MifPiece::Space, -1, keep(newline)});
-    }
-    body.insert(body.end(), pieces.begin(), pieces.end());
-    return added;
+    EachRawPiece(*this, node, [&](MifPiece::Kind kind, std::string_view text, int32_t) {
+        if (kind != MifPiece::Token)
+            return true;
+        result = text;
+        return false;
+    });
+    return result;
 }
 
 } // namespace tw::host

@@ -27,11 +27,11 @@ void ApplyUnmodelled(const MifSource& src, int32_t pgfNode, UnmodelledState& sta
     if (int32_t inner = src.firstChild(pgfNode, "Pgf"); inner >= 0)
         pgfNode = inner; // a table format's defaults may wrap their statements in a <Pgf>
     for (int32_t c : src.each(pgfNode)) {
-        std::string_view name = src.nodes[c].name;
+        std::string_view name = src.name(c);
         if (name == "PgfFont") {
             for (int32_t f : src.each(c))
-                if (!IsModelledPgfStatement("PgfFont", src.nodes[f].name))
-                    state[std::string(kFontPrefix) + std::string(src.nodes[f].name)] = SerializeMifNode(src, f);
+                if (!IsModelledPgfStatement("PgfFont", src.name(f)))
+                    state[std::string(kFontPrefix) + std::string(src.name(f))] = SerializeMifNode(src, f);
         } else if (!IsModelledPgfStatement("", name)) {
             state[std::string(name)] = SerializeMifNode(src, c);
         }
@@ -97,7 +97,7 @@ void UnmodelledInheritance::pass(int32_t para, UnmodelledState read)
 UnmodelledState UnmodelledInheritance::of(UnmodelledState state, int32_t para, bool asRead) const
 {
     for (int32_t c : src_.each(para)) {
-        std::string_view name = src_.nodes[c].name;
+        std::string_view name = src_.name(c);
         if (name == "PgfTag") {
             std::string tag, error;
             DecodeMifString(src_.firstToken(c), src_.encoding, tag, error);

@@ -66,7 +66,7 @@ std::vector<std::string> Unmodelled(const MifSource& src, int32_t para)
     std::vector<std::string> out;
     std::function<void(int32_t, std::string_view)> walk = [&](int32_t node, std::string_view parent) {
         for (int32_t c : src.children(node)) {
-            std::string_view name = src.nodes[c].name;
+            std::string_view name = src.name(c);
             if (name == "PgfFont")
                 walk(c, name);
             else if (!Modelled(name, parent))
@@ -83,7 +83,7 @@ std::vector<std::string> Rest(const MifSource& src, int32_t para)
 {
     std::vector<std::string> out;
     for (int32_t c : src.children(para))
-        if (src.nodes[c].name != "Pgf" && src.nodes[c].name != "PgfTag")
+        if (src.name(c) != "Pgf" && src.name(c) != "PgfTag")
             out.push_back(Text(src, c));
     return out;
 }
@@ -101,11 +101,11 @@ std::vector<Inherited> InheritedUnmodelled(const MifSource& src)
         if (int32_t inner = src.firstChild(pgf, "Pgf"); inner >= 0)
             pgf = inner;
         for (int32_t c : src.children(pgf)) {
-            std::string_view name = src.nodes[c].name;
+            std::string_view name = src.name(c);
             if (name == "PgfFont") {
                 for (int32_t f : src.children(c))
-                    if (!Modelled(src.nodes[f].name, "PgfFont"))
-                        state["PgfFont/" + std::string(src.nodes[f].name)] = Text(src, f);
+                    if (!Modelled(src.name(f), "PgfFont"))
+                        state["PgfFont/" + std::string(src.name(f))] = Text(src, f);
             } else if (!Modelled(name, "Pgf")) {
                 state[std::string(name)] = Text(src, c);
             }
@@ -121,17 +121,17 @@ std::vector<Inherited> InheritedUnmodelled(const MifSource& src)
     Inherited state;
     std::function<void(int32_t)> walk = [&](int32_t node) {
         for (int32_t c : src.children(node)) {
-            std::string_view name = src.nodes[c].name;
+            std::string_view name = src.name(c);
             if (name == "PgfCatalog" || name == "TblCatalog")
                 continue;
             if (name == "TblTitlePgf1" || name == "TblColumnH" || name == "TblColumnBody" || name == "TblColumnF") {
                 apply(c, state);
             } else if (name == "Para") {
                 for (int32_t s : src.children(c)) {
-                    if (src.nodes[s].name == "PgfTag") {
+                    if (src.name(s) == "PgfTag") {
                         if (auto it = formats.find(std::string(src.firstToken(s))); it != formats.end())
                             state = it->second;
-                    } else if (src.nodes[s].name == "Pgf") {
+                    } else if (src.name(s) == "Pgf") {
                         apply(s, state);
                     }
                 }
@@ -151,16 +151,16 @@ std::multiset<std::string> PgfStatements(const MifSource& src, int32_t para)
     std::multiset<std::string> out;
     std::function<void(int32_t)> walk = [&](int32_t node) {
         for (int32_t c : src.children(node)) {
-            if (src.nodes[c].name == "PgfFont")
+            if (src.name(c) == "PgfFont")
                 walk(c);
             else
                 out.insert(Text(src, c));
         }
     };
     for (int32_t c : src.children(para))
-        if (src.nodes[c].name == "PgfTag")
+        if (src.name(c) == "PgfTag")
             out.insert(Text(src, c));
-        else if (src.nodes[c].name == "Pgf")
+        else if (src.name(c) == "Pgf")
             walk(c);
     return out;
 }
@@ -178,18 +178,18 @@ struct TreeDiff {
     {
         if (Text(a, na) == Text(b, nb))
             return;
-        std::string where = std::string(a.nodes[na].name) + " at line " + std::to_string(a.nodes[na].line);
-        ASSERT_EQ(a.nodes[na].name, b.nodes[nb].name) << where;
-        if (a.nodes[na].name == "Para") {
+        std::string where = std::string(a.name(na)) + " at line " + std::to_string(a.line(na));
+        ASSERT_EQ(a.name(na), b.name(nb)) << where;
+        if (a.name(na) == "Para") {
             checkPara(na, nb);
             return;
         }
-        if (a.nodes[na].name == "Pgf" && a.nodes[a.nodes[na].parent].name == "PgfCatalog") {
+        if (a.name(na) == "Pgf" && a.name(a.parent(na)) == "PgfCatalog") {
             auto ka = a.children(na), kb = b.children(nb);
             ASSERT_EQ(ka.size(), kb.size()) << where;
             for (size_t i = 0; i < ka.size(); ++i)
                 if (Text(a, ka[i]) != Text(b, kb[i])) {
-                    EXPECT_TRUE(nextTags && a.nodes[ka[i]].name == "PgfNextTag")
+                    EXPECT_TRUE(nextTags && a.name(ka[i]) == "PgfNextTag")
                         << where << ": " << Text(a, ka[i]) << " became " << Text(b, kb[i]);
                 }
             return;
@@ -284,10 +284,10 @@ protected:
         TreeDiff diff{a, b, {}, nextTags};
         diff.checkPara = [&](int32_t na, int32_t nb) {
             auto it = index.find(na);
-            ASSERT_NE(it, index.end()) << "a statement of no paragraph changed at line " << a.nodes[na].line;
+            ASSERT_NE(it, index.end()) << "a statement of no paragraph changed at line " << a.line(na);
             size_t i = it->second;
             touched[i] = true;
-            SCOPED_TRACE("paragraph at line " + std::to_string(a.nodes[na].line));
+            SCOPED_TRACE("paragraph at line " + std::to_string(a.line(na)));
             // The text and everything else of the paragraph stay; a paragraph the command
             // changed keeps each statement the host does not model, in its order.
             EXPECT_EQ(Rest(a, na), Rest(b, nb));
@@ -311,7 +311,7 @@ protected:
         std::vector<int32_t> paraNodes;
         std::function<void(int32_t)> collect = [&](int32_t node) {
             for (int32_t c : a.children(node)) {
-                std::string_view name = a.nodes[c].name;
+                std::string_view name = a.name(c);
                 if (name == "Para")
                     paraNodes.push_back(c);
                 else if (name != "PgfCatalog" && name != "TblCatalog")
@@ -324,7 +324,7 @@ protected:
             auto it = index.find(paraNodes[k]);
             if (it == index.end() || changed[it->second])
                 continue;
-            EXPECT_EQ(inherited0[k], inherited1[k]) << "paragraph at line " << a.nodes[paraNodes[k]].line
+            EXPECT_EQ(inherited0[k], inherited1[k]) << "paragraph at line " << a.line(paraNodes[k])
                                                     << " reads with other statements the host does not model";
         }
     }

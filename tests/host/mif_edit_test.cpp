@@ -558,3 +558,64 @@ TEST(MifEdit, InheritedValuesInOtherUnitsAreWrittenSoThatTheyReadBackExactly)
     // Only what it needs: the indent, the tabs and the shift, not a whole <Pgf>.
     EXPECT_LT(ParaLinesOf(bytes, "Inherits").size(), 25u) << bytes;
 }
+
+namespace {
+
+// How many statements a statement holds, at every depth.
+size_t DescendantsOf(const MifSource& src, int32_t node)
+{
+    size_t n = 0;
+    for (int32_t c : src.children(node))
+        n += 1 + DescendantsOf(src, c);
+    return n;
+}
+
+} // namespace
+
+// The tree is read from the file's bytes and only a changed statement is written anew: a value
+// replaced, or a statement removed, at any depth of a file (CR LF line ends, facet data and
+// legacy encodings among them), changes those bytes and no others, and the tree still reads the
+// statement as changed.
+class MifTreeEdits : public ::testing::TestWithParam<const char*> { };
+
+TEST_P(MifTreeEdits, AnEditAtAnyDepthChangesOnlyItsStatement)
+{
+    const std::string bytes = ReadBytes(DataDir() + "/" + GetParam());
+    MifSource read;
+    MifError error;
+    ASSERT_TRUE(ParseMif(bytes, GetParam(), read, error)) << error.text();
+    ASSERT_EQ(SerializeMif(read), bytes);
+    const size_t step = std::max<size_t>(1, read.nodes.size() / 150);
+    for (size_t n = 2; n < read.nodes.size(); n += step) { // after <MIFFile>, which makes it MIF
+        const int32_t node = static_cast<int32_t>(n);
+        SCOPED_TRACE(std::string(read.name(node)) + " at line " + std::to_string(read.line(node)));
+        const std::string before = bytes.substr(0, read.nodes[n].begin);
+        const std::string after = bytes.substr(read.nodes[n].end);
+        const size_t kids = read.children(node).size();
+
+        MifSource changed = read; // a value replaced, then the statement's parent and itself read again
+        changed.setValue(node, "`edited'");
+        std::string out = SerializeMif(changed);
+        ASSERT_EQ(out.substr(0, before.size()), before);
+        ASSERT_EQ(out.substr(out.size() - after.size()), after);
+        EXPECT_EQ(changed.firstToken(node), "`edited'");
+        EXPECT_EQ(changed.children(node).size(), kids);
+        MifSource again;
+        ASSERT_TRUE(ParseMif(out, "edited", again, error)) << error.text();
+        EXPECT_EQ(again.nodes.size(), read.nodes.size());
+
+        MifSource removed = read; // the statement gone: the rest of the file is as it was
+        removed.remove(node);
+        out = SerializeMif(removed);
+        ASSERT_LE(out.size(), before.size() + after.size());
+        EXPECT_EQ(out.substr(0, before.rfind('\n') == std::string::npos ? 0 : before.rfind('\n')),
+                  before.substr(0, before.rfind('\n') == std::string::npos ? 0 : before.rfind('\n')));
+        ASSERT_TRUE(ParseMif(out, "removed", again, error)) << error.text();
+        EXPECT_EQ(again.nodes.size(), read.nodes.size() - 1 - DescendantsOf(read, node));
+        EXPECT_EQ(removed.children(read.parent(node)).size(), read.children(read.parent(node)).size() - 1);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(TestData, MifTreeEdits,
+                         ::testing::Values("crlf-unicode.mif", "structured-graphics.mif", "japanese-mif7.mif",
+                                           "unmodelled-statements-mif4.mif", "unmodelled-statements-mif2019.mif"));

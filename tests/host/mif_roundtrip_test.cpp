@@ -353,7 +353,7 @@ TEST(MifMultiLineValues, EquationsReadAndSaveByteIdenticalInEveryFlavour)
         // The value is one token, line breaks and all.
         std::vector<std::string> forms;
         for (size_t n = 0; n < d.mif->nodes.size(); ++n)
-            if (d.mif->nodes[n].name == "MathFullForm")
+            if (d.mif->name(n) == "MathFullForm")
                 forms.emplace_back(d.mif->firstToken(static_cast<int32_t>(n)));
         ASSERT_EQ(forms.size(), 2u);
         const std::string nl = name == std::string("crlf.mif") ? "\r\n" : "\n";
