@@ -138,6 +138,7 @@ private:
     static void flatten(Layer& l);
     static void rebase(Layer& next, const Layer& from);
     Layer& own();
+    void tidyTop();
 
     std::shared_ptr<Layer> layer_;
 };
@@ -272,6 +273,15 @@ template <class Value> bool SharedPropMap<Value>::operator==(const SharedPropMap
         return true;
     if (size() != other.size())
         return false;
+    // A layer's entries differ from its base's values and the keys it erased are its base's;
+    // after a change it stores something (tidyTop). So two layers over one base read alike when
+    // they store the same, and a layer never reads as its own base.
+    if (layer_ && other.layer_) {
+        if (layer_->base && layer_->base == other.layer_->base)
+            return layer_->entries == other.layer_->entries && layer_->erased == other.layer_->erased;
+        if (layer_->base == other.layer_ || other.layer_->base == layer_)
+            return false;
+    }
     for (const_iterator a = begin(), b = other.begin(); a != end(); ++a, ++b)
         if (a->first != b->first || !(a->second == b->second))
             return false;
@@ -358,6 +368,20 @@ template <class Value> typename SharedPropMap<Value>::Layer& SharedPropMap<Value
     return *layer_;
 }
 
+// After a change: a layer that stores nothing reads as its base and gives way to it (the
+// base was made as a changeable layer, and is changed only once this set alone holds it); one
+// that stores more than half of what its base holds becomes a whole set.
+template <class Value> void SharedPropMap<Value>::tidyTop()
+{
+    Layer& l = *layer_;
+    if (!l.base)
+        return;
+    if (l.entries.empty() && l.erased.empty())
+        layer_ = std::const_pointer_cast<Layer>(l.base);
+    else if ((l.entries.size() + l.erased.size()) * 2 > l.base->size)
+        flatten(l);
+}
+
 template <class Value> void SharedPropMap<Value>::set(int32_t key, Value value)
 {
     const value_type* now = lookUp(layer_.get(), key);
@@ -375,8 +399,7 @@ template <class Value> void SharedPropMap<Value>::set(int32_t key, Value value)
         putEntry(l, key, std::move(value));
     if (!had)
         ++l.size;
-    if (l.base && (l.entries.size() + l.erased.size()) * 2 > l.base->size)
-        flatten(l);
+    tidyTop();
 }
 
 template <class Value> size_t SharedPropMap<Value>::erase(int32_t key)
@@ -388,8 +411,7 @@ template <class Value> size_t SharedPropMap<Value>::erase(int32_t key)
     if (l.base && lookUp(l.base.get(), key))
         l.erased.insert(std::lower_bound(l.erased.begin(), l.erased.end(), key), key);
     --l.size;
-    if (l.base && (l.entries.size() + l.erased.size()) * 2 > l.base->size)
-        flatten(l);
+    tidyTop();
     return 1;
 }
 
