@@ -1,5 +1,5 @@
-// doc_cache.cpp - the cache of documents closed unchanged: file identities, the memory estimate,
-// keeping, serving and evicting.
+// doc_cache.cpp - the cache of documents closed unchanged: file identities, keeping, serving
+// and evicting.
 #include "host/files/doc_cache.h"
 
 #include <sys/stat.h>
@@ -26,27 +26,6 @@ FileIdentity FileIdentity::Of(const std::string& path)
     id.size = st.st_size;
     id.mtimeNs = io::ModifiedNs(st);
     return id;
-}
-
-size_t DocumentMemory(const Document& d)
-{
-    size_t n = sizeof(Document);
-    if (d.mif) {
-        for (const auto& t : d.mif->texts)
-            n += t->capacity();
-        n += d.mif->nodes.capacity() * sizeof(MifNode);
-        for (const MifNode& node : d.mif->nodes)
-            n += node.body.capacity() * sizeof(MifPiece);
-    }
-    constexpr size_t kMapNode = 48; // a map node's own overhead
-    for (const auto& [id, p] : d.paragraphs)
-        n += kMapNode + sizeof(Paragraph) + p.text.capacity() + p.items.capacity() * sizeof(InlineItem);
-    for (const auto& [id, f] : d.formats)
-        n += kMapNode + sizeof(PgfFormat) + f.props.size() * (kMapNode + sizeof(PropValue));
-    n += (d.flowObjs.size() + d.frames.size() + d.pages.size() + d.tableObjs.size() + d.rows.size() + d.cells.size() +
-          d.holders.size() + d.colorObjs.size()) *
-         (kMapNode + 96);
-    return n;
 }
 
 DocumentCache::DocumentCache() : budget_(kDefaultCacheMb << 20) { }

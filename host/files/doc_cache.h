@@ -17,6 +17,7 @@
 #include <set>
 #include <string>
 
+#include "host/files/doc_memory.h"
 #include "host/model/model.h"
 
 namespace tw::host {
@@ -34,9 +35,6 @@ struct FileIdentity {
 
 // Budget of the cache when nothing else is said (the tool: --cache-mb, TAGWRIGHT_CACHE_MB).
 constexpr size_t kDefaultCacheMb = 256;
-
-// About how much memory a document holds (its MIF bytes, statement tree and objects).
-size_t DocumentMemory(const Document& doc);
 
 class DocumentCache {
 public:

@@ -43,6 +43,8 @@ public:
     bool operator==(const SharedPropMap& other) const { return map_ == other.map_ || map() == other.map(); }
     // Whether two sets share their map (tests).
     bool sharesWith(const SharedPropMap& other) const { return map_ && map_ == other.map_; }
+    // The map this set reads, the same for every set sharing it; null when empty (memory estimates).
+    const Map* shared() const { return map_.get(); }
 
 private:
     const Map& map() const
