@@ -34,8 +34,10 @@ void DocumentCache::setBudget(size_t bytes)
 {
     budget_ = bytes;
     evictTo(budget_);
-    if (budget_ == 0)
+    if (budget_ == 0) {
         open_.clear();
+        away_.clear();
+    }
 }
 
 void DocumentCache::opened(const Document& doc, const std::string& path, const FileIdentity& identity)
@@ -58,6 +60,7 @@ void DocumentCache::fileWritten(const std::string& path)
     auto it = byPath_.find(path);
     if (it != byPath_.end())
         drop(it->second);
+    away_.erase(path);
     for (auto o = open_.begin(); o != open_.end();)
         o = o->second.path == path ? open_.erase(o) : std::next(o);
 }
@@ -80,6 +83,13 @@ void DocumentCache::closing(std::unique_ptr<Document>& doc)
         return;
     if (auto old = byPath_.find(opened.path); old != byPath_.end())
         drop(old->second);
+    const uint64_t now = ++clock_;
+    if (!makeRoom(opened.path, bytes)) {
+        ++stats_.refused;
+        letGo(opened.path, now);
+        return;
+    }
+    away_.erase(opened.path);
     // Back to how it was when opened, with no id of its own.
     const View& v = opened.view;
     doc->selection = v.selection;
@@ -92,9 +102,8 @@ void DocumentCache::closing(std::unique_ptr<Document>& doc)
     doc->walkList_ = nullptr;
     doc->walkIndex_ = 0;
     doc->id = 0;
-    evictTo(budget_ - bytes);
     std::string path = opened.path;
-    lru_.push_front(Entry{path, std::move(opened), std::move(doc), bytes});
+    lru_.push_front(Entry{path, std::move(opened), std::move(doc), bytes, now});
     byPath_[path] = lru_.begin();
     bytes_ += bytes;
     assert(bytes_ <= budget_);
@@ -153,12 +162,46 @@ void DocumentCache::drop(std::list<Entry>::iterator it)
     lru_.erase(it);
 }
 
+// Makes room for a document of `bytes` about to be kept; false (evicting nothing) when it is not
+// worth it. Evicting the least recently used is right for a file used for the first time or
+// often. A file that was let go and comes back was away for longer than the budget lasts: in a
+// walk round more files than fit, the least recently used is the next one needed, and putting
+// one in place of another would leave nothing to be served. So a returning file is kept only
+// in place of files idle since before it was last closed (which a repeated walk never finds),
+// and a working set that comes back after other files is kept again from its second round on.
+bool DocumentCache::makeRoom(const std::string& path, size_t bytes)
+{
+    const size_t fits = budget_ - bytes; // bytes <= budget_
+    if (bytes_ <= fits)
+        return true;
+    if (auto away = away_.find(path); away != away_.end()) {
+        size_t left = bytes_;
+        for (auto it = lru_.rbegin(); it != lru_.rend() && left > fits; ++it) {
+            if (it->closedAt > away->second)
+                return false;
+            left -= it->bytes;
+        }
+    }
+    evictTo(fits);
+    return true;
+}
+
 void DocumentCache::evictTo(size_t budget)
 {
     while (!lru_.empty() && bytes_ > budget) {
-        drop(std::prev(lru_.end()));
+        auto last = std::prev(lru_.end());
+        letGo(last->path, last->closedAt);
+        drop(last);
         ++stats_.evictions;
     }
+}
+
+void DocumentCache::letGo(const std::string& path, uint64_t closedAt)
+{
+    constexpr size_t kMaxAway = size_t{1} << 14; // past that many files, the history starts over
+    if (away_.size() >= kMaxAway && !away_.count(path))
+        away_.clear();
+    away_[path] = closedAt;
 }
 
 } // namespace tw::host
