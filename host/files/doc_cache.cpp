@@ -42,10 +42,13 @@ void DocumentCache::setBudget(size_t bytes)
 
 void DocumentCache::opened(const Document& doc, const std::string& path, const FileIdentity& identity)
 {
+    const std::pair<std::string, size_t> served = std::move(served_);
+    served_ = {};
     if (budget_ == 0 || !identity.valid || !doc.mif)
         return;
     Opened o;
     o.path = path;
+    o.bytes = served.first == path ? served.second : 0;
     o.identity = identity;
     o.readAt = std::time(nullptr);
     o.view = View{doc.selection,     doc.currentPage, doc.docMode, doc.displayUnits,
@@ -78,7 +81,8 @@ void DocumentCache::closing(std::unique_ptr<Document>& doc)
         closedOnce_.insert(opened.path);
         return;
     }
-    const size_t bytes = DocumentMemory(*doc);
+    // Unchanged since it was served from memory: it holds what it held then.
+    const size_t bytes = opened.bytes ? opened.bytes : DocumentMemory(*doc);
     if (bytes > budget_)
         return;
     if (auto old = byPath_.find(opened.path); old != byPath_.end())
@@ -149,7 +153,7 @@ std::unique_ptr<Document> DocumentCache::take(const std::string& path)
     }
     ++stats_.hits;
     std::unique_ptr<Document> doc = std::move(e.doc);
-    Opened opened = std::move(e.opened);
+    served_ = {path, e.bytes};
     drop(it->second);
     return doc;
 }

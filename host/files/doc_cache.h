@@ -84,6 +84,7 @@ private:
         FileIdentity identity;
         std::time_t readAt = 0;
         View view;
+        size_t bytes = 0; // served from memory: what it held when kept (0: not known)
     };
     struct Entry {
         std::string path;
@@ -107,6 +108,7 @@ private:
     uint64_t clock_ = 0;               // counts the closes of documents that could be kept
     // Files evicted or refused since they were last kept, with when they were last closed.
     std::map<std::string, uint64_t> away_;
+    std::pair<std::string, size_t> served_; // the path just served from memory, and its size
     Stats stats_;
 };
 
