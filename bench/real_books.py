@@ -91,9 +91,9 @@ def real_book(samples, folder, chapters=None, megabytes=None):
     return book, [os.path.join(folder, n) for n in names]
 
 
-def synthetic_book(build, folder, chapters, paragraphs):
+def synthetic_book(build, folder, chapters, paragraphs, tags=20):
     subprocess.run([os.path.join(build, "bench", "tw_generate"), folder, "--chapters", str(chapters),
-                    "--paragraphs", str(paragraphs), "--tags", "20"], check=True, stdout=subprocess.DEVNULL)
+                    "--paragraphs", str(paragraphs), "--tags", str(tags)], check=True, stdout=subprocess.DEVNULL)
     files = sorted(os.path.join(folder, f) for f in os.listdir(folder) if f.startswith("ch"))
     return os.path.join(folder, "Synthetic.book.mif"), files
 

@@ -1,5 +1,5 @@
-// doc_cache.cpp - the cache of documents closed unchanged: file identities, the memory estimate,
-// keeping, serving and evicting.
+// doc_cache.cpp - the cache of documents closed unchanged: file identities, keeping, serving
+// and evicting.
 #include "host/files/doc_cache.h"
 
 #include <sys/stat.h>
@@ -28,43 +28,27 @@ FileIdentity FileIdentity::Of(const std::string& path)
     return id;
 }
 
-size_t DocumentMemory(const Document& d)
-{
-    size_t n = sizeof(Document);
-    if (d.mif) {
-        for (const auto& t : d.mif->texts)
-            n += t->capacity();
-        n += d.mif->nodes.capacity() * sizeof(MifNode);
-        for (const auto& body : d.mif->bodies)
-            n += sizeof(body) + body.capacity() * sizeof(MifPiece);
-    }
-    constexpr size_t kMapNode = 48; // a map node's own overhead
-    for (const auto& [id, p] : d.paragraphs)
-        n += kMapNode + sizeof(Paragraph) + p.text.capacity() + p.items.capacity() * sizeof(InlineItem);
-    for (const auto& [id, f] : d.formats)
-        n += kMapNode + sizeof(PgfFormat) + f.props.size() * (kMapNode + sizeof(PropValue));
-    n += (d.flowObjs.size() + d.frames.size() + d.pages.size() + d.tableObjs.size() + d.rows.size() + d.cells.size() +
-          d.holders.size() + d.colorObjs.size()) *
-         (kMapNode + 96);
-    return n;
-}
-
 DocumentCache::DocumentCache() : budget_(kDefaultCacheMb << 20) { }
 
 void DocumentCache::setBudget(size_t bytes)
 {
     budget_ = bytes;
     evictTo(budget_);
-    if (budget_ == 0)
+    if (budget_ == 0) {
         open_.clear();
+        away_.clear();
+    }
 }
 
 void DocumentCache::opened(const Document& doc, const std::string& path, const FileIdentity& identity)
 {
+    const std::pair<std::string, size_t> served = std::move(served_);
+    served_ = {};
     if (budget_ == 0 || !identity.valid || !doc.mif)
         return;
     Opened o;
     o.path = path;
+    o.bytes = served.first == path ? served.second : 0;
     o.identity = identity;
     o.readAt = std::time(nullptr);
     o.view = View{doc.selection,     doc.currentPage, doc.docMode, doc.displayUnits,
@@ -79,6 +63,7 @@ void DocumentCache::fileWritten(const std::string& path)
     auto it = byPath_.find(path);
     if (it != byPath_.end())
         drop(it->second);
+    away_.erase(path);
     for (auto o = open_.begin(); o != open_.end();)
         o = o->second.path == path ? open_.erase(o) : std::next(o);
 }
@@ -96,11 +81,19 @@ void DocumentCache::closing(std::unique_ptr<Document>& doc)
         closedOnce_.insert(opened.path);
         return;
     }
-    const size_t bytes = DocumentMemory(*doc);
+    // Unchanged since it was served from memory: it holds what it held then.
+    const size_t bytes = opened.bytes ? opened.bytes : DocumentMemory(*doc);
     if (bytes > budget_)
         return;
     if (auto old = byPath_.find(opened.path); old != byPath_.end())
         drop(old->second);
+    const uint64_t now = ++clock_;
+    if (!makeRoom(opened.path, bytes)) {
+        ++stats_.refused;
+        letGo(opened.path, now);
+        return;
+    }
+    away_.erase(opened.path);
     // Back to how it was when opened, with no id of its own.
     const View& v = opened.view;
     doc->selection = v.selection;
@@ -113,9 +106,8 @@ void DocumentCache::closing(std::unique_ptr<Document>& doc)
     doc->walkList_ = nullptr;
     doc->walkIndex_ = 0;
     doc->id = 0;
-    evictTo(budget_ - bytes);
     std::string path = opened.path;
-    lru_.push_front(Entry{path, std::move(opened), std::move(doc), bytes});
+    lru_.push_front(Entry{path, std::move(opened), std::move(doc), bytes, now});
     byPath_[path] = lru_.begin();
     bytes_ += bytes;
     assert(bytes_ <= budget_);
@@ -161,7 +153,7 @@ std::unique_ptr<Document> DocumentCache::take(const std::string& path)
     }
     ++stats_.hits;
     std::unique_ptr<Document> doc = std::move(e.doc);
-    Opened opened = std::move(e.opened);
+    served_ = {path, e.bytes};
     drop(it->second);
     return doc;
 }
@@ -174,12 +166,46 @@ void DocumentCache::drop(std::list<Entry>::iterator it)
     lru_.erase(it);
 }
 
+// Makes room for a document of `bytes` about to be kept; false (evicting nothing) when it is not
+// worth it. Evicting the least recently used is right for a file used for the first time or
+// often. A file that was let go and comes back was away for longer than the budget lasts: in a
+// walk round more files than fit, the least recently used is the next one needed, and putting
+// one in place of another would leave nothing to be served. So a returning file is kept only
+// in place of files idle since before it was last closed (which a repeated walk never finds),
+// and a working set that comes back after other files is kept again from its second round on.
+bool DocumentCache::makeRoom(const std::string& path, size_t bytes)
+{
+    const size_t fits = budget_ - bytes; // bytes <= budget_
+    if (bytes_ <= fits)
+        return true;
+    if (auto away = away_.find(path); away != away_.end()) {
+        size_t left = bytes_;
+        for (auto it = lru_.rbegin(); it != lru_.rend() && left > fits; ++it) {
+            if (it->closedAt > away->second)
+                return false;
+            left -= it->bytes;
+        }
+    }
+    evictTo(fits);
+    return true;
+}
+
 void DocumentCache::evictTo(size_t budget)
 {
     while (!lru_.empty() && bytes_ > budget) {
-        drop(std::prev(lru_.end()));
+        auto last = std::prev(lru_.end());
+        letGo(last->path, last->closedAt);
+        drop(last);
         ++stats_.evictions;
     }
+}
+
+void DocumentCache::letGo(const std::string& path, uint64_t closedAt)
+{
+    constexpr size_t kMaxAway = size_t{1} << 14; // past that many files, the history starts over
+    if (away_.size() >= kMaxAway && !away_.count(path))
+        away_.clear();
+    away_[path] = closedAt;
 }
 
 } // namespace tw::host

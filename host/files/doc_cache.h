@@ -1,7 +1,9 @@
 // doc_cache.h - documents the client closed unchanged, kept in memory so that opening the same
 // file again, while it is still the same on disk (device, inode, size, modification time), is
-// answered without reading it. A memory budget bounds what is kept; the least recently used
-// document goes first. A document that was changed or saved is never kept.
+// answered without reading it. A memory budget bounds what is kept: a newly kept document takes
+// the place of the least recently used ones, but one that comes back after it was let go only of
+// those idle for longer than it was away, so a walk round more files than fit keeps a stable
+// part of them instead of none. A document that was changed or saved is never kept.
 // Keeping costs memory and time, and pays only when a file is opened again: a run that opens
 // each file once (a plain listing) keeps nothing. Documents are kept from the moment the run
 // opens a file it had closed before (a listing by tag, a book command's second walk).
@@ -17,6 +19,7 @@
 #include <set>
 #include <string>
 
+#include "host/files/doc_memory.h"
 #include "host/model/model.h"
 
 namespace tw::host {
@@ -34,9 +37,6 @@ struct FileIdentity {
 
 // Budget of the cache when nothing else is said (the tool: --cache-mb, TAGWRIGHT_CACHE_MB).
 constexpr size_t kDefaultCacheMb = 256;
-
-// About how much memory a document holds (its MIF bytes, statement tree and objects).
-size_t DocumentMemory(const Document& doc);
 
 class DocumentCache {
 public:
@@ -66,6 +66,7 @@ public:
     // What happened so far (tests, benchmarks).
     struct Stats {
         int64_t hits = 0, misses = 0, evictions = 0, stale = 0;
+        int64_t refused = 0; // closed unchanged, not kept: what is kept was used more recently
     };
     const Stats& stats() const { return stats_; }
     size_t bytes() const { return bytes_; }
@@ -83,15 +84,19 @@ private:
         FileIdentity identity;
         std::time_t readAt = 0;
         View view;
+        size_t bytes = 0; // served from memory: what it held when kept (0: not known)
     };
     struct Entry {
         std::string path;
         Opened opened;
         std::unique_ptr<Document> doc;
         size_t bytes = 0;
+        uint64_t closedAt = 0; // on the clock of closes
     };
     void drop(std::list<Entry>::iterator it);
+    bool makeRoom(const std::string& path, size_t bytes);
     void evictTo(size_t budget);
+    void letGo(const std::string& path, uint64_t closedAt);
 
     size_t budget_;
     size_t bytes_ = 0;
@@ -100,6 +105,10 @@ private:
     std::map<ObjectId, Opened> open_;  // open documents that came from files
     bool keeping_ = false;             // a file was opened again: closed documents are kept
     std::set<std::string> closedOnce_; // until then: the files closed, not kept
+    uint64_t clock_ = 0;               // counts the closes of documents that could be kept
+    // Files evicted or refused since they were last kept, with when they were last closed.
+    std::map<std::string, uint64_t> away_;
+    std::pair<std::string, size_t> served_; // the path just served from memory, and its size
     Stats stats_;
 };
 

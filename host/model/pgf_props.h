@@ -119,6 +119,14 @@ public:
     // layer stores itself (tests).
     int depth() const { return layer_ ? layer_->depth : -1; }
     size_t stored() const { return layer_ ? layer_->entries.size() + layer_->erased.size() : 0; }
+    // Visits the layers this set reads, top first, as (layer, its entries, its erased keys),
+    // while `visit` returns true (memory estimates: a layer is the same for every set sharing it).
+    template <class Visit> void eachLayer(Visit&& visit) const
+    {
+        for (const Layer* l = layer_.get(); l && visit(static_cast<const void*>(l), l->entries, l->erased);
+             l = l->base.get())
+            ;
+    }
 
 private:
     struct Layer {

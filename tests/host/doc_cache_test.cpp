@@ -3,6 +3,7 @@
 // or saved document, a full budget and a cache turned off all mean reading the file again.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 
 #include "host/com/host.h"
@@ -187,6 +188,81 @@ TEST_F(DocCacheTest, TheBudgetEvictsTheLeastRecentlyUsedAndZeroTurnsItOff)
     EXPECT_EQ(Loads("Intro.mif"), 5);
     EXPECT_EQ(host.cache().bytes(), 0u);
 }
+
+// Which opens of a sequence the cache serves, with a budget of a number of equal documents (and
+// half of one to spare): a letter where the file came from memory, '.' where it was read. Blanks
+// only group the rounds.
+struct Walk {
+    const char* what;
+    int budgetDocs;
+    const char* opens;
+    const char* served;
+};
+
+void PrintTo(const Walk& w, std::ostream* os) { *os << w.what; }
+
+class DocCacheWalk : public ::testing::TestWithParam<Walk> { };
+
+TEST_P(DocCacheWalk, ServesWhatTheBudgetCanHoldOnTo)
+{
+    const Walk& w = GetParam();
+    TempDir tmp;
+    CountingStore store;
+    Host host;
+    host.setStore(&store);
+    host.cache().keepFromFirstClose();
+    for (char c = 'A'; c <= 'F'; ++c) // the same document under six names: one size
+        std::filesystem::copy_file(ExampleBookDir() + "/Intro.mif", tmp.file(std::string(1, c) + ".mif"));
+    size_t docBytes = 0;
+    std::string served;
+    for (const char* c = w.opens; *c; ++c) {
+        if (*c == ' ') {
+            served += ' ';
+            continue;
+        }
+        int32_t status = 0;
+        std::string error;
+        const int64_t hits = host.cache().stats().hits;
+        ObjectId id = host.openFile(tmp.file(std::string(1, *c) + ".mif"), false, status, &error);
+        ASSERT_NE(id, 0u) << error;
+        if (docBytes == 0) {
+            docBytes = DocumentMemory(*host.model().document(id));
+            host.cache().setBudget(w.budgetDocs * docBytes + docBytes / 2);
+        }
+        served += host.cache().stats().hits > hits ? *c : '.';
+        EXPECT_EQ(host.closeFile(id, true), 0);
+        EXPECT_LE(host.cache().bytes(), host.cache().budget());
+    }
+    EXPECT_EQ(served, w.served) << w.what << ": " << w.opens;
+    int64_t loads = 0;
+    for (const auto& [path, n] : store.loads)
+        loads += n;
+    EXPECT_EQ(loads, host.cache().stats().misses) << "every open not served is a read";
+}
+
+INSTANTIATE_TEST_SUITE_P(Policy, DocCacheWalk,
+                         ::testing::Values(
+                             // Round and round more files than fit: the ones kept last stay (least recently used
+                             // would evict each just before it is needed again, and serve none).
+                             Walk{"cycle larger than the budget", 3, "ABCDE ABCDE ABCDE ABCDE",
+                                  "..... ..CDE ..CDE ..CDE"},
+                             Walk{"cycle of one more than fits", 2, "ABC ABC ABC", "... .BC .BC"},
+                             Walk{"cycle that fits", 3, "ABC ABC ABC", "... ABC ABC"},
+                             // Least recently used where the pattern is not a cycle: the file in use stays, files
+                             // used for the first time take the place of old ones.
+                             Walk{"one file between others", 2, "ABACADAEA", "..A.A.A.A"},
+                             Walk{"new working set", 2, "ABAB CDCD CD", "..AB ..CD CD"},
+                             // A working set coming back after others is kept again from its second round on.
+                             Walk{"working set comes back", 2, "ABAB CDCD ABAB AB", "..AB ..CD .... AB"},
+                             // After a walk round the book, a file opened again and again: it was away for longer
+                             // than the files kept were idle, so it is read once more before it is kept.
+                             Walk{"one file after a cycle", 2, "ABCDEF ABCDEF AAA", "...... ....EF ..A"}),
+                         [](const ::testing::TestParamInfo<Walk>& info) {
+                             std::string name;
+                             for (const char* c = info.param.what; *c; ++c)
+                                 name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
+                             return name;
+                         });
 
 TEST(DocCachePolicy, NothingIsKeptUntilTheRunOpensAFileAgain)
 {
