@@ -7,8 +7,9 @@
 #include "host/files/posix_io.h"
 
 #include <cassert>
-#include <fstream>
-#include <iterator>
+#include <cstdio>
+#include <cstring>
+#include <memory>
 
 #include "host/mif/tree.h"
 
@@ -118,11 +119,16 @@ namespace {
 // Whether the file still holds exactly `bytes`.
 bool SameContents(const std::string& path, const std::string& bytes)
 {
-    std::ifstream in(path, std::ios::binary);
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(std::fopen(path.c_str(), "rb"), &std::fclose);
     if (!in)
         return false;
-    std::string now((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return now == bytes;
+    // Compared a block at a time as it is read: no copy of the file is made.
+    char block[65536];
+    size_t at = 0;
+    for (size_t n; (n = std::fread(block, 1, sizeof block, in.get())) > 0; at += n)
+        if (n > bytes.size() - at || std::memcmp(block, bytes.data() + at, n) != 0)
+            return false;
+    return !std::ferror(in.get()) && at == bytes.size();
 }
 
 } // namespace
