@@ -310,17 +310,17 @@ private:
     // Escapes a string may hold: \t \> \q \Q \\ and \x with hexadecimal digits.
     bool checkEscapes(size_t begin, size_t end)
     {
-        for (size_t i = begin + 1; i + 1 < end; ++i) {
-            const char* b = static_cast<const char*>(memchr(s_.data() + i, '\\', end - 1 - i));
+        for (size_t from = begin + 1; from + 1 < end;) {
+            const char* b = static_cast<const char*>(memchr(s_.data() + from, '\\', end - 1 - from));
             if (!b)
                 break;
-            i = static_cast<size_t>(b - s_.data());
+            const size_t i = static_cast<size_t>(b - s_.data());
             char e = s_[i + 1];
             bool hex = e == 'x' && i + 2 < end && std::isxdigit(static_cast<unsigned char>(s_[i + 2]));
             if (!hex && e != 't' && e != '>' && e != 'q' && e != 'Q' && e != '\\')
                 return fail(LineAt(s_, i), std::string("unknown escape \\") +
                                                (e == '\'' ? std::string("'") : std::string(1, e)) + " in a string");
-            ++i;
+            from = i + 2; // past the escaped byte
         }
         return true;
     }
