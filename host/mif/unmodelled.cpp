@@ -75,7 +75,8 @@ void UnmodelledInheritance::readCatalogue(int32_t catalogue)
 {
     for (int32_t c : src_.each(catalogue, "Pgf")) {
         std::string tag, error;
-        DecodeMifString(src_.firstToken(src_.firstChild(c, "PgfTag")), src_.encoding, tag, error);
+        // the last <PgfTag> names the format, as the reader of the catalogue takes it
+        DecodeMifString(src_.firstToken(LastChildNamed(src_, c, "PgfTag")), src_.encoding, tag, error);
         ApplyUnmodelled(src_, c, formats_[tag]);
     }
 }
